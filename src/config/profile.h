@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "config/file_io.h"
+
+// Reading and writing single keys of the game's INI files with the semantics
+// of the Windows profile functions the game itself uses. Values are bytes in
+// the game's code page (Windows-1252); nothing is decoded here. Nothing is
+// cached: every read goes to the file.
+namespace valdor::config {
+
+// Capacities of the read buffers, terminating zero included: configuration
+// values and start-up messages, and translated texts.
+inline constexpr std::size_t kValueCapacity = 256;
+inline constexpr std::size_t kTextCapacity = 1024;
+
+// ---- on the bytes of a file ----
+
+// The value of the first matching key of the first matching section, trimmed
+// and unquoted; nullopt when the section or key is missing.
+std::optional<std::string> findProfileValue(std::string_view content, std::string_view section,
+                                            std::string_view key);
+
+// The value cut to capacity - 1 bytes, or the default (trailing spaces dropped,
+// also cut) when the key is missing.
+std::string readProfileString(std::string_view content, std::string_view section, std::string_view key,
+                              std::string_view defaultValue, std::size_t capacity = kValueCapacity);
+
+// The 32 bits of the integer read: optional sign, "0x"/"0o"/"0b" prefixes,
+// digits up to the first other character, wrapping modulo 2^32. A missing or
+// empty value gives the default. Callers cast to int32_t where it is signed.
+std::uint32_t readProfileInt(std::string_view content, std::string_view section, std::string_view key,
+                             std::int32_t defaultValue);
+
+// The conversion behind readProfileInt, on a value already read.
+std::uint32_t parseProfileInt(std::string_view value);
+
+// The file's bytes after setting the key: only the key's line changes, a new
+// key goes after the last non-blank line of its section, a new section is
+// appended; new lines use the file's own line end (CRLF in an empty file).
+std::string setProfileValue(std::string_view content, std::string_view section, std::string_view key,
+                            std::string_view value);
+
+// Whether a section, key and value can be written without changing the
+// meaning of other lines (no line breaks, no "=" in a key, no "]" in a section).
+bool isWritableEntry(std::string_view section, std::string_view key, std::string_view value);
+
+// ---- on files ----
+
+std::string getProfileString(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                             std::string_view defaultValue = {}, std::size_t capacity = kValueCapacity);
+
+std::uint32_t getProfileInt(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                            std::int32_t defaultValue);
+
+// Sets one key and replaces the file atomically. A missing file is created, a
+// missing folder or a read-only file fails; the result says why.
+FileResult writeProfileString(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                              std::string_view value);
+
+}  // namespace valdor::config

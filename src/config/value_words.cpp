@@ -1,0 +1,70 @@
+#include "config/value_words.h"
+
+#include <algorithm>
+
+namespace valdor::config {
+
+namespace {
+
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+std::string toLowerAscii(std::string_view text) {
+  std::string lower(text);
+  std::transform(lower.begin(), lower.end(), lower.begin(), lowerAscii);
+  return lower;
+}
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
+}
+
+bool startsWithIgnoreCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && equalsIgnoreCase(text.substr(0, prefix.size()), prefix);
+}
+
+std::string IndexToQualityText(const EntryTexts& texts, int level) {
+  switch (level) {
+    case 0: return texts.disabled;
+    case 1: return texts.low;
+    case 2: return texts.medium;
+    case 3: return texts.high;
+    default: return {};
+  }
+}
+
+std::string_view TextToValueWord(const EntryTexts& texts, std::string_view text) {
+  // The order decides when two entry texts are equal (a table without them).
+  const std::pair<const std::string*, std::string_view> table[] = {
+      {&texts.enabled, "true"}, {&texts.disabled, "false"}, {&texts.low, "low"},
+      {&texts.medium, "med"},   {&texts.high, "high"},      {&texts.ultraHigh, "ultrahigh"},
+      {&texts.normal, "normal"},
+  };
+  for (const auto& [entry, word] : table) {
+    if (*entry == text) return word;
+  }
+  return {};
+}
+
+int ValueWordToIndex(std::string_view word, bool lodFamily) {
+  const std::string lower = toLowerAscii(word);
+  if (lodFamily) {
+    auto it = std::find(kDetailWords.begin(), kDetailWords.end(), lower);
+    return it == kDetailWords.end() ? 0 : static_cast<int>(it - kDetailWords.begin());
+  }
+  // Switch words share positions with the quality words: false/low 0, true/med 1.
+  for (std::size_t i = 0; i < kQualityWords.size(); ++i) {
+    if (lower == kQualityWords[i] || (i < kSwitchWords.size() && lower == kSwitchWords[i])) return static_cast<int>(i);
+  }
+  return 0;
+}
+
+std::string ConcatText(std::string_view first, std::string_view second) {
+  std::string text(first);
+  text += second;
+  return text;
+}
+
+}  // namespace valdor::config

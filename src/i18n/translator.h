@@ -1,0 +1,50 @@
+#pragma once
+
+#include <filesystem>
+#include <initializer_list>
+#include <utility>
+#include <string>
+#include <string_view>
+
+// Text look-up in the translation table, by key, in the selected language.
+namespace valdor::i18n {
+
+inline constexpr std::string_view kGerman = "deutsch";
+inline constexpr std::string_view kEnglish = "english";
+inline constexpr std::string_view kGeneralSection = "general";
+
+// Turns every marker into a line feed, in place, and gives the text back.
+std::string& ConvertLineBreaks(std::string& text, char marker = '|');
+
+class Translator {
+ public:
+  explicit Translator(std::filesystem::path translationFile = {});
+
+  void setTranslationFile(std::filesystem::path file) { m_file = std::move(file); }
+  const std::filesystem::path& translationFile() const { return m_file; }
+
+  void setLanguage(std::string section) { m_language = std::move(section); }
+  const std::string& language() const { return m_language; }
+
+  // The text of key in the selected language, as stored (Windows-1252), "" when
+  // missing. When the table file cannot be read at all, the table carried in
+  // the program answers instead, so the windows never go blank.
+  std::string LookupText(std::string_view key) const;
+
+  // LookupText with "|" turned into line feeds: for messages and tooltips.
+  std::string message(std::string_view key) const;
+
+  // A text of section "general" (both languages in one), line breaks converted.
+  std::string generalMessage(std::string_view key) const;
+
+  // message(key) with every "{name}" replaced by its value.
+  std::string format(std::string_view key, std::initializer_list<std::pair<std::string_view, std::string>> args) const;
+
+ private:
+  std::string lookupIn(std::string_view section, std::string_view key) const;
+
+  std::filesystem::path m_file;
+  std::string m_language;
+};
+
+}  // namespace valdor::i18n

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
+#include <set>
+#include <thread>
+
+#include "config/file_io.h"
+#include "config/profile.h"
+#include "support/temp_dir.h"
+
+namespace fs = std::filesystem;
+using valdor::config::FileError;
+using valdor::config::replaceFile;
+using valdor::config::StagedFile;
+
+namespace {
+
+std::size_t filesIn(const fs::path& folder) {
+  return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+}  // namespace
+
+TEST(FileIo, ReplacingKeepsPermissionsAndLeavesNoTemporaryFile) {
+  valdor::test::TempDir dir;
+  auto file = dir.write("ve3.ini", "old");
+  ::chmod(file.c_str(), 0640);
+  ASSERT_TRUE(replaceFile(file, "new").ok());
+  EXPECT_EQ(dir.read("ve3.ini"), "new");
+  struct stat info {};
+  ::stat(file.c_str(), &info);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  EXPECT_EQ(filesIn(dir.path()), 1u);
+}
+
+TEST(FileIo, SymbolicLinkKeepsPointingAtTheUpdatedFile) {
+  valdor::test::TempDir dir;
+  auto real = dir.write("real/ve3.ini", "[S]\r\nk=1\r\n");
+  fs::create_directory(dir / "game");
+  fs::create_symlink("../real/ve3.ini", dir / "game" / "ve3.ini");
+  ASSERT_TRUE(valdor::config::writeProfileString(dir / "game" / "ve3.ini", "S", "k", "2").ok());
+  EXPECT_TRUE(fs::is_symlink(dir / "game" / "ve3.ini"));
+  EXPECT_EQ(valdor::test::readBytes(real), "[S]\r\nk=2\r\n");
+  EXPECT_EQ(filesIn(dir / "game"), 1u);
+}
+
+TEST(FileIo, StagedFileThatIsNeverCommittedChangesNothing) {
+  valdor::test::TempDir dir;
+  dir.write("a.ini", "a");
+  {
+    valdor::config::FileResult result;
+    auto staged = StagedFile::prepare(dir / "a.ini", "staged", result);
+    ASSERT_TRUE(staged.has_value());
+    EXPECT_EQ(filesIn(dir.path()), 2u);
+  }
+  EXPECT_EQ(dir.read("a.ini"), "a");
+  EXPECT_EQ(filesIn(dir.path()), 1u);
+}
+
+TEST(FileIo, FailuresSayWhyAndNameTheFile) {
+  valdor::test::TempDir dir;
+  valdor::config::FileResult why;
+  EXPECT_FALSE(valdor::config::readFile(dir / "none.ini", &why));
+  EXPECT_EQ(why.error, FileError::NotFound);
+  EXPECT_EQ(why.path, dir / "none.ini");
+
+  EXPECT_EQ(replaceFile(dir / "no" / "x.ini", "x").error, FileError::FolderMissing);
+  fs::create_directory(dir / "folder.ini");
+  EXPECT_EQ(replaceFile(dir / "folder.ini", "x").error, FileError::Other);
+}
+
+// A child process writes the file again and again and is killed at random
+// moments; whatever instant the kill hits, the file must hold one complete
+// version, never a torn or empty one.
+TEST(FileIo, KilledWriterNeverLeavesATornFile) {
+  valdor::test::TempDir dir;
+  const fs::path file = dir / "ve3.ini";
+  const std::string padding(20000, 'x');
+  auto version = [&](int n) { return "[S]\r\npad=" + padding + "\r\ncounter=" + std::to_string(n) + "\r\n"; };
+  valdor::test::writeBytes(file, version(0));
+
+  std::mt19937 random(12345);
+  std::set<std::string> seen;
+  for (int round = 0; round < 20; ++round) {
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      for (int n = 1;; ++n) {
+        if (!replaceFile(file, version(n)).ok()) ::_exit(3);
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(500 + random() % 20000));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself: a write failed";
+
+    const std::string content = valdor::test::readBytes(file);
+    const std::string counter = valdor::config::readProfileString(content, "S", "counter", "", 256);
+    ASSERT_FALSE(counter.empty()) << "torn file after round " << round;
+    EXPECT_EQ(content, version(std::stoi(counter)));
+    seen.insert(counter);
+  }
+  EXPECT_GT(seen.size(), 1u) << "the writer never got to write";
+}

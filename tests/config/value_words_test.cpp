@@ -1,0 +1,44 @@
+#include <gtest/gtest.h>
+
+#include "config/value_words.h"
+
+using namespace valdor::config;
+
+namespace {
+
+const EntryTexts kEnglish{"disabled", "enabled", "low", "medium", "high", "normal", "ultra high"};
+
+}  // namespace
+
+TEST(ValueWords, StoredWordsMapToListPositionsInAnyCase) {
+  EXPECT_EQ(ValueWordToIndex("TrUe", false), 1);
+  EXPECT_EQ(ValueWordToIndex("FALSE", false), 0);
+  EXPECT_EQ(ValueWordToIndex("MED", false), 1);
+  EXPECT_EQ(ValueWordToIndex("high", false), 2);
+  EXPECT_EQ(ValueWordToIndex("ultrahigh", false), 0);
+  EXPECT_EQ(ValueWordToIndex("yes", false), 0);
+  EXPECT_EQ(ValueWordToIndex("UltraHigh", true), 2);
+  EXPECT_EQ(ValueWordToIndex("high", true), 1);
+  EXPECT_EQ(ValueWordToIndex("med", true), 0);
+  EXPECT_EQ(ValueWordToIndex("", true), 0);
+}
+
+TEST(ValueWords, EntryTextsTurnIntoStoredWordsExactly) {
+  EXPECT_EQ(TextToValueWord(kEnglish, "enabled"), "true");
+  EXPECT_EQ(TextToValueWord(kEnglish, "medium"), "med");
+  EXPECT_EQ(TextToValueWord(kEnglish, "ultra high"), "ultrahigh");
+  EXPECT_EQ(TextToValueWord(kEnglish, "normal"), "normal");
+  EXPECT_EQ(TextToValueWord(kEnglish, "Enabled"), "") << "comparison is exact";
+  EXPECT_EQ(TextToValueWord(kEnglish, ""), "");
+}
+
+TEST(ValueWords, TableWithoutEntryTextsWritesTrueForAnEmptyEntry) {
+  EXPECT_EQ(TextToValueWord(EntryTexts{}, ""), "true");
+}
+
+TEST(ValueWords, QualityLevelsOutsideZeroToThreeHaveNoText) {
+  EXPECT_EQ(IndexToQualityText(kEnglish, 0), "disabled");
+  EXPECT_EQ(IndexToQualityText(kEnglish, 3), "high");
+  EXPECT_EQ(IndexToQualityText(kEnglish, 4), "");
+  EXPECT_EQ(IndexToQualityText(kEnglish, -1), "");
+}

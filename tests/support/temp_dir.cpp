@@ -1,0 +1,49 @@
+#include "support/temp_dir.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <system_error>
+
+namespace valdor::test {
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "valdor-test-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  m_path = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  // Tests make files read-only; give the owner write access back so they go.
+  for (auto it = std::filesystem::recursive_directory_iterator(m_path, ec);
+       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add | std::filesystem::perm_options::nofollow, ec);
+  }
+  std::filesystem::remove_all(m_path, ec);
+}
+
+std::filesystem::path TempDir::write(std::string_view name, std::string_view bytes) const {
+  auto file = m_path / name;
+  std::filesystem::create_directories(file.parent_path());
+  writeBytes(file, bytes);
+  return file;
+}
+
+std::string TempDir::read(std::string_view name) const { return readBytes(m_path / name); }
+
+std::string readBytes(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + file.string());
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeBytes(const std::filesystem::path& file, std::string_view bytes) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + file.string());
+}
+
+}  // namespace valdor::test

@@ -78,9 +78,13 @@ std::optional<std::string> readFile(const fs::path& path, FileResult* why) {
     return std::nullopt;
   }
   std::string bytes;
-  char buffer[65536];
+  struct stat info {};
+  std::size_t size = ::fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+  bytes.resize(size + 1);  // one more byte than expected tells when the file grew meanwhile
+  std::size_t filled = 0;
   for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (filled == bytes.size()) bytes.resize(bytes.size() * 2 + 4096);
+    ssize_t n = ::read(fd, bytes.data() + filled, bytes.size() - filled);
     if (n == 0) break;
     if (n < 0) {
       if (errno == EINTR) continue;
@@ -89,8 +93,9 @@ std::optional<std::string> readFile(const fs::path& path, FileResult* why) {
       if (why) *why = failure(err == EISDIR ? FileError::Other : errorFromErrno(err), path, err);
       return std::nullopt;
     }
-    bytes.append(buffer, static_cast<std::size_t>(n));
+    filled += static_cast<std::size_t>(n);
   }
+  bytes.resize(filled);
   ::close(fd);
   if (why) *why = FileResult::success(path);
   return bytes;

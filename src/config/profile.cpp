@@ -1,14 +1,14 @@
 #include "config/profile.h"
 
-#include <vector>
-
 #include "config/value_words.h"
 
 namespace valdor::config {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+// Besides space and tab the platform also drops vertical tab, form feed and
+// the old end-of-file mark Ctrl-Z around names and values.
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1a'; }
 
 std::string_view trim(std::string_view text) {
   while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
@@ -29,66 +29,86 @@ struct Line {
 };
 
 // CR LF, LF and CR all end a line, the way the game's files may come.
-std::vector<Line> splitLines(std::string_view content) {
-  std::vector<Line> lines;
-  std::size_t pos = 0;
-  while (pos < content.size()) {
-    Line line;
-    line.begin = pos;
-    std::size_t end = content.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos) end = content.size();
-    line.end = end;
-    line.next = end;
-    if (end < content.size()) {
-      line.next = end + 1;
-      if (content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n') line.next = end + 2;
-    }
-    std::string_view text = trim(content.substr(line.begin, line.end - line.begin));
-    if (text.empty()) {
-      line.kind = Line::Kind::Blank;
-    } else if (text.front() == '[') {
-      std::size_t close = text.find(']');
-      if (close != std::string_view::npos) {
-        line.kind = Line::Kind::Section;
-        line.name = trim(text.substr(1, close - 1));
-      }
-    } else if (text.front() != ';') {
-      std::size_t equals = text.find('=');
-      if (equals != std::string_view::npos) {
-        line.kind = Line::Kind::Key;
-        line.name = trim(text.substr(0, equals));
-        line.value = trim(text.substr(equals + 1));
-      }
-    }
-    lines.push_back(line);
-    pos = line.next;
+Line lineAt(std::string_view content, std::size_t begin) {
+  Line line;
+  line.begin = begin;
+  std::size_t end = begin;
+  while (end < content.size() && content[end] != '\r' && content[end] != '\n') ++end;
+  line.end = end;
+  line.next = end;
+  if (end < content.size()) {
+    line.next = end + 1;
+    if (content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n') line.next = end + 2;
   }
-  return lines;
+  return line;
 }
 
-// Where a section's lines are: the header's index and one past its last line.
-struct SectionRange {
-  std::size_t header;
-  std::size_t end;
+// What a line is: a section header needs a "]" on the same line; a line
+// whose first non-blank is ";" is a comment; a key needs an "=".
+void classify(std::string_view content, Line& line) {
+  std::string_view text = trim(content.substr(line.begin, line.end - line.begin));
+  if (text.empty()) {
+    line.kind = Line::Kind::Blank;
+  } else if (text.front() == '[') {
+    // The name runs to the last "]" of the line, so "[a]b]" is section "a]b".
+    std::size_t close = text.rfind(']');
+    if (close != std::string_view::npos) {
+      line.kind = Line::Kind::Section;
+      line.name = trim(text.substr(1, close - 1));
+    }
+  } else if (text.front() != ';') {
+    std::size_t equals = text.find('=');
+    if (equals != std::string_view::npos) {
+      line.kind = Line::Kind::Key;
+      line.name = trim(text.substr(0, equals));
+      line.value = trim(text.substr(equals + 1));
+    }
+  }
+}
+
+// Reading and writing look only at lines that can matter: section headers are
+// found by jumping from one "[" to the next, and only the wanted section's
+// lines are read one by one.
+std::optional<Line> findSectionHeader(std::string_view content, std::string_view section) {
+  const std::string_view wanted = trim(section);
+  for (std::size_t pos = content.find('['); pos != std::string_view::npos; pos = content.find('[', pos + 1)) {
+    std::size_t start = pos;
+    while (start > 0 && isBlank(content[start - 1])) --start;
+    if (start > 0 && content[start - 1] != '\n' && content[start - 1] != '\r') continue;
+    Line line = lineAt(content, start);
+    classify(content, line);
+    if (line.kind == Line::Kind::Section && equalsIgnoreCase(line.name, wanted)) return line;
+    pos = line.end;
+    if (pos >= content.size()) break;
+  }
+  return std::nullopt;
+}
+
+// The lines of one section that a read or a write needs.
+struct SectionScan {
+  Line header;
+  std::optional<Line> key;  // the first line of the wanted key
+  Line lastNonBlank;        // where a new key goes
 };
 
-std::optional<SectionRange> findSection(const std::vector<Line>& lines, std::string_view section) {
-  const std::string_view wanted = trim(section);
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i].kind != Line::Kind::Section || !equalsIgnoreCase(lines[i].name, wanted)) continue;
-    std::size_t end = i + 1;
-    while (end < lines.size() && lines[end].kind != Line::Kind::Section) ++end;
-    return SectionRange{i, end};
-  }
-  return std::nullopt;
-}
-
-std::optional<std::size_t> findKey(const std::vector<Line>& lines, SectionRange range, std::string_view key) {
+std::optional<SectionScan> scanSection(std::string_view content, std::string_view section, std::string_view key,
+                                       bool stopAtKey) {
+  auto header = findSectionHeader(content, section);
+  if (!header) return std::nullopt;
   const std::string_view wanted = trim(key);
-  for (std::size_t i = range.header + 1; i < range.end; ++i) {
-    if (lines[i].kind == Line::Kind::Key && equalsIgnoreCase(lines[i].name, wanted)) return i;
+  SectionScan scan{*header, std::nullopt, *header};
+  for (std::size_t pos = header->next; pos < content.size();) {
+    Line line = lineAt(content, pos);
+    classify(content, line);
+    if (line.kind == Line::Kind::Section) break;
+    if (line.kind != Line::Kind::Blank) scan.lastNonBlank = line;
+    if (!scan.key && line.kind == Line::Kind::Key && equalsIgnoreCase(line.name, wanted)) {
+      scan.key = line;
+      if (stopAtKey) break;
+    }
+    pos = line.next;
   }
-  return std::nullopt;
+  return scan;
 }
 
 std::string_view unquote(std::string_view value) {
@@ -103,11 +123,12 @@ std::string cut(std::string_view text, std::size_t capacity) {
   return std::string(text.substr(0, capacity - 1));
 }
 
-std::string_view lineEndOf(std::string_view content, const std::vector<Line>& lines) {
-  for (const Line& line : lines) {
-    if (line.hasLineEnd()) return content.substr(line.end, line.next - line.end);
-  }
-  return "\r\n";
+// The file's own line end: the first one in it, CR LF for a file without any.
+std::string_view lineEndOf(std::string_view content) {
+  const std::size_t end = content.find_first_of("\r\n");
+  if (end == std::string_view::npos) return "\r\n";
+  if (content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n') return content.substr(end, 2);
+  return content.substr(end, 1);
 }
 
 bool hasAny(std::string_view text, std::string_view characters) {
@@ -117,12 +138,9 @@ bool hasAny(std::string_view text, std::string_view characters) {
 }  // namespace
 
 std::optional<std::string> findProfileValue(std::string_view content, std::string_view section, std::string_view key) {
-  const std::vector<Line> lines = splitLines(content);
-  auto range = findSection(lines, section);
-  if (!range) return std::nullopt;
-  auto index = findKey(lines, *range, key);
-  if (!index) return std::nullopt;
-  return std::string(unquote(lines[*index].value));
+  auto scan = scanSection(content, section, key, true);
+  if (!scan || !scan->key) return std::nullopt;
+  return std::string(unquote(scan->key->value));
 }
 
 std::string readProfileString(std::string_view content, std::string_view section, std::string_view key,
@@ -185,35 +203,30 @@ bool isWritableEntry(std::string_view section, std::string_view key, std::string
 
 std::string setProfileValue(std::string_view content, std::string_view section, std::string_view key,
                             std::string_view value) {
-  const std::vector<Line> lines = splitLines(content);
-  const std::string_view eol = lineEndOf(content, lines);
+  const std::string_view eol = lineEndOf(content);
   std::string result;
   result.reserve(content.size() + section.size() + key.size() + value.size() + 8);
 
-  auto range = findSection(lines, section);
-  if (!range) {
+  auto scan = scanSection(content, section, key, true);
+  if (!scan) {
     result.append(content);
-    if (!lines.empty() && !lines.back().hasLineEnd()) result.append(eol);
+    if (!content.empty() && content.back() != '\r' && content.back() != '\n') result.append(eol);
     result.append("[").append(section).append("]").append(eol);
     result.append(key).append("=").append(value).append(eol);
     return result;
   }
 
-  if (auto index = findKey(lines, *range, key)) {
+  if (scan->key) {
     // Only this line changes: the file's own spelling of the key, the new
     // value, and the line's own line end.
-    const Line& line = lines[*index];
+    const Line& line = *scan->key;
     result.append(content.substr(0, line.begin));
     result.append(line.name).append("=").append(value);
     result.append(content.substr(line.end));
     return result;
   }
 
-  std::size_t last = range->header;
-  for (std::size_t i = range->header + 1; i < range->end; ++i) {
-    if (lines[i].kind != Line::Kind::Blank) last = i;
-  }
-  const Line& after = lines[last];
+  const Line& after = scan->lastNonBlank;
   result.append(content.substr(0, after.next));
   if (!after.hasLineEnd()) result.append(eol);
   result.append(key).append("=").append(value).append(eol);
@@ -236,15 +249,45 @@ std::uint32_t getProfileInt(const std::filesystem::path& file, std::string_view 
 
 FileResult writeProfileString(const std::filesystem::path& file, std::string_view section, std::string_view key,
                               std::string_view value) {
-  if (!isWritableEntry(section, key, value)) return {FileError::InvalidName, file, {}};
+  ProfileEdit edit(file);
+  edit.set(section, key, value);
+  return edit.save();
+}
+
+ProfileEdit::ProfileEdit(std::filesystem::path file) : m_file(std::move(file)) {
   FileResult readResult;
-  auto content = readFile(file, &readResult);
-  if (!content && readResult.error != FileError::NotFound) return readResult;
-  const std::string current = content.value_or(std::string());
-  std::string updated = setProfileValue(current, section, key, value);
+  auto content = readFile(m_file, &readResult);
+  if (content) {
+    m_content = std::move(*content);
+  } else if (readResult.error != FileError::NotFound) {
+    // Editing a file that cannot be read would throw away what is in it.
+    m_error = readResult;
+  } else {
+    m_changed = true;  // a missing file is created even when nothing else changes
+  }
+  m_error.path = m_file;
+}
+
+void ProfileEdit::set(std::string_view section, std::string_view key, std::string_view value) {
+  if (!m_error.ok()) return;
+  if (!isWritableEntry(section, key, value)) {
+    m_error = {FileError::InvalidName, m_file, {}};
+    return;
+  }
+  std::string updated = setProfileValue(m_content, section, key, value);
+  if (updated != m_content) {
+    m_content = std::move(updated);
+    m_changed = true;
+  }
+}
+
+FileResult ProfileEdit::save() {
+  if (!m_error.ok()) return m_error;
   // Nothing to change: the file already says so, even when it is read-only.
-  if (content && updated == current) return FileResult::success(file);
-  return replaceFile(file, updated);
+  if (!m_changed) return FileResult::success(m_file);
+  FileResult result = replaceFile(m_file, m_content);
+  if (result.ok()) m_changed = false;
+  return result;
 }
 
 }  // namespace valdor::config

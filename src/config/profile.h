@@ -64,4 +64,27 @@ std::uint32_t getProfileInt(const std::filesystem::path& file, std::string_view 
 FileResult writeProfileString(const std::filesystem::path& file, std::string_view section, std::string_view key,
                               std::string_view value);
 
+// Several keys of one file set in memory and written with one atomic
+// replacement: the same bytes as writing them one by one, but a save of many
+// keys either lands whole or not at all, and costs one disk flush.
+class ProfileEdit {
+ public:
+  // Reads the file now; a missing file starts empty and is created by save().
+  explicit ProfileEdit(std::filesystem::path file);
+
+  void set(std::string_view section, std::string_view key, std::string_view value);
+
+  // Writes when anything changed; the first failure of set() or of reading is
+  // reported here, and then nothing is written.
+  FileResult save();
+
+  const std::string& content() const { return m_content; }
+
+ private:
+  std::filesystem::path m_file;
+  std::string m_content;
+  bool m_changed = false;
+  FileResult m_error;
+};
+
 }  // namespace valdor::config

@@ -145,3 +145,29 @@ TEST_F(ProfileFileWrite, ReadOnlyFileIsNeverReplaced) {
   EXPECT_EQ(dir.read("ve3.ini"), "[S]\r\nk=1\r\n");
   EXPECT_TRUE(writeProfileString(file, "S", "k", "1").ok()) << "nothing to change is no failure";
 }
+
+TEST_F(ProfileFileWrite, BatchWritesTheSameBytesAsSingleWrites) {
+  auto one = dir.write("one.ini", std::string(kPlayerFile));
+  auto batch = dir.write("batch.ini", std::string(kPlayerFile));
+  const std::pair<const char*, const char*> keys[] = {
+      {"Render.MeshLoDQuality", "high"}, {"Render.New", "1"}, {"render.new", "2"}, {"Audio.X", ""}};
+  valdor::config::ProfileEdit edit(batch);
+  for (auto [key, value] : keys) {
+    ASSERT_TRUE(writeProfileString(one, "Engine.Setup", key, value).ok());
+    edit.set("Engine.Setup", key, value);
+  }
+  edit.set("New.Section", "k", "v");
+  ASSERT_TRUE(writeProfileString(one, "New.Section", "k", "v").ok());
+  ASSERT_TRUE(edit.save().ok());
+  EXPECT_EQ(dir.read("batch.ini"), dir.read("one.ini"));
+}
+
+TEST_F(ProfileFileWrite, BatchWithOneRefusedEntryWritesNothing) {
+  auto file = dir.write("ve3.ini", "[S]\r\nk=1\r\n");
+  valdor::config::ProfileEdit edit(file);
+  edit.set("S", "k", "2");
+  edit.set("S", "j", "3\n[Evil]");
+  edit.set("S", "i", "4");
+  EXPECT_EQ(edit.save().error, FileError::InvalidName);
+  EXPECT_EQ(dir.read("ve3.ini"), "[S]\r\nk=1\r\n");
+}

@@ -1,0 +1,141 @@
+#include "app/config_paths.h"
+
+#include <cstdlib>
+#include <string>
+
+#include "config/file_io.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#include <shlobj.h>
+#else
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
+namespace valdor::app {
+
+namespace {
+
+std::optional<std::string> environment(const char* name) {
+  const char* value = std::getenv(name);
+  if (!value || !*value) return std::nullopt;
+  return std::string(value);
+}
+
+}  // namespace
+
+std::filesystem::path joinPath(const std::filesystem::path& folder, std::string_view relative) {
+  auto text = folder.native();
+  text += kSeparator;
+  for (char c : relative) text += static_cast<std::filesystem::path::value_type>(c == '/' ? kSeparator : c);
+  return text;
+}
+
+#ifdef _WIN32
+
+std::filesystem::path homeFolder() {
+  if (auto profile = environment("USERPROFILE")) return *profile;
+  return {};
+}
+
+std::filesystem::path configFolder() {
+  if (auto appData = environment("APPDATA")) return *appData;
+  return homeFolder();
+}
+
+std::filesystem::path documentsFolder(const std::optional<std::filesystem::path>& override) {
+  if (override) return *override;
+  char folder[MAX_PATH] = {};
+  SHGetSpecialFolderPathA(nullptr, folder, CSIDL_PERSONAL, FALSE);
+  return std::filesystem::path(std::string(folder));
+}
+
+#else
+
+std::filesystem::path homeFolder() {
+  if (auto home = environment("HOME")) return *home;
+  if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir) return entry->pw_dir;
+  return "/";
+}
+
+std::filesystem::path configFolder() {
+  if (auto config = environment("XDG_CONFIG_HOME"); config && std::filesystem::path(*config).is_absolute())
+    return *config;
+  return homeFolder() / ".config";
+}
+
+std::filesystem::path documentsFolder(const std::optional<std::filesystem::path>& override) {
+  if (override) return *override;
+  const auto home = homeFolder();
+  if (auto content = config::readFile(configFolder() / "user-dirs.dirs")) {
+    if (auto documents = parseUserDirsDocuments(*content, home.native())) return *documents;
+  }
+  return home / "Documents";
+}
+
+#endif
+
+std::optional<std::filesystem::path> parseUserDirsDocuments(std::string_view content, std::string_view home) {
+  constexpr std::string_view kName = "XDG_DOCUMENTS_DIR";
+  constexpr std::string_view kHome = "$HOME";
+  std::optional<std::filesystem::path> found;
+  // The file is sourced by shells, so the last valid line wins. Its values
+  // are "$HOME/relative" or "/absolute", quoted, with backslash escapes.
+  while (!content.empty()) {
+    auto end = content.find('\n');
+    std::string_view line = content.substr(0, end);
+    content = end == std::string_view::npos ? std::string_view() : content.substr(end + 1);
+
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
+    if (!line.starts_with(kName)) continue;
+    line.remove_prefix(kName.size());
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+    if (!line.starts_with('=')) continue;
+    line.remove_prefix(1);
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+    if (line.size() < 2 || line.front() != '"' || line.back() != '"') continue;
+    line = line.substr(1, line.size() - 2);
+
+    std::string value;
+    if (line.starts_with(kHome) && (line.size() == kHome.size() || line[kHome.size()] == '/')) {
+      value = home;
+      line.remove_prefix(kHome.size());
+    } else if (!line.starts_with('/')) {
+      continue;
+    }
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      if (line[i] == '\\' && i + 1 < line.size()) ++i;
+      value += line[i];
+    }
+    while (value.size() > 1 && value.back() == '/') value.pop_back();
+    found = std::filesystem::path(value);
+  }
+  return found;
+}
+
+std::filesystem::path userFolder(const std::filesystem::path& documents) { return joinPath(documents, "valdor3"); }
+
+void setDocumentsFolder(ConfigPaths& paths, const std::filesystem::path& documents) {
+  paths.userOptionsIni = joinPath(documents, "valdor3/UserOptions.ini");
+}
+
+void setGameFolder(ConfigPaths& paths, const std::filesystem::path& gameFolder) {
+  paths.engineIni = joinPath(gameFolder, "Ini/ve3.ini");
+  paths.debugIni = joinPath(gameFolder, "Ini/debug.ini");
+}
+
+std::filesystem::path folderOfFile(const std::filesystem::path& file) {
+  const auto& text = file.native();
+  // The dialog gives native separators; on Windows a '/' may still come from a typed name.
+#ifdef _WIN32
+  const auto cut = text.find_last_of(L"\\/");
+#else
+  const auto cut = text.rfind(kSeparator);
+#endif
+  if (cut == std::filesystem::path::string_type::npos) return file;
+  return text.substr(0, cut);
+}
+
+}  // namespace valdor::app

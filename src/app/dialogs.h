@@ -1,0 +1,38 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Message boxes and file dialogs, behind an interface so the start-up and the
+// windows' handlers can be driven by tests. Texts are Windows-1252 bytes.
+namespace valdor::app {
+
+struct FileDialogOptions {
+  std::string title;
+  std::string filterDescription;      // e.g. "*.exe"
+  std::string filterPattern;          // e.g. "*.exe"
+  std::string fileName;               // the name proposed at first
+  std::string defaultExtension;       // appended to a name without one (save only)
+  std::filesystem::path folder;       // the folder shown first; empty: the platform's choice
+};
+
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+
+  // A message with an empty title and one OK button.
+  virtual void showMessage(std::string_view text) = 0;
+
+  // A question with Yes and No; true for Yes.
+  virtual bool askYesNo(std::string_view text) = 0;
+
+  // An existing file chosen by the user; nullopt when cancelled.
+  virtual std::optional<std::filesystem::path> openFile(const FileDialogOptions& options) = 0;
+
+  // A file name to write to; nullopt when cancelled.
+  virtual std::optional<std::filesystem::path> saveFile(const FileDialogOptions& options) = 0;
+};
+
+}  // namespace valdor::app

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "app/dialogs.h"
+
+namespace valdor::app {
+
+// Message boxes and file dialogs of Qt, owned by a window whose colours and
+// font the message boxes take.
+class QtDialogs final : public Dialogs {
+ public:
+  explicit QtDialogs(QWidget* owner = nullptr) : m_owner(owner) {}
+
+  void setOwner(QWidget* owner) { m_owner = owner; }
+
+  void showMessage(std::string_view text) override;
+  bool askYesNo(std::string_view text) override;
+  std::optional<std::filesystem::path> openFile(const FileDialogOptions& options) override;
+  std::optional<std::filesystem::path> saveFile(const FileDialogOptions& options) override;
+
+ private:
+  QPointer<QWidget> m_owner;
+};
+
+}  // namespace valdor::app

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/config_paths.h"
+#include "app/dialogs.h"
+#include "app/settings_store.h"
+#include "config/file_io.h"
+#include "i18n/translator.h"
+
+// What the tool finds out before its main window can show anything: the
+// translation table, the game folder, the paths of the files and the language.
+namespace valdor::app {
+
+struct StartupOptions {
+  std::optional<std::filesystem::path> gameDir;       // used for this run, never stored
+  std::optional<std::filesystem::path> documentsDir;  // instead of the user's documents folder
+  std::optional<std::filesystem::path> stateDir;      // the tool's own files for this run
+};
+
+// The entries of the language box, in list order; also the stored words.
+const std::array<std::string, 2>& languageEntries();
+
+// The language entry the platform's list search selects for a stored value
+// (searching from the second entry, wrapping to the first); nullopt for none.
+std::optional<std::size_t> languageIndexFor(std::string_view stored);
+
+// The language the windows would use for a stored value: the selected entry,
+// "" when none matches, German when nothing is stored.
+std::string effectiveLanguage(std::string_view stored);
+
+// The game folder known without asking: --game-dir, else the stored one.
+std::optional<std::filesystem::path> knownGameFolder(const SettingsStore& store, const StartupOptions& options);
+
+// The paths as the editor would build them, without extracting the table or
+// making the per-user folder (only the private folder is made, if missing).
+ConfigPaths plannedPaths(const StartupOptions& options, const std::filesystem::path& gameFolder);
+
+// Whether a file can be opened for reading.
+bool isReadableFile(const std::filesystem::path& file);
+
+class Startup {
+ public:
+  Startup(SettingsStore& store, Dialogs& dialogs, i18n::Translator& translator, StartupOptions options);
+
+  // Extracts the translation table, builds the paths, finds the game folder
+  // (asking the user when none is known) and reads the language. False when
+  // the tool has to end: the user cancelled or chose a folder without the
+  // game's files; nothing is stored then.
+  bool run();
+
+  const ConfigPaths& paths() const { return m_paths; }
+  const std::filesystem::path& gameFolder() const { return m_gameFolder; }
+
+  // The language box's entry to select after run(); nullopt selects none.
+  std::optional<std::size_t> languageIndex() const { return m_languageIndex; }
+
+  // The language handler's work: the box's text (or "") becomes the language
+  // of the texts and is stored. A failed write is shown once per run.
+  void changeLanguage(std::string section);
+
+  // Deletes the extracted translation table; every end of the tool does this.
+  void removeTranslationFile();
+
+ private:
+  void extractTranslation();
+  void buildUserPaths();
+  std::optional<std::filesystem::path> locateGame();
+  void readLanguage();
+  void store(std::string_view name, std::string_view value);
+
+  SettingsStore& m_store;
+  Dialogs& m_dialogs;
+  i18n::Translator& m_translator;
+  StartupOptions m_options;
+  ConfigPaths m_paths;
+  std::filesystem::path m_gameFolder;
+  std::optional<std::size_t> m_languageIndex;
+  // Failures already shown, so an unwritable settings file is reported once
+  // and not again for every value written to it.
+  std::vector<std::pair<config::FileError, std::filesystem::path>> m_reported;
+};
+
+}  // namespace valdor::app

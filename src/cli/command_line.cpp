@@ -1,0 +1,178 @@
+#include "cli/command_line.h"
+
+#include <charconv>
+#include <cstdint>
+#include <limits>
+#include <string_view>
+#include <vector>
+
+#include "app/file_messages.h"
+#include "app/startup.h"
+#include "config/profile.h"
+#include "i18n/cp1252.h"
+#include "i18n/translator.h"
+
+namespace valdor::cli {
+
+namespace {
+
+constexpr int kDone = 0;
+constexpr int kFailed = 1;
+constexpr int kBadUsage = 2;
+
+// A capacity beyond any sensible INI value; it only guards the buffer.
+constexpr std::size_t kMaxCapacity = std::size_t{1} << 24;
+
+int badUsage(std::ostream& err, std::string_view what) {
+  err << "valdor3-tuning: " << what << "\n" << usageText();
+  return kBadUsage;
+}
+
+// The arguments of an ini command: "--name=value" options until "--" or the
+// first other word, then exactly `count` positional arguments.
+struct IniArguments {
+  std::optional<std::string> defaultValue;
+  std::optional<std::string> size;
+  std::vector<std::string> positional;
+};
+
+std::optional<IniArguments> splitIniArguments(std::span<const std::string> args, std::size_t count, bool takesDefault,
+                                              bool takesSize, std::string& error) {
+  IniArguments result;
+  std::size_t i = 0;
+  for (; i < args.size(); ++i) {
+    std::string_view arg = args[i];
+    if (arg == "--") {
+      ++i;
+      break;
+    }
+    if (!arg.starts_with('-')) break;
+    if (takesDefault && arg.starts_with("--default=")) {
+      result.defaultValue = std::string(arg.substr(10));
+    } else if (takesSize && arg.starts_with("--size=")) {
+      result.size = std::string(arg.substr(7));
+    } else {
+      error = "unknown option '" + std::string(arg) + "'";
+      return std::nullopt;
+    }
+  }
+  result.positional.assign(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+  if (result.positional.size() != count) {
+    error = "expected " + std::to_string(count) + " arguments";
+    return std::nullopt;
+  }
+  return result;
+}
+
+template <typename Number>
+std::optional<Number> parseNumber(std::string_view text) {
+  if (text.starts_with('+')) text.remove_prefix(1);
+  Number value{};
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+// Messages of the command line: in the language asked for, else in the
+// editor's, German when that names none; from the table carried in the
+// program, so nothing is extracted.
+i18n::Translator messageTranslator(const ProgramOptions& options, const app::SettingsStore& store) {
+  i18n::Translator translator;
+  auto language = options.language ? *options.language : app::effectiveLanguage(store.read(app::kLanguageValue));
+  translator.setLanguage(language.empty() ? std::string(i18n::kGerman) : language);
+  return translator;
+}
+
+int iniGet(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+  std::string error;
+  auto parsed = splitIniArguments(args, 3, true, true, error);
+  if (!parsed) return badUsage(err, "ini get: " + error);
+  std::size_t capacity = config::kValueCapacity;
+  if (parsed->size) {
+    auto size = parseNumber<std::size_t>(*parsed->size);
+    if (!size || *size < 1 || *size > kMaxCapacity)
+      return badUsage(err, "ini get: --size takes a number from 1 to " + std::to_string(kMaxCapacity));
+    capacity = *size;
+  }
+  const auto& p = parsed->positional;
+  out << config::getProfileString(p[0], p[1], p[2], parsed->defaultValue.value_or(std::string()), capacity) << "\n";
+  return kDone;
+}
+
+int iniGetInt(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+  std::string error;
+  auto parsed = splitIniArguments(args, 3, true, false, error);
+  if (!parsed) return badUsage(err, "ini get-int: " + error);
+  std::int32_t defaultValue = 0;
+  if (parsed->defaultValue) {
+    auto number = parseNumber<std::int32_t>(*parsed->defaultValue);
+    if (!number) return badUsage(err, "ini get-int: --default takes a 32-bit number");
+    defaultValue = *number;
+  }
+  const auto& p = parsed->positional;
+  out << static_cast<std::int32_t>(config::getProfileInt(p[0], p[1], p[2], defaultValue)) << "\n";
+  return kDone;
+}
+
+int iniSet(std::span<const std::string> args, const ProgramOptions& options, const app::SettingsStore& store,
+           std::ostream& err) {
+  std::string error;
+  auto parsed = splitIniArguments(args, 4, false, false, error);
+  if (!parsed) return badUsage(err, "ini set: " + error);
+  const auto& p = parsed->positional;
+  auto result = config::writeProfileString(p[0], p[1], p[2], p[3]);
+  if (result.ok()) return kDone;
+  err << i18n::cp1252ToUtf8(app::writeFailureMessage(messageTranslator(options, store), result)) << "\n";
+  return kFailed;
+}
+
+int locate(std::span<const std::string> args, const ProgramOptions& options, const app::SettingsStore& store,
+           std::ostream& out, std::ostream& err) {
+  if (!args.empty()) return badUsage(err, "locate takes no arguments");
+  const auto startup = startupOptions(options);
+  auto folder = app::knownGameFolder(store, startup);
+  if (!folder) {
+    err << i18n::cp1252ToUtf8(i18n::Translator().generalMessage("MESSAGE_NOINSTALLATIONFOUND")) << "\n"
+        << "Name the game folder with --game-dir DIR.\n";
+    return kFailed;
+  }
+  const auto paths = app::plannedPaths(startup, *folder);
+  out << "gameFolder=" << folder->string() << "\n"
+      << "translationFile=" << paths.translationFile.string() << "\n"
+      << "userOptionsIni=" << paths.userOptionsIni.string() << "\n"
+      << "engineIni=" << paths.engineIni.string() << "\n"
+      << "debugIni=" << paths.debugIni.string() << "\n"
+      << "language=" << app::effectiveLanguage(store.read(app::kLanguageValue)) << "\n";
+  return kDone;
+}
+
+}  // namespace
+
+std::optional<int> runCommandLine(const ProgramOptions& options, std::ostream& out, std::ostream& err) {
+  if (options.help) {
+    out << usageText();
+    return kDone;
+  }
+  if (options.version) {
+    out << versionText();
+    return kDone;
+  }
+  if (options.command.empty()) return std::nullopt;
+  auto store = app::makeSettingsStore(options.stateDir);
+  return runCommand(options, *store, out, err);
+}
+
+int runCommand(const ProgramOptions& options, app::SettingsStore& store, std::ostream& out, std::ostream& err) {
+  const std::span<const std::string> command = options.command;
+  if (command.empty()) return badUsage(err, "no command");
+  if (command[0] == "locate") return locate(command.subspan(1), options, store, out, err);
+  if (command[0] == "ini" && command.size() >= 2) {
+    const auto args = command.subspan(2);
+    if (command[1] == "get") return iniGet(args, out, err);
+    if (command[1] == "get-int") return iniGetInt(args, out, err);
+    if (command[1] == "set") return iniSet(args, options, store, err);
+  }
+  return badUsage(err, "unknown command '" + command[0] + (command.size() >= 2 ? " " + command[1] : "") + "'");
+}
+
+}  // namespace valdor::cli

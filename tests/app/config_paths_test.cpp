@@ -1,0 +1,77 @@
+#include "app/config_paths.h"
+
+#include <gtest/gtest.h>
+
+#include "app/dialog_layout.h"
+#include "app/file_messages.h"
+
+namespace valdor::app {
+namespace {
+
+// ---- the documents folder ----
+
+TEST(UserDirs, TheDocumentsEntryExpandsHome) {
+  EXPECT_EQ(parseUserDirsDocuments("XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n", "/home/p"), "/home/p/Dokumente");
+  EXPECT_EQ(parseUserDirsDocuments("XDG_DOCUMENTS_DIR=\"/data/docs/\"\n", "/home/p"), "/data/docs");
+  EXPECT_EQ(parseUserDirsDocuments("XDG_DOCUMENTS_DIR=\"$HOME/My \\\"Docs\\\"\"\n", "/home/p"),
+            "/home/p/My \"Docs\"");
+}
+
+TEST(UserDirs, OtherEntriesCommentsAndRelativeValuesAreNoDocumentsFolder) {
+  constexpr std::string_view kFile =
+      "# XDG_DOCUMENTS_DIR=\"$HOME/commented\"\n"
+      "XDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
+      "XDG_DOCUMENTS_DIR=\"relative/docs\"\n"
+      "XDG_DOCUMENTS_DIRECTORY=\"$HOME/other\"\n";
+  EXPECT_EQ(parseUserDirsDocuments(kFile, "/home/p"), std::nullopt);
+  EXPECT_EQ(parseUserDirsDocuments("XDG_DOCUMENTS_DIR=\"$HOME/a\"\r\nXDG_DOCUMENTS_DIR=\"$HOME/b\"\r\n", "/h"), "/h/b");
+}
+
+TEST(DocumentsFolder, AGivenFolderWinsOverTheUsersOne) {
+  EXPECT_EQ(documentsFolder(std::filesystem::path("/tmp/docs")), "/tmp/docs");
+}
+
+// ---- building paths ----
+
+TEST(ConfigPaths, PathsAreJoinedAsTextSoATrailingSeparatorIsDoubled) {
+  ConfigPaths paths;
+  setGameFolder(paths, "/games/Valdor 3/");
+  setDocumentsFolder(paths, "/home/p/Documents");
+  EXPECT_EQ(paths.engineIni.string(), "/games/Valdor 3//Ini/ve3.ini");
+  EXPECT_EQ(paths.debugIni.string(), "/games/Valdor 3//Ini/debug.ini");
+  EXPECT_EQ(paths.userOptionsIni.string(), "/home/p/Documents/valdor3/UserOptions.ini");
+}
+
+TEST(ConfigPaths, AChosenFileIsCutAtItsLastSeparator) {
+  EXPECT_EQ(folderOfFile("/games/Valdor 3/Launcher.exe"), "/games/Valdor 3");
+  EXPECT_EQ(folderOfFile("/valdor3.exe"), "");
+  EXPECT_EQ(folderOfFile("valdor3.exe"), "valdor3.exe");
+}
+
+// ---- messages and dialog units ----
+
+TEST(WriteFailureMessage, NamesTheFileInTheLanguageOrInGermanBeforeOne) {
+  const config::FileResult denied{config::FileError::AccessDenied, "/games/Valdor 3/Ini/ve3.ini", "Permission denied"};
+  i18n::Translator translator;
+  EXPECT_EQ(writeFailureMessage(translator, denied),
+            "Speichern nicht m\xF6glich\n/games/Valdor 3/Ini/ve3.ini\n\nZugriff verweigert.");
+  translator.setLanguage("english");
+  EXPECT_EQ(writeFailureMessage(translator, denied), "Could not save\n/games/Valdor 3/Ini/ve3.ini\n\nAccess denied.");
+  const config::FileResult other{config::FileError::Other, "/x/y.ini", "Input/output error"};
+  EXPECT_EQ(writeFailureMessage(translator, other), "Could not save\n/x/y.ini\n\nInput/output error");
+}
+
+TEST(DialogUnits, ConvertLikeWindowsWithTheDialogFontsBaseUnits) {
+  EXPECT_EQ(baseUnitX(311), 6);  // 52 letters of about 6 pixels each
+  const DialogUnits units(6, 12);
+  EXPECT_EQ(units.toPixelsX(431), 647);  // 646.5 rounds up
+  EXPECT_EQ(units.toPixelsY(406), 609);
+  EXPECT_EQ(mulDiv(-1, 6, 4), -2);
+  const PixelRect combo = units.toPixels({92, 133, 80, 171});
+  EXPECT_EQ(combo.x, 138);
+  EXPECT_EQ(combo.y, 200);  // 199.5
+  EXPECT_EQ(combo.width, 120);
+}
+
+}  // namespace
+}  // namespace valdor::app

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <deque>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/dialogs.h"
+#include "app/settings_store.h"
+
+// Stand-ins for the platform: a store in memory and dialogs that record what
+// they were shown and answer from a script.
+namespace valdor::test {
+
+class FakeSettingsStore final : public app::SettingsStore {
+ public:
+  std::string read(std::string_view name) const override {
+    auto found = values.find(name);
+    return found == values.end() ? std::string() : found->second;
+  }
+
+  config::FileResult write(std::string_view name, std::string_view value) override {
+    ++writes;
+    if (failure) return {*failure, "/fake/settings.ini", "fake reason"};
+    values[std::string(name)] = std::string(value);
+    return config::FileResult::success("/fake/settings.ini");
+  }
+
+  std::map<std::string, std::string, std::less<>> values;
+  std::optional<config::FileError> failure;  // every write fails so when set
+  int writes = 0;
+};
+
+class FakeDialogs final : public app::Dialogs {
+ public:
+  void showMessage(std::string_view text) override { messages.emplace_back(text); }
+
+  bool askYesNo(std::string_view text) override {
+    questions.emplace_back(text);
+    return takeFront(yesNoAnswers).value_or(false);
+  }
+
+  std::optional<std::filesystem::path> openFile(const app::FileDialogOptions& options) override {
+    openDialogs.push_back(options);
+    return takeFront(fileAnswers).value_or(std::nullopt);
+  }
+
+  std::optional<std::filesystem::path> saveFile(const app::FileDialogOptions& options) override {
+    saveDialogs.push_back(options);
+    return takeFront(fileAnswers).value_or(std::nullopt);
+  }
+
+  // What was shown, in order.
+  std::vector<std::string> messages;
+  std::vector<std::string> questions;
+  std::vector<app::FileDialogOptions> openDialogs;
+  std::vector<app::FileDialogOptions> saveDialogs;
+
+  // The answers, taken in order; when none is left, No and Cancel.
+  std::deque<bool> yesNoAnswers;
+  std::deque<std::optional<std::filesystem::path>> fileAnswers;
+
+ private:
+  template <typename T>
+  static std::optional<T> takeFront(std::deque<T>& answers) {
+    if (answers.empty()) return std::nullopt;
+    T answer = std::move(answers.front());
+    answers.pop_front();
+    return answer;
+  }
+};
+
+}  // namespace valdor::test

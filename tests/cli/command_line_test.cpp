@@ -1,0 +1,148 @@
+#include "cli/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <vector>
+
+#include "cli/program_options.h"
+#include "support/temp_dir.h"
+
+namespace valdor::cli {
+namespace {
+
+struct Outcome {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+// The program as the shell calls it, short of opening the editor.
+Outcome run(const std::vector<std::string>& args) {
+  Outcome result;
+  std::ostringstream out;
+  std::ostringstream err;
+  const auto parsed = parseProgramOptions(args);
+  if (!parsed.options) {
+    result.exitCode = 2;
+    result.err = parsed.error;
+    return result;
+  }
+  result.exitCode = runCommandLine(*parsed.options, out, err).value_or(-1);
+  result.out = out.str();
+  result.err = err.str();
+  return result;
+}
+
+// ---- program options ----
+
+TEST(ProgramOptions, OptionsComeBeforeTheCommandWhoseArgumentsAreLeftAlone) {
+  const std::vector<std::string> args{"--game-dir", "/g", "--state-dir=/s", "--language=English",
+                                      "ini", "get", "--default=x", "f", "s", "k"};
+  const auto parsed = parseProgramOptions(args);
+  ASSERT_TRUE(parsed.options) << parsed.error;
+  EXPECT_EQ(parsed.options->gameDir, std::filesystem::path("/g"));
+  EXPECT_EQ(parsed.options->stateDir, std::filesystem::path("/s"));
+  EXPECT_EQ(parsed.options->documentsDir, std::nullopt);
+  EXPECT_EQ(parsed.options->language, "english");
+  EXPECT_EQ(parsed.options->command, (std::vector<std::string>{"ini", "get", "--default=x", "f", "s", "k"}));
+
+  const std::vector<std::string> none;
+  EXPECT_TRUE(parseProgramOptions(none).options->command.empty());
+  const std::vector<std::string> dashes{"--", "--odd-command"};
+  EXPECT_EQ(parseProgramOptions(dashes).options->command, std::vector<std::string>{"--odd-command"});
+}
+
+TEST(ProgramOptions, BadOptionsGiveTheUsageAndExitStatus2) {
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"--unknown"}, {"--game-dir"}, {"--game-dir="}, {"--language", "francais"}, {"-x", "locate"}}) {
+    const Outcome result = run(args);
+    EXPECT_EQ(result.exitCode, 2) << args[0];
+    EXPECT_NE(result.err.find("Usage: valdor3-tuning"), std::string::npos) << args[0];
+  }
+  EXPECT_EQ(run({"ini", "frobnicate"}).exitCode, 2);
+  EXPECT_EQ(run({"ini", "get", "file", "section"}).exitCode, 2);
+  EXPECT_EQ(run({"ini", "get", "--size=0", "f", "s", "k"}).exitCode, 2);
+  EXPECT_EQ(run({"ini", "get-int", "--default=1.5", "f", "s", "k"}).exitCode, 2);
+  EXPECT_EQ(run({"locate", "extra"}).exitCode, 2);
+}
+
+TEST(ProgramOptions, HelpAndVersionNeedNoCommand) {
+  EXPECT_EQ(run({"--version"}).out, "valdor3-tuning 1.12\n");
+  const Outcome help = run({"--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_TRUE(help.out.starts_with("Usage: valdor3-tuning [OPTIONS] [COMMAND ...]\n"));
+  EXPECT_EQ(runCommandLine(ProgramOptions{}, std::cout, std::cerr), std::nullopt);
+}
+
+// ---- ini ----
+
+class IniCommandTest : public ::testing::Test {
+ protected:
+  IniCommandTest()
+      : m_file(m_dir.write("ve3.ini", "[Engine.Setup]\r\nRender.Name =  Gr\xF6\xDF" "e  \r\nView=-300.0\r\nBig=4294967295\r\n")) {}
+
+  test::TempDir m_dir;
+  std::string m_file;
+};
+
+TEST_F(IniCommandTest, GetPrintsTheValueAsTheFileHoldsItTrimmed) {
+  EXPECT_EQ(run({"ini", "get", m_file, "engine.setup", "render.name"}).out, "Gr\xF6\xDF" "e\n");
+  EXPECT_EQ(run({"ini", "get", "--size=3", m_file, "Engine.Setup", "Render.Name"}).out, "Gr\n");
+  const Outcome missing = run({"ini", "get", "--default=none", "--", m_file, "Engine.Setup", "Missing"});
+  EXPECT_EQ(missing.exitCode, 0);
+  EXPECT_EQ(missing.out, "none\n");
+}
+
+TEST_F(IniCommandTest, GetIntPrintsTheSigned32BitResult) {
+  EXPECT_EQ(run({"ini", "get-int", m_file, "Engine.Setup", "View"}).out, "-300\n");
+  EXPECT_EQ(run({"ini", "get-int", m_file, "Engine.Setup", "Big"}).out, "-1\n");
+  EXPECT_EQ(run({"ini", "get-int", "--default=-5", m_file, "Engine.Setup", "Missing"}).out, "-5\n");
+}
+
+TEST_F(IniCommandTest, SetWritesTheKeyAndReportsAFailureInTheLanguageAsked) {
+  EXPECT_EQ(run({"ini", "set", m_file, "Engine.Setup", "View", "3500.0"}).exitCode, 0);
+  EXPECT_EQ(run({"ini", "get", m_file, "Engine.Setup", "View"}).out, "3500.0\n");
+
+  const std::string lost = (m_dir / "no-such-folder/ve3.ini").string();
+  const Outcome english = run({"--language", "english", "--state-dir", (m_dir / "state").string(), "ini", "set", lost,
+                           "Engine.Setup", "View", "1"});
+  EXPECT_EQ(english.exitCode, 1);
+  EXPECT_EQ(english.err, "Could not save\n" + lost + "\n\nThe folder does not exist.\n");
+  // Without --language the editor's language; none stored yet: German, as UTF-8.
+  const Outcome german = run({"--state-dir", (m_dir / "state").string(), "ini", "set", lost, "Engine.Setup", "View", "1"});
+  EXPECT_EQ(german.err, "Speichern nicht m\xC3\xB6glich\n" + lost + "\n\nDer Ordner existiert nicht.\n");
+}
+
+// ---- locate ----
+
+TEST(Locate, PrintsTheFolderThePathsAndTheLanguage) {
+  test::TempDir dir;
+  dir.write("state/settings.ini", "[SOFTWARE\\Halvikor\\Valdor III]\r\nINSTALL_DIR=\"/games/Valdor 3\"\r\n"
+                                  "V3TU_LANGUAGE=\"English\"\r\n");
+  const auto state = (dir / "state").string();
+  const auto documents = (dir / "docs").string();
+  const Outcome result = run({"--state-dir", state, "--documents-dir", documents, "locate"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.out, "gameFolder=/games/Valdor 3\n"
+                        "translationFile=" + state + "/translation.ini\n"
+                        "userOptionsIni=" + documents + "/valdor3/UserOptions.ini\n"
+                        "engineIni=/games/Valdor 3/Ini/ve3.ini\n"
+                        "debugIni=/games/Valdor 3/Ini/debug.ini\n"
+                        "language=english\n");
+  EXPECT_FALSE(std::filesystem::exists(dir / "state/translation.ini"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "docs"));
+}
+
+TEST(Locate, WithoutAnInstallationItFailsWithTheMessageAndAHint) {
+  test::TempDir dir;
+  const Outcome result = run({"--state-dir", (dir / "state").string(), "locate"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_TRUE(result.out.empty());
+  EXPECT_NE(result.err.find("No Valdor 3 - Installation found!\nPlease find the file \"Valdor3.exe\" in the game path."),
+            std::string::npos);
+  EXPECT_NE(result.err.find("--game-dir"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace valdor::cli

@@ -1,0 +1,19 @@
+// main() of the tests of windows: a QApplication for the whole run, on the
+// offscreen platform unless another one is asked for.
+#include <QApplication>
+#include <QString>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+// GoogleTest would print a QString as a dump of bytes; tests declare this to
+// see the text instead.
+void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  ::testing::InitGoogleTest(&argc, argv);
+  QApplication application(argc, argv);
+  return RUN_ALL_TESTS();
+}

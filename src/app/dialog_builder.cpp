@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 
 #include "app/qt_text.h"
 
@@ -100,6 +102,23 @@ void setControlText(QWidget* control, std::string_view text) {
   } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
     edit->setText(caption);
   }
+}
+
+void setControlPicture(QWidget* control, const QPixmap& picture) {
+  auto* label = qobject_cast<QLabel*>(control);
+  if (!label) return;
+  // QLabel would paint a larger picture over its own frame.
+  const QSize room = label->contentsRect().size().boundedTo(picture.size());
+  const QRect middle((picture.width() - room.width()) / 2, (picture.height() - room.height()) / 2, room.width(),
+                     room.height());
+  label->setPixmap(picture.copy(middle));
+}
+
+void acceptDigitsOnly(QWidget* control) {
+  auto* edit = qobject_cast<QLineEdit*>(control);
+  if (!edit) return;
+  static const QRegularExpression kDigits(QStringLiteral("[0-9]*"));
+  edit->setValidator(new QRegularExpressionValidator(kDigits, edit));
 }
 
 }  // namespace valdor::app

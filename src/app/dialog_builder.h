@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QPixmap>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -28,6 +29,13 @@ QWidget* createControl(QWidget* parent, ControlKind kind, int id, const QRect& p
 
 // The caption of a label, button or group box (Windows-1252 bytes).
 void setControlText(QWidget* control, std::string_view text);
+
+// A picture control's image, centred in its frame and cut to it when larger,
+// as Windows shows a bitmap in a centred picture control.
+void setControlPicture(QWidget* control, const QPixmap& picture);
+
+// An edit field that takes digits only: no sign, no point, no blank.
+void acceptDigitsOnly(QWidget* control);
 
 // Makes the controls of a table in its order, which is also the focus order,
 // and gives them by id. Rows without an id of their own (a negative one, like

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Message boxes and file dialogs, behind an interface so the start-up and the
 // windows' handlers can be driven by tests. Texts are Windows-1252 bytes.
@@ -16,6 +18,13 @@ struct FileDialogOptions {
   std::string fileName;               // the name proposed at first
   std::string defaultExtension;       // appended to a name without one (save only)
   std::filesystem::path folder;       // the folder shown first; empty: the platform's choice
+};
+
+// One installation of the game in a list to choose from.
+struct InstallationChoice {
+  std::filesystem::path gameFolder;
+  std::string source;            // where it was found: "steam", "lutris", "heroic", "bottles" or "wine"
+  std::filesystem::path prefix;  // the Wine prefix whose registry names it
 };
 
 class Dialogs {
@@ -33,6 +42,10 @@ class Dialogs {
 
   // A file name to write to; nullopt when cancelled.
   virtual std::optional<std::filesystem::path> saveFile(const FileDialogOptions& options) = 0;
+
+  // The index of the installation chosen from a list under prompt; nullopt when declined.
+  virtual std::optional<std::size_t> chooseInstallation(std::string_view prompt,
+                                                        const std::vector<InstallationChoice>& choices) = 0;
 };
 
 }  // namespace valdor::app

@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   auto store = app::makeSettingsStore(parsed.options->stateDir);
   app::QtDialogs dialogs;
-  main_window::CTuningDlg window(*store, dialogs, cli::startupOptions(*parsed.options));
+  const auto displayModes = main_window::makeSystemDisplayModeSource();
+  main_window::CTuningDlg window(*store, dialogs, cli::startupOptions(*parsed.options), *displayModes);
   dialogs.setOwner(&window);
   if (window.OnInitDialog()) window.exec();
   // Nothing is saved on the way out, however the window was closed.

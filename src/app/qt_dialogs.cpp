@@ -1,7 +1,11 @@
 #include "app/qt_dialogs.h"
 
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
+#include <QVBoxLayout>
 
 #include "app/qt_text.h"
 
@@ -56,6 +60,37 @@ std::optional<std::filesystem::path> QtDialogs::openFile(const FileDialogOptions
 
 std::optional<std::filesystem::path> QtDialogs::saveFile(const FileDialogOptions& options) {
   return runFileDialog(m_owner, options, QFileDialog::AcceptSave);
+}
+
+std::optional<std::size_t> QtDialogs::chooseInstallation(std::string_view prompt,
+                                                         const std::vector<InstallationChoice>& choices) {
+  QDialog dialog(m_owner);
+  dialog.setWindowTitle(QString());
+  if (m_owner) {
+    // A dialog is a window of its own, so it does not inherit these.
+    dialog.setPalette(m_owner->palette());
+    dialog.setFont(m_owner->font());
+  }
+  auto* label = new QLabel(toQString(prompt));
+  label->setTextFormat(Qt::PlainText);
+  auto* list = new QListWidget;
+  for (const auto& choice : choices) {
+    list->addItem(QStringLiteral("%1\n    %2: %3")
+                      .arg(pathToQString(choice.gameFolder), QString::fromStdString(choice.source),
+                           pathToQString(choice.prefix)));
+  }
+  list->setCurrentRow(0);
+  list->setMinimumWidth(560);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  QObject::connect(list, &QListWidget::itemActivated, &dialog, &QDialog::accept);
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(label);
+  layout->addWidget(list);
+  layout->addWidget(buttons);
+  if (dialog.exec() != QDialog::Accepted || list->currentRow() < 0) return std::nullopt;
+  return static_cast<std::size_t>(list->currentRow());
 }
 
 }  // namespace valdor::app

@@ -19,6 +19,8 @@ class QtDialogs final : public Dialogs {
   bool askYesNo(std::string_view text) override;
   std::optional<std::filesystem::path> openFile(const FileDialogOptions& options) override;
   std::optional<std::filesystem::path> saveFile(const FileDialogOptions& options) override;
+  std::optional<std::size_t> chooseInstallation(std::string_view prompt,
+                                                const std::vector<InstallationChoice>& choices) override;
 
  private:
   QPointer<QWidget> m_owner;

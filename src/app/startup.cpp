@@ -33,10 +33,30 @@ std::optional<std::filesystem::path> knownGameFolder(const SettingsStore& store,
   return std::nullopt;
 }
 
-ConfigPaths plannedPaths(const StartupOptions& options, const std::filesystem::path& gameFolder) {
+std::optional<std::filesystem::path> gameDocumentsFolder(const SettingsStore& store, const StartupOptions& options,
+                                                         const std::filesystem::path& gameFolder) {
+  // What was stored with the folder wins: it names the prefix whose registry
+  // led to the folder, which need not be the one the folder lies in.
+  if (gameFolder.string() == store.read(kInstallDirValue)) {
+    if (auto stored = store.read(kDocumentsDirValue); !stored.empty()) return std::filesystem::path(stored);
+  }
+  if (!options.wine) return std::nullopt;
+  auto prefix = prefixOfGame(gameFolder, *options.wine);
+  if (!prefix) return std::nullopt;
+  return prefixDocuments(*prefix, isProtonPrefix(*prefix), options.wine->user);
+}
+
+std::filesystem::path effectiveDocumentsFolder(const StartupOptions& options,
+                                               const std::optional<std::filesystem::path>& gameDocuments) {
+  if (options.documentsDir || !gameDocuments) return documentsFolder(options.documentsDir);
+  return *gameDocuments;
+}
+
+ConfigPaths plannedPaths(const StartupOptions& options, const std::filesystem::path& gameFolder,
+                         const std::optional<std::filesystem::path>& gameDocuments) {
   ConfigPaths paths;
   paths.translationFile = i18n::privateFolder(options.stateDir) / i18n::kTranslationFileName;
-  setDocumentsFolder(paths, documentsFolder(options.documentsDir));
+  setDocumentsFolder(paths, effectiveDocumentsFolder(options, gameDocuments));
   setGameFolder(paths, gameFolder);
   return paths;
 }
@@ -54,10 +74,10 @@ Startup::Startup(SettingsStore& store, Dialogs& dialogs, i18n::Translator& trans
 
 bool Startup::run() {
   extractTranslation();
-  buildUserPaths();
-  auto folder = locateGame();
-  if (!folder) return false;
-  m_gameFolder = *folder;
+  auto location = locateGame();
+  if (!location) return false;
+  m_gameFolder = location->gameFolder;
+  buildUserPaths(location->documents);
   setGameFolder(m_paths, m_gameFolder);
   readLanguage();
   return true;
@@ -72,8 +92,8 @@ void Startup::extractTranslation() {
   m_translator.setTranslationFile(extraction.path);
 }
 
-void Startup::buildUserPaths() {
-  const auto documents = documentsFolder(m_options.documentsDir);
+void Startup::buildUserPaths(const std::optional<std::filesystem::path>& gameDocuments) {
+  const auto documents = effectiveDocumentsFolder(m_options, gameDocuments);
   // A Linux user may have no documents folder yet, so it is made as well.
   // Failing here only means the settings cannot be saved, and saving says so.
   std::error_code ignored;
@@ -81,9 +101,34 @@ void Startup::buildUserPaths() {
   setDocumentsFolder(m_paths, documents);
 }
 
-std::optional<std::filesystem::path> Startup::locateGame() {
-  if (auto known = knownGameFolder(m_store, m_options)) return known;
+std::optional<Startup::Location> Startup::locateGame() {
+  if (auto known = knownGameFolder(m_store, m_options)) {
+    return Location{*known, gameDocumentsFolder(m_store, m_options, *known)};
+  }
+  auto location = discoverGame();
+  if (!location) location = locateManually();
+  if (location) remember(*location);
+  return location;
+}
 
+std::optional<Startup::Location> Startup::discoverGame() {
+  if (!m_options.wine) return std::nullopt;
+  const auto found = findWineInstallations(*m_options.wine);
+  if (found.empty()) return std::nullopt;
+  std::size_t index = 0;
+  if (found.size() > 1) {
+    std::vector<InstallationChoice> choices;
+    for (const auto& installation : found)
+      choices.push_back({installation.gameFolder, std::string(sourceName(installation.source)), installation.prefix});
+    // The language is not known yet: the prompt holds both languages.
+    auto chosen = m_dialogs.chooseInstallation(m_translator.generalMessage("MESSAGE_CHOOSEINSTALLATION"), choices);
+    if (!chosen || *chosen >= found.size()) return std::nullopt;
+    index = *chosen;
+  }
+  return Location{found[index].gameFolder, found[index].documents};
+}
+
+std::optional<Startup::Location> Startup::locateManually() {
   // The language is not known yet: these messages hold both languages.
   m_dialogs.showMessage(m_translator.generalMessage("MESSAGE_NOINSTALLATIONFOUND"));
   FileDialogOptions dialog;
@@ -102,8 +147,23 @@ std::optional<std::filesystem::path> Startup::locateGame() {
     m_dialogs.showMessage(m_translator.generalMessage("MESSAGE_INVALIDPATH"));
     return std::nullopt;
   }
-  store(kInstallDirValue, folder.string());
-  return folder;
+  Location location{folder, std::nullopt};
+  if (m_options.wine) {
+    if (auto prefix = prefixOfGame(folder, *m_options.wine))
+      location.documents = prefixDocuments(*prefix, isProtonPrefix(*prefix), m_options.wine->user);
+  }
+  return location;
+}
+
+void Startup::remember(const Location& location) {
+  store(kInstallDirValue, location.gameFolder.string());
+  // A documents folder left from an earlier prefix would otherwise go with
+  // the new folder; none is written where none was, as on Windows.
+  if (location.documents) {
+    store(kDocumentsDirValue, location.documents->string());
+  } else if (!m_store.read(kDocumentsDirValue).empty()) {
+    store(kDocumentsDirValue, "");
+  }
 }
 
 void Startup::readLanguage() {

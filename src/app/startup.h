@@ -11,6 +11,7 @@
 #include "app/config_paths.h"
 #include "app/dialogs.h"
 #include "app/settings_store.h"
+#include "app/wine_discovery.h"
 #include "config/file_io.h"
 #include "i18n/translator.h"
 
@@ -22,7 +23,15 @@ struct StartupOptions {
   std::optional<std::filesystem::path> gameDir;       // used for this run, never stored
   std::optional<std::filesystem::path> documentsDir;  // instead of the user's documents folder
   std::optional<std::filesystem::path> stateDir;      // the tool's own files for this run
+  // Where to look for the game under Wine and Proton when no folder is known;
+  // with it a game folder inside a Wine prefix also takes that prefix's
+  // documents folder. Without it neither happens (Windows, most tests).
+  std::optional<DiscoveryEnvironment> wine = std::nullopt;
 };
+
+// Kept beside "INSTALL_DIR" for a game in a Wine prefix: the prefix's
+// documents folder, whose UserOptions.ini the game reads. Empty otherwise.
+inline constexpr std::string_view kDocumentsDirValue = "V3TU_DOCUMENTS_DIR";
 
 // The entries of the language box, in list order; also the stored words.
 const std::array<std::string, 2>& languageEntries();
@@ -38,9 +47,20 @@ std::string effectiveLanguage(std::string_view stored);
 // The game folder known without asking: --game-dir, else the stored one.
 std::optional<std::filesystem::path> knownGameFolder(const SettingsStore& store, const StartupOptions& options);
 
+// The documents folder of the Wine prefix a game folder belongs to: the one
+// stored beside it when it is the stored game folder, else (with options.wine)
+// that of its prefix (prefixOfGame); nullopt for a game outside of Wine.
+std::optional<std::filesystem::path> gameDocumentsFolder(const SettingsStore& store, const StartupOptions& options,
+                                                         const std::filesystem::path& gameFolder);
+
+// The documents folder in use: --documents-dir, else the game's prefix's, else the user's.
+std::filesystem::path effectiveDocumentsFolder(const StartupOptions& options,
+                                               const std::optional<std::filesystem::path>& gameDocuments);
+
 // The paths as the editor would build them, without extracting the table or
 // making the per-user folder (only the private folder is made, if missing).
-ConfigPaths plannedPaths(const StartupOptions& options, const std::filesystem::path& gameFolder);
+ConfigPaths plannedPaths(const StartupOptions& options, const std::filesystem::path& gameFolder,
+                         const std::optional<std::filesystem::path>& gameDocuments = std::nullopt);
 
 // Whether a file can be opened for reading.
 bool isReadableFile(const std::filesystem::path& file);
@@ -49,10 +69,10 @@ class Startup {
  public:
   Startup(SettingsStore& store, Dialogs& dialogs, i18n::Translator& translator, StartupOptions options);
 
-  // Extracts the translation table, builds the paths, finds the game folder
-  // (asking the user when none is known) and reads the language. False when
-  // the tool has to end: the user cancelled or chose a folder without the
-  // game's files; nothing is stored then.
+  // Extracts the translation table, finds the game folder (searching the
+  // Wine prefixes, then asking the user when none is known), builds the paths
+  // and reads the language. False when the tool has to end: the user
+  // cancelled or chose a folder without the game's files; nothing is stored then.
   bool run();
 
   const ConfigPaths& paths() const { return m_paths; }
@@ -69,9 +89,18 @@ class Startup {
   void removeTranslationFile();
 
  private:
+  // A game folder and, for a game in a Wine prefix, that prefix's documents folder.
+  struct Location {
+    std::filesystem::path gameFolder;
+    std::optional<std::filesystem::path> documents;
+  };
+
   void extractTranslation();
-  void buildUserPaths();
-  std::optional<std::filesystem::path> locateGame();
+  void buildUserPaths(const std::optional<std::filesystem::path>& gameDocuments);
+  std::optional<Location> locateGame();
+  std::optional<Location> discoverGame();
+  std::optional<Location> locateManually();
+  void remember(const Location& location);
   void readLanguage();
   void store(std::string_view name, std::string_view value);
 

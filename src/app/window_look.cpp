@@ -1,10 +1,14 @@
 #include "app/window_look.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QProxyStyle>
+#include <QStringList>
 #include <QStyleFactory>
 #include <QStyleOption>
+#include <QTextLayout>
+#include <QToolTip>
 
 #include "app/dialog_builder.h"
 
@@ -47,6 +51,11 @@ class FlatStyle final : public QProxyStyle {
                 QStyleHintReturn* returnData) const override {
     // Message box buttons carry text only, as on Windows.
     if (hint == SH_DialogButtonBox_ButtonsHaveIcons) return 0;
+    // A combo box drops its list below itself, as on Windows, instead of
+    // Fusion's menu over it. Fusion's menu also fills every colour the window
+    // did not set on the combo box itself from the menu palette, so its
+    // entries would show light grey.
+    if (hint == SH_ComboBox_Popup) return 0;
     return QProxyStyle::styleHint(hint, option, widget, returnData);
   }
 
@@ -119,6 +128,53 @@ void applyWindowLook(QWidget* window, WindowColours colours) {
   window->setFont(dialogFont());
   window->setPalette(windowPalette(colours));
   window->setAutoFillBackground(true);
+}
+
+// ---- tooltips ----
+
+// Qt shows every tooltip of the program in one tip window of its own, whose
+// palette and font are the QToolTip ones: that shared window is the one
+// tooltip control, so the windows only give their controls texts. Qt has no
+// maximum tip width (it wraps only at the screen's edge), so the texts are
+// broken beforehand, measured in the tooltip font.
+void applyTooltipLook() {
+  QPalette palette = QToolTip::palette();
+  // Tips are not active windows: every colour group has to carry the colours.
+  for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    palette.setColor(group, QPalette::ToolTipBase, toQColor(kTipBackground));
+    palette.setColor(group, QPalette::ToolTipText, toQColor(kTipText));
+  }
+  QToolTip::setPalette(palette);
+  QToolTip::setFont(dialogFont());
+}
+
+QString wrapLines(const QString& text, const QFont& font, int maxWidth) {
+  const QFontMetrics metrics(font);
+  QStringList lines;
+  for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+    if (metrics.horizontalAdvance(paragraph) <= maxWidth) {
+      lines << paragraph;
+      continue;
+    }
+    QTextLayout layout(paragraph, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+      line.setLineWidth(maxWidth);
+      QString part = paragraph.mid(line.textStart(), line.textLength());
+      // The blank a line was broken at is dropped, as on Windows.
+      while (!part.isEmpty() && part.back().isSpace()) part.chop(1);
+      lines << part;
+    }
+    layout.endLayout();
+  }
+  return lines.join(QLatin1Char('\n'));
+}
+
+void setWrappedToolTip(QWidget* control, const QString& text) {
+  control->setToolTip(wrapLines(text, QToolTip::font(), kMaxTipWidth));
 }
 
 }  // namespace valdor::app

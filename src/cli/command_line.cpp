@@ -8,6 +8,11 @@
 
 #include "app/file_messages.h"
 #include "app/startup.h"
+#include "cli/logo_backup_commands.h"
+#include "cli/cache_commands.h"
+#include "cli/main_commands.h"
+#include "cli/other_commands.h"
+#include "cli/wine_commands.h"
 #include "config/profile.h"
 #include "i18n/cp1252.h"
 #include "i18n/translator.h"
@@ -16,17 +21,8 @@ namespace valdor::cli {
 
 namespace {
 
-constexpr int kDone = 0;
-constexpr int kFailed = 1;
-constexpr int kBadUsage = 2;
-
 // A capacity beyond any sensible INI value; it only guards the buffer.
 constexpr std::size_t kMaxCapacity = std::size_t{1} << 24;
-
-int badUsage(std::ostream& err, std::string_view what) {
-  err << "valdor3-tuning: " << what << "\n" << usageText();
-  return kBadUsage;
-}
 
 // The arguments of an ini command: "--name=value" options until "--" or the
 // first other word, then exactly `count` positional arguments.
@@ -96,7 +92,7 @@ int iniGet(std::span<const std::string> args, std::ostream& out, std::ostream& e
   }
   const auto& p = parsed->positional;
   out << config::getProfileString(p[0], p[1], p[2], parsed->defaultValue.value_or(std::string()), capacity) << "\n";
-  return kDone;
+  return kExitDone;
 }
 
 int iniGetInt(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
@@ -111,7 +107,7 @@ int iniGetInt(std::span<const std::string> args, std::ostream& out, std::ostream
   }
   const auto& p = parsed->positional;
   out << static_cast<std::int32_t>(config::getProfileInt(p[0], p[1], p[2], defaultValue)) << "\n";
-  return kDone;
+  return kExitDone;
 }
 
 int iniSet(std::span<const std::string> args, const ProgramOptions& options, const app::SettingsStore& store,
@@ -121,41 +117,55 @@ int iniSet(std::span<const std::string> args, const ProgramOptions& options, con
   if (!parsed) return badUsage(err, "ini set: " + error);
   const auto& p = parsed->positional;
   auto result = config::writeProfileString(p[0], p[1], p[2], p[3]);
-  if (result.ok()) return kDone;
+  if (result.ok()) return kExitDone;
   err << i18n::cp1252ToUtf8(app::writeFailureMessage(messageTranslator(options, store), result)) << "\n";
-  return kFailed;
+  return kExitFailed;
 }
 
 int locate(std::span<const std::string> args, const ProgramOptions& options, const app::SettingsStore& store,
            std::ostream& out, std::ostream& err) {
-  if (!args.empty()) return badUsage(err, "locate takes no arguments");
-  const auto startup = startupOptions(options);
-  auto folder = app::knownGameFolder(store, startup);
-  if (!folder) {
-    err << i18n::cp1252ToUtf8(i18n::Translator().generalMessage("MESSAGE_NOINSTALLATIONFOUND")) << "\n"
-        << "Name the game folder with --game-dir DIR.\n";
-    return kFailed;
-  }
-  const auto paths = app::plannedPaths(startup, *folder);
-  out << "gameFolder=" << folder->string() << "\n"
+  if (args.size() == 1 && args[0] == "--all") return locateAll(options, out, err);
+  if (!args.empty()) return badUsage(err, "locate takes no argument other than --all");
+  const auto installation = knownInstallation(options, store, err);
+  if (!installation) return kExitFailed;
+  const auto& paths = installation->paths;
+  out << "gameFolder=" << installation->gameFolder.string() << "\n"
       << "translationFile=" << paths.translationFile.string() << "\n"
       << "userOptionsIni=" << paths.userOptionsIni.string() << "\n"
       << "engineIni=" << paths.engineIni.string() << "\n"
       << "debugIni=" << paths.debugIni.string() << "\n"
       << "language=" << app::effectiveLanguage(store.read(app::kLanguageValue)) << "\n";
-  return kDone;
+  return kExitDone;
 }
 
 }  // namespace
 
+int badUsage(std::ostream& err, std::string_view what) {
+  err << "valdor3-tuning: " << what << "\n" << usageText();
+  return kExitBadUsage;
+}
+
+std::optional<Installation> knownInstallation(const ProgramOptions& options, const app::SettingsStore& store,
+                                              std::ostream& err) {
+  const auto startup = startupOptions(options);
+  auto folder = app::knownGameFolder(store, startup);
+  if (!folder) {
+    // The language is not known here: the message holds both.
+    err << i18n::cp1252ToUtf8(i18n::Translator().generalMessage("MESSAGE_NOINSTALLATIONFOUND")) << "\n"
+        << "Name the game folder with --game-dir DIR.\n";
+    return std::nullopt;
+  }
+  return Installation{*folder, app::plannedPaths(startup, *folder, app::gameDocumentsFolder(store, startup, *folder))};
+}
+
 std::optional<int> runCommandLine(const ProgramOptions& options, std::ostream& out, std::ostream& err) {
   if (options.help) {
     out << usageText();
-    return kDone;
+    return kExitDone;
   }
   if (options.version) {
     out << versionText();
-    return kDone;
+    return kExitDone;
   }
   if (options.command.empty()) return std::nullopt;
   auto store = app::makeSettingsStore(options.stateDir);
@@ -166,6 +176,11 @@ int runCommand(const ProgramOptions& options, app::SettingsStore& store, std::os
   const std::span<const std::string> command = options.command;
   if (command.empty()) return badUsage(err, "no command");
   if (command[0] == "locate") return locate(command.subspan(1), options, store, out, err);
+  if (command[0] == "main") return runMainCommand(command.subspan(1), options, store, out, err);
+  if (command[0] == "other") return runOtherCommand(command.subspan(1), options, store, out, err);
+  if (command[0] == "cache") return runCacheCommand(command.subspan(1), options, store, out, err);
+  if (command[0] == "logos") return runLogosCommand(command.subspan(1), options, store, err);
+  if (command[0] == "backup") return runBackupCommand(command.subspan(1), options, store, err);
   if (command[0] == "ini" && command.size() >= 2) {
     const auto args = command.subspan(2);
     if (command[1] == "get") return iniGet(args, out, err);

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <ostream>
 #include <span>
 #include <string>
+#include <string_view>
 
+#include "app/config_paths.h"
 #include "app/settings_store.h"
 #include "cli/program_options.h"
 
@@ -13,11 +16,28 @@
 // as the file holds them.
 namespace valdor::cli {
 
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitBadUsage = 2;
+
 // Help, version or a command; nullopt when the editor is to open instead.
 std::optional<int> runCommandLine(const ProgramOptions& options, std::ostream& out, std::ostream& err);
 
 // A command (options.command is not empty) with the given store of the
 // tool's own values. Exit codes: 0 done, 1 failed, 2 bad usage.
 int runCommand(const ProgramOptions& options, app::SettingsStore& store, std::ostream& out, std::ostream& err);
+
+// Prints what was wrong and the usage on err; gives kExitBadUsage.
+int badUsage(std::ostream& err, std::string_view what);
+
+struct Installation {
+  std::filesystem::path gameFolder;
+  app::ConfigPaths paths;
+};
+
+// The game folder and the paths as the editor would find them without asking;
+// nullopt, with the message on err, when no game folder is known.
+std::optional<Installation> knownInstallation(const ProgramOptions& options, const app::SettingsStore& store,
+                                              std::ostream& err);
 
 }  // namespace valdor::cli

@@ -111,13 +111,55 @@ std::string usageText() {
          "  ini get [--default=TEXT] [--size=N] [--] FILE SECTION KEY\n"
          "  ini get-int [--default=N] [--] FILE SECTION KEY\n"
          "  ini set [--] FILE SECTION KEY VALUE\n"
-         "  locate               show the game folder, the files used and the language\n";
+         "  locate               show the game folder, the files used and the language\n"
+         "  locate --all         show every installation found under Wine and Proton, with its files\n"
+         "  logos remove         let the game play only the first start logo (writes Ini/logo.ini)\n"
+         "  logos restore        let the game play all five start logos\n"
+         "  backup create FILE   save ve3.ini and UserOptions.ini into FILE (.vib added without extension)\n"
+         "  backup load FILE     put both files back from the backup FILE (its name must end in .vib)\n"
+         "  main show            show the main window's settings, one KEY=VALUE a line\n"
+         "  main set KEY=VALUE...\n"
+         "                       change main settings and save them as the editor's save button does\n"
+         "  main defaults        save the main window's default settings\n"
+         "  cache show           show the cache budgets, each column's total and each level's final cache\n"
+         "  cache set KEY=BYTES...\n"
+         "                       change cache budgets and save them as the cache window's save button does\n"
+         "  cache scale COLUMN PERCENT\n"
+         "                       scale a column (Common, Low, Medium, High) up by N or +N %, down by -N %\n"
+         "  cache defaults       save the default cache budgets\n"
+         "  other show           show the other settings, one KEY=VALUE a line\n"
+         "  other set KEY=VALUE...\n"
+         "                       change other settings and save them as the other settings window does\n"
+         "  other defaults       save the other settings' default values\n"
+         "\n"
+         "The main commands show values in --language (english when not given) and take them in\n"
+         "English or German, case ignored. KEY is a key of the game's files or Resolution; VALUE\n"
+         "an entry of the editor's list, a whole number for a number field, or WxH@RHz for\n"
+         "Resolution. Without the editor there is no list of display modes: Resolution shows the\n"
+         "stored mode, set takes any mode at least 640 wide, and the resolution is written only\n"
+         "when set names it (defaults leaves it as stored). Nothing is written when a KEY or\n"
+         "VALUE is not known.\n"
+         "\n"
+         "The cache commands name each budget by its key in ve3.ini (case ignored) and show it as\n"
+         "KEY=BYTES (MB); Total.COLUMN is a column's sum, FinalCache.LEVEL (Low, Medium, High) the\n"
+         "level's total plus the high-texture budget. BYTES is digits only, up to 4294967295.\n"
+         "Nothing is written when a KEY, BYTES, COLUMN or PERCENT is not taken.\n"
+         "\n"
+         "The other commands name each value by its key in ve3.ini or debug.ini (case ignored).\n"
+         "VALUE is a whole number (no minus sign for the FpS keys), a decimal number with a point\n"
+         "for Render.GlobalVisualLoDFactor, or enabled/disabled in English or German for\n"
+         "PlayerMemory.Enabled and TestMode. Nothing is written when a KEY or VALUE is not taken.\n";
 }
 
 std::string versionText() { return "valdor3-tuning " VALDOR_VERSION "\n"; }
 
 app::StartupOptions startupOptions(const ProgramOptions& options) {
-  return {options.gameDir, options.documentsDir, options.stateDir};
+  app::StartupOptions startup{options.gameDir, options.documentsDir, options.stateDir};
+#ifndef _WIN32
+  // Players on Linux run the game under Wine or Proton.
+  startup.wine = app::DiscoveryEnvironment::fromProcess();
+#endif
+  return startup;
 }
 
 }  // namespace valdor::cli

@@ -153,7 +153,9 @@ std::optional<StagedFile> StagedFile::prepare(const fs::path& target, std::strin
     }
   }
 
-  std::string pattern = (folder / ("." + realTarget.filename().string() + ".XXXXXX")).string();
+  std::string hidden(1, '.');
+  hidden.append(realTarget.filename().string()).append(".XXXXXX");
+  std::string pattern = (folder / hidden).string();
   int fd = ::mkstemp(pattern.data());
   if (fd < 0) {
     result = failureFromErrno(target, errno);

@@ -41,8 +41,8 @@ std::string formatFixed(double value, int decimals) {
   }
   const std::size_t wholeLength = kept.size() - static_cast<std::size_t>(decimals);
   std::string result = std::signbit(value) ? "-" : "";
-  result += kept.substr(0, wholeLength);
-  if (decimals > 0) result += "." + kept.substr(wholeLength);
+  result.append(kept, 0, wholeLength);
+  if (decimals > 0) result.append(1, '.').append(kept, wholeLength);
   return result;
 }
 

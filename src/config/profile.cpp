@@ -1,5 +1,7 @@
 #include "config/profile.h"
 
+#include <vector>
+
 #include "config/value_words.h"
 
 namespace valdor::config {
@@ -262,8 +264,6 @@ ProfileEdit::ProfileEdit(std::filesystem::path file) : m_file(std::move(file)) {
   } else if (readResult.error != FileError::NotFound) {
     // Editing a file that cannot be read would throw away what is in it.
     m_error = readResult;
-  } else {
-    m_changed = true;  // a missing file is created even when nothing else changes
   }
   m_error.path = m_file;
 }
@@ -281,13 +281,23 @@ void ProfileEdit::set(std::string_view section, std::string_view key, std::strin
   }
 }
 
-FileResult ProfileEdit::save() {
-  if (!m_error.ok()) return m_error;
-  // Nothing to change: the file already says so, even when it is read-only.
-  if (!m_changed) return FileResult::success(m_file);
-  FileResult result = replaceFile(m_file, m_content);
-  if (result.ok()) m_changed = false;
-  return result;
+FileResult ProfileEdit::save() { return saveTogether({this}); }
+
+FileResult saveTogether(std::initializer_list<ProfileEdit*> edits) {
+  std::vector<StagedFile> staged;
+  for (ProfileEdit* edit : edits) {
+    if (!edit->error().ok()) return edit->error();
+    if (!edit->changed()) continue;
+    FileResult result;
+    auto stage = StagedFile::prepare(edit->file(), edit->content(), result);
+    if (!stage) return result;
+    staged.push_back(std::move(*stage));
+  }
+  for (StagedFile& stage : staged) {
+    if (FileResult result = stage.commit(); !result) return result;
+  }
+  for (ProfileEdit* edit : edits) edit->m_changed = false;
+  return FileResult::success(edits.size() ? (*edits.begin())->file() : std::filesystem::path());
 }
 
 }  // namespace valdor::config

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -78,13 +79,23 @@ class ProfileEdit {
   // reported here, and then nothing is written.
   FileResult save();
 
+  const std::filesystem::path& file() const { return m_file; }
   const std::string& content() const { return m_content; }
+  bool changed() const { return m_changed; }
+  const FileResult& error() const { return m_error; }
 
  private:
+  friend FileResult saveTogether(std::initializer_list<ProfileEdit*> edits);
+
   std::filesystem::path m_file;
   std::string m_content;
   bool m_changed = false;
   FileResult m_error;
 };
+
+// Saves several files as one: every changed file is written out in full
+// before any of them replaces its original, so a file that cannot be written
+// leaves all of them as they were. Succeeds naming the first file.
+FileResult saveTogether(std::initializer_list<ProfileEdit*> edits);
 
 }  // namespace valdor::config

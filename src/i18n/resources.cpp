@@ -11,6 +11,7 @@
 
 namespace valdor::res {
 extern const std::string_view kTranslationTable;
+extern const std::string_view kCreditsMusic;
 }
 
 namespace valdor::i18n {
@@ -27,6 +28,7 @@ struct Resource {
 
 const Resource kResources[] = {
     {kTranslationResourceId, kTranslationResourceType, &res::kTranslationTable},
+    {155, "MUSIC", &res::kCreditsMusic},  // the credits window's tune
 };
 
 fs::path envPath(const char* name) {

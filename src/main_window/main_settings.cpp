@@ -371,22 +371,8 @@ void EnsureResolutionChosen(MainSettings& settings, std::span<const std::string>
 }
 
 FileResult SaveMainSettings(const app::ConfigPaths& paths, const MainSettings& settings) {
-  struct Pending {
-    std::filesystem::path path;
-    std::string before;
-    std::string after;
-  };
-  std::array<Pending, 2> files{{{paths.userOptionsIni, {}, {}}, {paths.engineIni, {}, {}}}};
-  for (Pending& file : files) {
-    FileResult why;
-    if (auto content = config::readFile(file.path, &why)) {
-      file.before = file.after = std::move(*content);
-    } else if (why.error != config::FileError::NotFound) {
-      // Editing a file that cannot be read would throw away what is in it.
-      why.path = file.path;
-      return why;
-    }
-  }
+  config::ProfileEdit userOptions(paths.userOptionsIni);
+  config::ProfileEdit engine(paths.engineIni);
 
   // Setting the keys one by one in row order gives the bytes that writing
   // them one by one gives. The resolution goes as the texts cut from its entry.
@@ -395,7 +381,6 @@ FileResult SaveMainSettings(const app::ConfigPaths& paths, const MainSettings& s
       mode ? std::array{mode->width, mode->height, mode->refreshRate} : std::array<std::string_view, 3>{};
   std::size_t modePart = 0;
   for (const MainRow& row : kMainRows) {
-    Pending& file = files[row.file == MainFile::UserOptions ? 0 : 1];
     std::optional<std::string> value;
     if (isDisplayMode(row)) {
       if (mode) value = std::string(modeParts[modePart]);
@@ -403,24 +388,9 @@ FileResult SaveMainSettings(const app::ConfigPaths& paths, const MainSettings& s
     } else {
       value = storedText(row, settings);
     }
-    if (!value) continue;
-    if (!config::isWritableEntry(row.section, row.key, *value)) return {config::FileError::InvalidName, file.path, {}};
-    file.after = config::setProfileValue(file.after, row.section, row.key, *value);
+    if (value) (row.file == MainFile::UserOptions ? userOptions : engine).set(row.section, row.key, *value);
   }
-
-  std::vector<config::StagedFile> staged;
-  for (const Pending& file : files) {
-    if (file.after == file.before) continue;
-    FileResult result;
-    auto stage = config::StagedFile::prepare(file.path, file.after, result);
-    if (!stage) return result;
-    staged.push_back(std::move(*stage));
-  }
-  for (config::StagedFile& stage : staged) {
-    FileResult result = stage.commit();
-    if (!result) return result;
-  }
-  return FileResult::success(paths.userOptionsIni);
+  return config::saveTogether({&userOptions, &engine});
 }
 
 std::string SaveMessage(const i18n::Translator& translator, const FileResult& result) {

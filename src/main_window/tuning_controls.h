@@ -5,6 +5,7 @@
 
 #include "app/dialog_layout.h"
 #include "main_window/control_ids.h"
+#include "main_window/display_modes.h"
 
 // The main window's template: its size, caption, colours and controls.
 namespace valdor::main_window {
@@ -13,6 +14,12 @@ inline constexpr int kTemplateWidth = 431;   // dialog units
 inline constexpr int kTemplateHeight = 406;
 inline constexpr std::string_view kCaption = "Valdor 3 Tuning Utility";  // not translated
 inline constexpr app::WindowColours kColours{{220, 150, 0}, {75, 0, 0}};
+inline constexpr std::string_view kAuthorLine = "by the Valdor 3 tuning team";  // not translated
+
+// The artwork in the program's Qt resources.
+inline constexpr std::string_view kHeaderPicture = ":/valdor3/header.bmp";  // 480 x 150
+inline constexpr std::array<std::string_view, 4> kIconImages{
+    ":/valdor3/icon-16.png", ":/valdor3/icon-32.png", ":/valdor3/icon-48.png", ":/valdor3/icon-64.png"};
 
 using Row = app::ControlRow<ControlId>;
 using app::ControlKind;
@@ -23,14 +30,14 @@ inline constexpr std::array kControls{
     Row{ControlId::Picture,             ControlKind::Picture,      {7, 7, 417, 92}},
     Row{ControlId::Version,             ControlKind::Label,        {7, 101, 46, 9},     "TEXT_VERSION"},
     Row{ControlId::Risk,                ControlKind::LabelCentred, {140, 101, 118, 11}, "TEXT_RISK"},
-    Row{ControlId::Author,              ControlKind::LabelRight,   {327, 101, 97, 10}},
+    Row{ControlId::Author,              ControlKind::LabelRight,   {327, 101, 97, 10},  {}, kAuthorLine},
     Row{ControlId::CommonGroup,         ControlKind::GroupBox,     {7, 116, 184, 230},  "TEXT_COMMONSETTINGS"},
     Row{ControlId::LanguageLabel,       ControlKind::Label,        {19, 135, 69, 9},    {}, "Sprache / language:"},
     Row{ControlId::Language,            ControlKind::ComboBox,     {92, 133, 80, 171}},
     Row{ControlId::ResolutionLabel,     ControlKind::Label,        {19, 149, 54, 9},    "TEXT_RESOLUTION"},
     Row{ControlId::Resolution,          ControlKind::ComboBox,     {92, 148, 80, 171}},
     Row{ControlId::AspectRatioLabel,    ControlKind::Label,        {20, 163, 54, 9},    "TEXT_ASPECTRATIO"},
-    Row{ControlId::AspectRatio,         ControlKind::LabelCentred, {95, 164, 64, 9},    {}, "16:10"},
+    Row{ControlId::AspectRatio,         ControlKind::LabelCentred, {95, 164, 64, 9},    {}, kInitialAspectRatio},
     Row{ControlId::ViewRangeHighLabel,  ControlKind::LabelNoWrap,  {20, 178, 59, 10},   "TEXT_VIEWRANGEHIGH"},
     Row{ControlId::ViewRangeHigh,       ControlKind::ComboBox,     {92, 177, 80, 72}},
     Row{ControlId::ViewRangeLowLabel,   ControlKind::Label,        {20, 193, 71, 10},   "TEXT_VIEWRANGELOW"},
@@ -90,5 +97,51 @@ inline constexpr std::array kControls{
     Row{ControlId::Exit,                ControlKind::DefaultButton, {338, 379, 86, 21}, "TEXT_EXIT"},
     Row{ControlId::Credits,             ControlKind::Button,       {192, 381, 47, 16},  "TEXT_CREDITS"},
 };
+
+// A control's tooltip: the translated text, followed by the default of the
+// control's setting where it has one.
+struct TooltipRow {
+  ControlId id;
+  std::string_view key;
+};
+
+// In the order the tooltips are added. The exit button, the labels, the
+// aspect ratio and the picture have none.
+inline constexpr std::array kTooltips{
+    TooltipRow{ControlId::Language,            "TOOLTIP_LANGUAGE"},
+    TooltipRow{ControlId::Resolution,          "TOOLTIP_RESOLUTION"},
+    TooltipRow{ControlId::ViewRangeHigh,       "TOOLTIP_VIEWRANGEHIGH"},
+    TooltipRow{ControlId::ViewRangeLow,        "TOOLTIP_VIEWRANGELOW"},
+    TooltipRow{ControlId::ResourceCache,       "TOOLTIP_RESOURCECACHE"},
+    TooltipRow{ControlId::ShadowQuality,       "TOOLTIP_SHADOWQUALITY"},
+    TooltipRow{ControlId::ObjectDetails,       "TOOLTIP_OBJECTDETAILS"},
+    TooltipRow{ControlId::ShaderQuality,       "TOOLTIP_SHADERQUALITY"},
+    TooltipRow{ControlId::TextureQuality,      "TOOLTIP_TEXTUREQUALITY"},
+    TooltipRow{ControlId::TextureFilter,       "TOOLTIP_TEXTUREFILTER"},
+    TooltipRow{ControlId::VegetationQuality,   "TOOLTIP_VEGETATIONQUALITY"},
+    TooltipRow{ControlId::PostProcessing,      "TOOLTIP_POSTPROCESSING"},
+    TooltipRow{ControlId::RemoveStartLogos,    "TOOLTIP_REMOVESTARTLOGOS"},
+    TooltipRow{ControlId::RestoreStartLogos,   "TOOLTIP_RESTORESTARTLOGOS"},
+    TooltipRow{ControlId::Vegetation,          "TOOLTIP_VEGETATION"},
+    TooltipRow{ControlId::VegetationDetails,   "TOOLTIP_VEGETATIONDETAILS"},
+    TooltipRow{ControlId::VegetationViewRange, "TOOLTIP_VEGETATIONVIEWRANGE"},
+    TooltipRow{ControlId::TreeShadows,         "TOOLTIP_TREESHADOWS"},
+    TooltipRow{ControlId::StaticShadows,       "TOOLTIP_STATICSHADOWS"},
+    TooltipRow{ControlId::DetailedShadows,     "TOOLTIP_DETAILEDSHADOWS"},
+    TooltipRow{ControlId::PhysicsViewRange,    "TOOLTIP_PHYSICSVIEWRANGE"},
+    TooltipRow{ControlId::MaxRagdolls,         "TOOLTIP_MAXRAGDOLLS"},
+    TooltipRow{ControlId::RoiViewRange,        "TOOLTIP_ROIVIEWRANGE"},
+    TooltipRow{ControlId::LowPolygons,         "TOOLTIP_LOWPOLYGONS"},
+    TooltipRow{ControlId::MeshQuality,         "TOOLTIP_MESHQUALITY"},
+    TooltipRow{ControlId::AnimationQuality,    "TOOLTIP_ANIMATIONQUALITY"},
+    TooltipRow{ControlId::ImageQuality,        "TOOLTIP_IMAGEQUALITY"},
+    TooltipRow{ControlId::CacheSettings,       "TOOLTIP_CACHESETTINGS"},
+    TooltipRow{ControlId::OtherSettings,       "TOOLTIP_OTHERSETTINGS"},
+    TooltipRow{ControlId::LoadBackup,          "TOOLTIP_LOADBACKUP"},
+    TooltipRow{ControlId::CreateBackup,        "TOOLTIP_CREATEBACKUP"},
+    TooltipRow{ControlId::SaveSettings,        "TOOLTIP_SAVE"},
+    TooltipRow{ControlId::Credits,             "TOOLTIP_CREDITS"},
+};
+static_assert(kTooltips.size() == 33);
 
 }  // namespace valdor::main_window

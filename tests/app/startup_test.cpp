@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/fakes.h"
+#include "support/fakes.h"
 #include "app/list_search.h"
 #include "support/temp_dir.h"
 

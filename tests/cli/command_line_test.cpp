@@ -2,37 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <vector>
 
 #include "cli/program_options.h"
+#include "cli/run_command.h"
 #include "support/temp_dir.h"
 
 namespace valdor::cli {
 namespace {
-
-struct Outcome {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-// The program as the shell calls it, short of opening the editor.
-Outcome run(const std::vector<std::string>& args) {
-  Outcome result;
-  std::ostringstream out;
-  std::ostringstream err;
-  const auto parsed = parseProgramOptions(args);
-  if (!parsed.options) {
-    result.exitCode = 2;
-    result.err = parsed.error;
-    return result;
-  }
-  result.exitCode = runCommandLine(*parsed.options, out, err).value_or(-1);
-  result.out = out.str();
-  result.err = err.str();
-  return result;
-}
 
 // ---- program options ----
 

@@ -180,6 +180,8 @@ constexpr std::array kFileMessageKeys{
     "MESSAGE_FILEREADONLY"sv, "MESSAGE_FOLDERMISSING"sv, "MESSAGE_ACCESSDENIED"sv, "MESSAGE_DISKFULL"sv,
     "MESSAGE_INVALIDENTRY"sv, "MESSAGE_WRITEFAILED"sv,   "MESSAGE_FILENOTFOUND"sv, "MESSAGE_READFAILED"sv,
 };
+// The message about an edit field that holds no number; it names the field.
+constexpr std::array kFieldMessageKeys{"MESSAGE_NOTANUMBER"sv};
 
 // Tooltips that get no default appended: the language box and the buttons.
 constexpr std::array kTooltipsWithoutDefault{
@@ -383,13 +385,14 @@ TEST(TranslationTable, HasGeneralGermanAndEnglishSectionsOfWellFormedLines) {
   }
 }
 
-TEST(TranslationTable, GeneralSectionHoldsTheTwoStartUpMessagesInBothLanguages) {
+TEST(TranslationTable, GeneralSectionHoldsTheStartUpMessagesInBothLanguages) {
   const auto* general = table().find("general");
   ASSERT_NE(general, nullptr);
   const auto entries = general->entries();
-  ASSERT_EQ(entries.size(), 2u);
+  ASSERT_EQ(entries.size(), 3u);
   EXPECT_EQ(entries[0].key, "MESSAGE_NOINSTALLATIONFOUND");
   EXPECT_EQ(entries[1].key, "MESSAGE_INVALIDPATH");
+  EXPECT_EQ(entries[2].key, "MESSAGE_CHOOSEINSTALLATION");
 
   for (const auto& entry : entries) {
     // German first, then a blank line, then English: each half has the same lines.
@@ -527,6 +530,13 @@ TEST(TranslationTable, PlaceholdersAndValueWordEntriesAgreeInBothLanguages) {
       const auto* entry = section->find(key);
       ASSERT_NE(entry, nullptr) << section->name << " " << key;
       EXPECT_NE(entry->value.find("{file}"), std::string::npos) << section->name << " " << key;
+    }
+  }
+  for (const auto key : kFieldMessageKeys) {
+    for (const auto* section : {german, english}) {
+      const auto* entry = section->find(key);
+      ASSERT_NE(entry, nullptr) << section->name << " " << key;
+      EXPECT_NE(entry->value.find("{field}"), std::string::npos) << section->name << " " << key;
     }
   }
 

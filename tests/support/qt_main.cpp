@@ -7,8 +7,8 @@
 
 #include <ostream>
 
-// GoogleTest would print a QString as a dump of bytes; tests declare this to
-// see the text instead.
+#include "support/qt_print.h"
+
 void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 int main(int argc, char** argv) {

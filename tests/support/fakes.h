@@ -53,15 +53,25 @@ class FakeDialogs final : public app::Dialogs {
     return takeFront(fileAnswers).value_or(std::nullopt);
   }
 
+  std::optional<std::size_t> chooseInstallation(std::string_view prompt,
+                                                const std::vector<app::InstallationChoice>& choices) override {
+    choicePrompts.emplace_back(prompt);
+    choiceLists.push_back(choices);
+    return takeFront(choiceAnswers).value_or(std::nullopt);
+  }
+
   // What was shown, in order.
   std::vector<std::string> messages;
   std::vector<std::string> questions;
   std::vector<app::FileDialogOptions> openDialogs;
   std::vector<app::FileDialogOptions> saveDialogs;
+  std::vector<std::string> choicePrompts;
+  std::vector<std::vector<app::InstallationChoice>> choiceLists;
 
   // The answers, taken in order; when none is left, No and Cancel.
   std::deque<bool> yesNoAnswers;
   std::deque<std::optional<std::filesystem::path>> fileAnswers;
+  std::deque<std::optional<std::size_t>> choiceAnswers;  // none left: declined
 
  private:
   template <typename T>

@@ -1,0 +1,167 @@
+#include "cli/main_commands.h"
+
+#include <array>
+#include <charconv>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "cli/command_line.h"
+#include "i18n/cp1252.h"
+#include "i18n/translator.h"
+#include "main_window/display_modes.h"
+#include "main_window/main_settings.h"
+
+namespace valdor::cli {
+
+namespace {
+
+namespace mw = main_window;
+
+// One KEY=VALUE argument, as the terminal gave it (UTF-8).
+struct Assignment {
+  std::string name;
+  std::string value;
+};
+
+// Whether the window could ever list the mode: it offers none narrower than
+// the game runs in, and a mode with missing keys reads as 0x0@0Hz.
+bool isOfferedMode(std::string_view text) {
+  const auto parts = mw::splitEntryText(text);
+  if (!parts) return false;
+  const std::string_view width = parts->width;
+  std::uint32_t number = 0;
+  const auto [end, error] = std::from_chars(width.data(), width.data() + width.size(), number);
+  return error == std::errc() && end == width.data() + width.size() && number >= mw::kMinimumModeWidth;
+}
+
+// The command line never asks the display for its modes. Showing lists the
+// stored mode alone, so "Resolution" is what the game will use.
+std::vector<std::string> storedModeList(const app::ConfigPaths& paths) {
+  std::string stored = mw::StoredResolutionText(paths);
+  if (!isOfferedMode(stored)) return {};
+  return {std::move(stored)};
+}
+
+i18n::Translator translatorFor(const ProgramOptions& options) {
+  i18n::Translator translator;
+  translator.setLanguage(options.language.value_or(std::string(i18n::kEnglish)));
+  return translator;
+}
+
+std::string settingNames() {
+  std::string names;
+  for (const mw::MainRow& row : mw::kMainRows) {
+    const std::string_view name = mw::SettingName(row);
+    if (name == mw::kResolutionName && !names.empty()) continue;  // three keys, one setting
+    if (!names.empty()) names += ", ";
+    names += name;
+  }
+  return names;
+}
+
+// What a setting takes, for the message about a value it does not take.
+std::string allowedValues(const mw::MainRow& row, const std::array<mw::MainTexts, 2>& languages,
+                          const mw::MainTexts& texts) {
+  switch (row.kind) {
+    case mw::MainKind::DisplayMode:
+      return "a display mode WxH@RHz at least " + std::to_string(mw::kMinimumModeWidth) +
+             " pixels wide, for example 1024x768@60Hz";
+    case mw::MainKind::Decimal:
+      return "a whole number";
+    case mw::MainKind::Count:
+      return "a whole number from 0 to 4294967295";
+    default:
+      break;
+  }
+  std::string allowed;
+  for (const std::string& entry : texts.list(row.kind)) {
+    allowed += (allowed.empty() ? "\"" : ", \"") + i18n::cp1252ToUtf8(entry) + "\"";
+  }
+  if (languages[0].list(row.kind) != languages[1].list(row.kind)) allowed += " (in English or German)";
+  return allowed;
+}
+
+int save(const app::ConfigPaths& paths, const mw::MainSettings& settings, const i18n::Translator& translator,
+         std::ostream& err) {
+  const auto result = mw::SaveMainSettings(paths, settings);
+  if (result.ok()) return kExitDone;
+  err << i18n::cp1252ToUtf8(mw::SaveMessage(translator, result)) << "\n";
+  return kExitFailed;
+}
+
+int show(const app::ConfigPaths& paths, const i18n::Translator& translator, std::ostream& out) {
+  const auto texts = mw::MainTexts::fromTranslator(translator);
+  const auto settings = mw::LoadMainSettings(paths, texts, storedModeList(paths), {});
+  for (const std::string& line : mw::ShowMainSettings(settings, texts)) out << i18n::cp1252ToUtf8(line) << "\n";
+  return kExitDone;
+}
+
+// Setting and restoring load with an empty resolution list, as the window
+// does without a display: the three resolution keys are written only when
+// a mode is set, and otherwise keep their bytes.
+int setSettings(const app::ConfigPaths& paths, const std::vector<Assignment>& assignments,
+                const i18n::Translator& translator, std::ostream& err) {
+  const auto languages = mw::MainTextsOfBothLanguages(translator);
+  const auto texts = mw::MainTexts::fromTranslator(translator);
+  auto settings = mw::LoadMainSettings(paths, texts, {}, {});
+  bool allTaken = true;
+  for (const Assignment& assignment : assignments) {
+    const std::string name = i18n::utf8ToCp1252(assignment.name);
+    auto outcome = mw::SetMainSetting(settings, name, i18n::utf8ToCp1252(assignment.value), languages, {});
+    const mw::MainRow* row = mw::FindMainSetting(name);
+    if (outcome == mw::SetOutcome::Done && row->kind == mw::MainKind::DisplayMode &&
+        !isOfferedMode(settings.resolution)) {
+      outcome = mw::SetOutcome::InvalidValue;
+    }
+    if (outcome == mw::SetOutcome::Done) continue;
+    allTaken = false;
+    if (outcome == mw::SetOutcome::UnknownName) {
+      err << "valdor3-tuning: unknown setting '" << assignment.name << "'; the settings are: " << settingNames()
+          << "\n";
+    } else {
+      err << "valdor3-tuning: " << mw::SettingName(*row) << " takes " << allowedValues(*row, languages, texts)
+          << ", not '" << assignment.value << "'\n";
+    }
+  }
+  if (!allTaken) return kExitFailed;  // nothing is written unless every pair is taken
+  return save(paths, settings, translator, err);
+}
+
+int restoreDefaults(const app::ConfigPaths& paths, const i18n::Translator& translator, std::ostream& err) {
+  const auto texts = mw::MainTexts::fromTranslator(translator);
+  auto settings = mw::LoadMainSettings(paths, texts, {}, {});
+  mw::RestoreMainDefaults(settings, texts, {});
+  return save(paths, settings, translator, err);
+}
+
+}  // namespace
+
+int runMainCommand(std::span<const std::string> args, const ProgramOptions& options, const app::SettingsStore& store,
+                   std::ostream& out, std::ostream& err) {
+  if (args.empty()) return badUsage(err, "main needs show, set or defaults");
+  const std::string& verb = args[0];
+  const auto rest = args.subspan(1);
+  std::vector<Assignment> assignments;
+  if (verb == "set") {
+    if (rest.empty()) return badUsage(err, "main set needs at least one KEY=VALUE");
+    for (const std::string& arg : rest) {
+      const auto equals = arg.find('=');
+      if (equals == std::string::npos) return badUsage(err, "main set: '" + arg + "' is not KEY=VALUE");
+      assignments.push_back({arg.substr(0, equals), arg.substr(equals + 1)});
+    }
+  } else if (verb == "show" || verb == "defaults") {
+    if (!rest.empty()) return badUsage(err, "main " + verb + " takes no arguments");
+  } else {
+    return badUsage(err, "unknown command 'main " + verb + "'");
+  }
+
+  const auto installation = knownInstallation(options, store, err);
+  if (!installation) return kExitFailed;
+  const auto translator = translatorFor(options);
+  if (verb == "show") return show(installation->paths, translator, out);
+  if (verb == "set") return setSettings(installation->paths, assignments, translator, err);
+  return restoreDefaults(installation->paths, translator, err);
+}
+
+}  // namespace valdor::cli

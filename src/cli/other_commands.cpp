@@ -1,0 +1,130 @@
+#include "cli/other_commands.h"
+
+#include <array>
+#include <string_view>
+#include <vector>
+
+#include "app/file_messages.h"
+#include "cli/command_line.h"
+#include "i18n/cp1252.h"
+#include "i18n/translator.h"
+#include "main_window/main_settings.h"
+#include "other_window/other_settings.h"
+
+namespace valdor::cli {
+
+namespace {
+
+namespace ow = other_window;
+
+// One KEY=VALUE argument, as the terminal gave it (UTF-8).
+struct Assignment {
+  std::string key;
+  std::string value;
+};
+
+i18n::Translator translatorFor(const ProgramOptions& options) {
+  i18n::Translator translator;
+  translator.setLanguage(options.language.value_or(std::string(i18n::kEnglish)));
+  return translator;
+}
+
+// The switches' entry texts are those of the main window's lists.
+config::EntryTexts entryTexts(const i18n::Translator& translator) {
+  return main_window::MainTexts::fromTranslator(translator).entries;
+}
+
+std::string keyNames() {
+  std::string names;
+  for (ow::ControlId control : ow::kReadingOrder) {
+    if (!names.empty()) names += ", ";
+    names += ow::FindOtherRow(control)->key;
+  }
+  return names;
+}
+
+// What a key takes, for the message about a value it does not take.
+std::string allowedValues(const ow::OtherRow& row, const config::EntryTexts& texts) {
+  switch (row.kind) {
+    case ow::OtherKind::Signed: return "a whole number from -2147483648 to 2147483647";
+    case ow::OtherKind::Unsigned: return "a whole number from 0 to 4294967295";
+    case ow::OtherKind::Decimal: return "a decimal number with a point, for example 0.01";
+    case ow::OtherKind::Switch: break;
+  }
+  std::string allowed;
+  for (const std::string& entry : ow::SwitchEntries(texts)) {
+    allowed += (allowed.empty() ? "\"" : ", \"") + i18n::cp1252ToUtf8(entry) + "\"";
+  }
+  return allowed + " (in English or German)";
+}
+
+int save(const app::ConfigPaths& paths, const ow::OtherSettings& settings, const i18n::Translator& translator,
+         std::ostream& err) {
+  const auto result = ow::SaveOtherSettings(paths.engineIni, paths.debugIni, settings);
+  if (result.ok()) return kExitDone;
+  err << i18n::cp1252ToUtf8(app::writeFailureMessage(translator, result)) << "\n";
+  return kExitFailed;
+}
+
+int show(const app::ConfigPaths& paths, const i18n::Translator& translator, std::ostream& out) {
+  const auto settings = ow::LoadOtherSettings(paths.engineIni, paths.debugIni);
+  for (const std::string& line : ow::ShowOtherSettings(settings, entryTexts(translator))) {
+    out << i18n::cp1252ToUtf8(line) << "\n";
+  }
+  return kExitDone;
+}
+
+int setValues(const app::ConfigPaths& paths, const std::vector<Assignment>& assignments,
+              const i18n::Translator& translator, std::ostream& err) {
+  const auto both = main_window::MainTextsOfBothLanguages(translator);
+  const std::array<config::EntryTexts, 2> languages{both[0].entries, both[1].entries};
+  const auto texts = entryTexts(translator);
+  auto settings = ow::LoadOtherSettings(paths.engineIni, paths.debugIni);
+  bool allTaken = true;
+  for (const Assignment& assignment : assignments) {
+    const std::string key = i18n::utf8ToCp1252(assignment.key);
+    const auto outcome = ow::SetOtherSetting(settings, key, i18n::utf8ToCp1252(assignment.value), languages);
+    if (outcome == ow::SetOutcome::Done) continue;
+    allTaken = false;
+    if (outcome == ow::SetOutcome::UnknownName) {
+      err << "valdor3-tuning: unknown setting '" << assignment.key << "'; the settings are: " << keyNames() << "\n";
+    } else {
+      const ow::OtherRow& row = *ow::FindOtherSetting(key);
+      err << "valdor3-tuning: " << row.key << " takes " << allowedValues(row, texts) << ", not '" << assignment.value
+          << "'\n";
+    }
+  }
+  if (!allTaken) return kExitFailed;  // nothing is written unless every pair is taken
+  return save(paths, settings, translator, err);
+}
+
+}  // namespace
+
+int runOtherCommand(std::span<const std::string> args, const ProgramOptions& options, const app::SettingsStore& store,
+                    std::ostream& out, std::ostream& err) {
+  if (args.empty()) return badUsage(err, "other needs show, set or defaults");
+  const std::string& verb = args[0];
+  const auto rest = args.subspan(1);
+  std::vector<Assignment> assignments;
+  if (verb == "set") {
+    if (rest.empty()) return badUsage(err, "other set needs at least one KEY=VALUE");
+    for (const std::string& arg : rest) {
+      const auto equals = arg.find('=');
+      if (equals == std::string::npos) return badUsage(err, "other set: '" + arg + "' is not KEY=VALUE");
+      assignments.push_back({arg.substr(0, equals), arg.substr(equals + 1)});
+    }
+  } else if (verb == "show" || verb == "defaults") {
+    if (!rest.empty()) return badUsage(err, "other " + verb + " takes no arguments");
+  } else {
+    return badUsage(err, "unknown command 'other " + verb + "'");
+  }
+
+  const auto installation = knownInstallation(options, store, err);
+  if (!installation) return kExitFailed;
+  const auto translator = translatorFor(options);
+  if (verb == "show") return show(installation->paths, translator, out);
+  if (verb == "set") return setValues(installation->paths, assignments, translator, err);
+  return save(installation->paths, ow::DefaultOtherSettings(), translator, err);
+}
+
+}  // namespace valdor::cli

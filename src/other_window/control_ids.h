@@ -1,0 +1,61 @@
+#pragma once
+
+// The numeric ids of the other settings window's controls (dialog template
+// 133). The numbers are the window's object names and the keys of the
+// settings table.
+namespace valdor::other_window {
+
+enum class ControlId : int {
+  None = -1,
+  Title = 1123,
+  Warning = 1124,
+  LowGroup = 1125,
+  LowViewRangeObjectsLabel = 1126,
+  LowViewRangeObjects = 1050,
+  LowViewRangeHighLabel = 1127,
+  LowViewRangeHigh = 1051,
+  LowViewRangeLowLabel = 1128,
+  LowViewRangeLow = 1052,
+  MediumGroup = 1129,
+  MediumViewRangeObjectsLabel = 1130,
+  MediumViewRangeObjects = 1053,
+  MediumViewRangeHighLabel = 1131,
+  MediumViewRangeHigh = 1054,
+  MediumViewRangeLowLabel = 1132,
+  MediumViewRangeLow = 1055,
+  HighGroup = 1133,
+  HighViewRangeObjectsLabel = 1134,
+  HighViewRangeObjects = 1056,
+  HighViewRangeHighLabel = 1135,
+  HighViewRangeHigh = 1057,
+  HighViewRangeLowLabel = 1136,
+  HighViewRangeLow = 1058,
+  FpsGroup = 1140,
+  FpsAverageLabel = 1141,
+  FpsAverage = 1060,
+  FpsMinLabel = 1142,
+  FpsMin = 1061,
+  FpsMaxLabel = 1143,
+  FpsMax = 1062,
+  MiscGroup = 1144,
+  LevelOfDetailLabel = 1145,
+  LevelOfDetail = 1059,
+  RestoreSettings = 1195,
+  Save = 1012,
+  Close = 1194,
+  PlayerMemory = 1087,
+  PlayerMemoryLabel = 1146,
+  TestMode = 1088,
+  TestModeLabel = 1147,
+  PrefetchCellSizeLabel = 1138,
+  PrefetchCellSize = 1063,
+  OtherViewRangeGroup = 1137,
+  MaxDistToPlayerLabel = 1139,
+  MaxDistToPlayer = 1064,
+  DofStartLabel = 1148,
+  DofStart = 1065,
+  DofEndLabel = 1149,
+  DofEnd = 1066,
+};
+
+}  // namespace valdor::other_window

@@ -1,0 +1,367 @@
+#include "other_window/other_settings.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+#include "config/formats.h"
+#include "config/profile.h"
+
+namespace valdor::other_window {
+
+namespace {
+
+using config::FileResult;
+
+// The member type each kind holds, in the order of OtherMember's alternatives.
+constexpr std::size_t memberIndex(OtherKind kind) {
+  switch (kind) {
+    case OtherKind::Signed: return 0;
+    case OtherKind::Unsigned: return 1;
+    case OtherKind::Decimal: return 2;
+    case OtherKind::Switch: return 3;
+  }
+  return 0;
+}
+static_assert(std::all_of(kOtherRows.begin(), kOtherRows.end(),
+                          [](const OtherRow& row) { return row.member.index() == memberIndex(row.kind); }),
+              "every row's member has the type of its kind");
+static_assert(static_cast<std::size_t>(std::count_if(kOtherRows.begin(), kOtherRows.end(), [](const OtherRow& row) {
+                return row.kind != OtherKind::Switch;
+              })) == kExchangeOrder.size(),
+              "every field is taken once");
+
+// The value texts are read into a buffer of 260 characters, terminator included.
+constexpr std::size_t kReadCapacity = 260;
+
+// The C library's white space, which both number readings skip.
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::string_view trimBlanks(std::string_view text) {
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// The length of the longest prefix that is a decimal number: an optional
+// sign, digits with an optional fraction (one digit at least), an optional
+// exponent. 0 when there is none.
+std::size_t decimalPrefix(std::string_view text) {
+  std::size_t i = 0;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  std::size_t digits = 0;
+  for (; i < text.size() && isDigit(text[i]); ++i) ++digits;
+  if (i < text.size() && text[i] == '.') {
+    for (++i; i < text.size() && isDigit(text[i]); ++i) ++digits;
+  }
+  if (digits == 0) return 0;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    std::size_t j = i + 1;
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+    const std::size_t exponentStart = j;
+    while (j < text.size() && isDigit(text[j])) ++j;
+    if (j > exponentStart) i = j;
+  }
+  return i;
+}
+
+// The value of a text decimalPrefix accepted whole. Always with a point, never
+// with the decimal comma a German locale would expect.
+double decimalValue(std::string_view number) {
+  const bool negative = number.front() == '-';
+  if (number.front() == '+' || number.front() == '-') number.remove_prefix(1);
+  double value = 0;
+  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (error == std::errc::result_out_of_range) {
+    // Too large becomes infinite and too small zero, as the C library has it.
+    const bool tiny = number.find("e-") != std::string_view::npos || number.find("E-") != std::string_view::npos;
+    value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
+  }
+  return negative ? -value : value;
+}
+
+// The stored detail factor as the game's runtime converts text: blanks
+// skipped, then the longest decimal prefix, 0 when there is none ("abc").
+double textToDouble(std::string_view text) {
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  const std::size_t length = decimalPrefix(text);
+  return length == 0 ? 0.0 : decimalValue(text.substr(0, length));
+}
+
+// Narrowing beyond the float range is undefined in C++; the hardware gives infinity.
+float toSingle(double value) {
+  if (std::fabs(value) > std::numeric_limits<float>::max()) {
+    return std::signbit(value) ? -std::numeric_limits<float>::infinity() : std::numeric_limits<float>::infinity();
+  }
+  return static_cast<float>(value);
+}
+
+// A whole number of a field: an optional sign (a minus only where allowed)
+// and decimal digits; nullopt beyond 33 bits, which no field can hold anyway.
+std::optional<std::int64_t> parseWhole(std::string_view text, bool minusAllowed) {
+  text = trimBlanks(text);
+  bool negative = false;
+  if (!text.empty() && (text.front() == '+' || (minusAllowed && text.front() == '-'))) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  if (text.empty() || !std::all_of(text.begin(), text.end(), isDigit)) return std::nullopt;
+  std::uint64_t magnitude = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), magnitude);
+  if (error != std::errc() || magnitude > (std::uint64_t{1} << 32)) return std::nullopt;
+  const auto value = static_cast<std::int64_t>(magnitude);
+  return negative ? -value : value;
+}
+
+std::optional<float> parseDecimal(std::string_view text) {
+  text = trimBlanks(text);
+  if (text.empty() || decimalPrefix(text) != text.size()) return std::nullopt;
+  const float value = toSingle(decimalValue(text));
+  if (!std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+std::int32_t& signedOf(OtherSettings& s, const OtherRow& row) {
+  return s.*std::get<std::int32_t OtherSettings::*>(row.member);
+}
+std::uint32_t& unsignedOf(OtherSettings& s, const OtherRow& row) {
+  return s.*std::get<std::uint32_t OtherSettings::*>(row.member);
+}
+float& decimalOf(OtherSettings& s, const OtherRow& row) { return s.*std::get<float OtherSettings::*>(row.member); }
+
+// A numeric value widened to double, as the writes format it.
+double numberOf(const OtherSettings& s, const OtherRow& row) {
+  switch (row.kind) {
+    case OtherKind::Signed: return s.*std::get<std::int32_t OtherSettings::*>(row.member);
+    case OtherKind::Unsigned: return s.*std::get<std::uint32_t OtherSettings::*>(row.member);
+    case OtherKind::Decimal: return s.*std::get<float OtherSettings::*>(row.member);
+    case OtherKind::Switch: break;
+  }
+  return 0;
+}
+
+// A stored value (or a default text) through the kind's loading rule: the 32
+// bits of the integer read for whole numbers, the text for the others.
+void applyValue(const OtherRow& row, OtherSettings& settings, std::uint32_t number, std::string_view text) {
+  switch (row.kind) {
+    case OtherKind::Signed:
+      signedOf(settings, row) = static_cast<std::int32_t>(number);
+      break;
+    case OtherKind::Unsigned:
+      // A stored -5 is the same 32 bits as 4294967291.
+      unsignedOf(settings, row) = number;
+      break;
+    case OtherKind::Decimal:
+      decimalOf(settings, row) = toSingle(textToDouble(text));
+      break;
+    case OtherKind::Switch:
+      // "high" gives position 2, which leaves the list without a choice.
+      SwitchOf(settings, row) = static_cast<SwitchPosition>(config::ValueWordToIndex(text, false));
+      break;
+  }
+}
+
+// An unreadable file reads like a missing one, as the game's own reads do.
+std::string contentOf(const std::filesystem::path& file) { return config::readFile(file).value_or(std::string()); }
+
+// The value a row writes; nullopt when it writes nothing: a switch without a
+// chosen entry keeps its stored word rather than becoming an empty value.
+std::optional<std::string> storedText(const OtherRow& row, const OtherSettings& settings) {
+  switch (row.format) {
+    case WriteFormat::OneDecimal: return config::formatFixed(numberOf(settings, row), 1);
+    case WriteFormat::TwoDecimals: return config::formatFixed(numberOf(settings, row), 2);
+    case WriteFormat::Whole: return config::formatInt(static_cast<std::int64_t>(numberOf(settings, row)));
+    case WriteFormat::Word: {
+      // The word by position: the same bytes in every language, even one
+      // whose entry texts are missing or alike.
+      const SwitchPosition position = SwitchOf(settings, row);
+      if (position == SwitchPosition::None) return std::nullopt;
+      return std::string(config::kSwitchWords[static_cast<std::size_t>(position)]);
+    }
+  }
+  return std::nullopt;
+}
+
+std::string switchText(SwitchPosition position, const config::EntryTexts& texts) {
+  const int index = ListIndex(position);
+  return index < 0 ? std::string() : SwitchEntries(texts)[static_cast<std::size_t>(index)];
+}
+
+}  // namespace
+
+const OtherRow* FindOtherRow(ControlId control) {
+  auto found = std::find_if(kOtherRows.begin(), kOtherRows.end(),
+                            [control](const OtherRow& row) { return row.control == control; });
+  return found == kOtherRows.end() ? nullptr : &*found;
+}
+
+SwitchPosition& SwitchOf(OtherSettings& settings, const OtherRow& row) {
+  return settings.*std::get<SwitchPosition OtherSettings::*>(row.member);
+}
+
+SwitchPosition SwitchOf(const OtherSettings& settings, const OtherRow& row) {
+  return settings.*std::get<SwitchPosition OtherSettings::*>(row.member);
+}
+
+// ---- loading, saving, defaults ----
+
+OtherSettings LoadOtherSettings(const std::filesystem::path& engineIni, const std::filesystem::path& debugIni) {
+  const std::string engine = contentOf(engineIni);
+  const std::string debug = contentOf(debugIni);
+  OtherSettings settings;
+  for (const OtherRow& row : kOtherRows) {
+    const std::string& content = row.file == OtherFile::Engine ? engine : debug;
+    if (row.kind == OtherKind::Signed || row.kind == OtherKind::Unsigned) {
+      // The integer read stops at the decimal point: "6000.7" gives 6000.
+      const auto fallback = static_cast<std::int32_t>(config::parseProfileInt(row.readDefault));
+      applyValue(row, settings, config::readProfileInt(content, row.section, row.key, fallback), {});
+    } else {
+      applyValue(row, settings, 0,
+                 config::readProfileString(content, row.section, row.key, row.readDefault, kReadCapacity));
+    }
+  }
+  return settings;
+}
+
+FileResult SaveOtherSettings(const std::filesystem::path& engineIni, const std::filesystem::path& debugIni,
+                             const OtherSettings& settings) {
+  config::ProfileEdit engine(engineIni);
+  config::ProfileEdit debug(debugIni);
+  // Setting the keys one by one in row order gives the bytes that writing
+  // them one by one gives.
+  for (const OtherRow& row : kOtherRows) {
+    if (const auto value = storedText(row, settings)) {
+      (row.file == OtherFile::Engine ? engine : debug).set(row.section, row.key, *value);
+    }
+  }
+  return config::saveTogether({&engine, &debug});
+}
+
+OtherSettings DefaultOtherSettings() {
+  OtherSettings settings;
+  for (const OtherRow& row : kOtherRows) {
+    applyValue(row, settings, config::parseProfileInt(row.restoreDefault), row.restoreDefault);
+  }
+  return settings;
+}
+
+std::optional<std::string> TooltipDefault(ControlId control, const config::EntryTexts& texts) {
+  const OtherRow* row = FindOtherRow(control);
+  if (!row) return std::nullopt;
+  if (row->kind == OtherKind::Switch) return switchText(SwitchOf(DefaultOtherSettings(), *row), texts);
+  // The numbers are announced as the restore texts ("120"), not as the field shows them.
+  return std::string(row->restoreDefault);
+}
+
+// ---- the window's controls ----
+
+std::array<std::string, 2> SwitchEntries(const config::EntryTexts& texts) { return {texts.disabled, texts.enabled}; }
+
+int ListIndex(SwitchPosition position) { return position == SwitchPosition::None ? -1 : static_cast<int>(position); }
+
+SwitchPosition PositionOfIndex(int index) {
+  return index == 0 ? SwitchPosition::Off : index == 1 ? SwitchPosition::On : SwitchPosition::None;
+}
+
+std::string FieldText(const OtherSettings& settings, ControlId field) {
+  const OtherRow* row = FindOtherRow(field);
+  if (!row) return {};
+  switch (row->kind) {
+    case OtherKind::Signed: return std::to_string(settings.*std::get<std::int32_t OtherSettings::*>(row->member));
+    case OtherKind::Unsigned: return std::to_string(settings.*std::get<std::uint32_t OtherSettings::*>(row->member));
+    case OtherKind::Decimal: {
+      // The shortest text that reads back as the same float: six significant
+      // digits would turn 1234.565 into 1234.57 on a save without a change.
+      char text[32];
+      const float value = settings.*std::get<float OtherSettings::*>(row->member);
+      const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+      return error == std::errc() ? std::string(text, end) : std::string();
+    }
+    case OtherKind::Switch: break;
+  }
+  return {};
+}
+
+bool SetFieldText(OtherSettings& settings, const OtherRow& row, std::string_view text) {
+  switch (row.kind) {
+    case OtherKind::Signed: {
+      const auto value = parseWhole(text, true);
+      if (!value || *value < std::numeric_limits<std::int32_t>::min() ||
+          *value > std::numeric_limits<std::int32_t>::max()) {
+        return false;
+      }
+      signedOf(settings, row) = static_cast<std::int32_t>(*value);
+      return true;
+    }
+    case OtherKind::Unsigned: {
+      const auto value = parseWhole(text, false);
+      if (!value || *value > std::numeric_limits<std::uint32_t>::max()) return false;
+      unsignedOf(settings, row) = static_cast<std::uint32_t>(*value);
+      return true;
+    }
+    case OtherKind::Decimal: {
+      const auto value = parseDecimal(text);
+      if (value) decimalOf(settings, row) = *value;
+      return value.has_value();
+    }
+    case OtherKind::Switch: break;
+  }
+  return false;
+}
+
+std::optional<ControlId> TakeFieldTexts(OtherSettings& settings, const std::function<std::string(ControlId)>& textOf) {
+  // Nothing is taken unless every field is: a save then never writes a mix of
+  // new values and the old values of the refused field and those after it.
+  OtherSettings taken = settings;
+  for (ControlId field : kExchangeOrder) {
+    if (!SetFieldText(taken, *FindOtherRow(field), textOf(field))) return field;
+  }
+  settings = std::move(taken);
+  return std::nullopt;
+}
+
+// ---- by name ----
+
+const OtherRow* FindOtherSetting(std::string_view key) {
+  auto found = std::find_if(kOtherRows.begin(), kOtherRows.end(),
+                            [key](const OtherRow& row) { return config::equalsIgnoreCase(row.key, key); });
+  return found == kOtherRows.end() ? nullptr : &*found;
+}
+
+SetOutcome SetOtherSetting(OtherSettings& settings, std::string_view key, std::string_view value,
+                           std::span<const config::EntryTexts> languages) {
+  const OtherRow* row = FindOtherSetting(key);
+  if (!row) return SetOutcome::UnknownName;
+  if (row->kind != OtherKind::Switch) {
+    return SetFieldText(settings, *row, value) ? SetOutcome::Done : SetOutcome::InvalidValue;
+  }
+  for (const config::EntryTexts& texts : languages) {
+    const auto entries = SwitchEntries(texts);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      if (!entries[i].empty() && config::equalsIgnoreCase(entries[i], value)) {
+        SwitchOf(settings, *row) = PositionOfIndex(static_cast<int>(i));
+        return SetOutcome::Done;
+      }
+    }
+  }
+  return SetOutcome::InvalidValue;
+}
+
+std::string SettingText(const OtherSettings& settings, const OtherRow& row, const config::EntryTexts& texts) {
+  if (row.kind == OtherKind::Switch) return switchText(SwitchOf(settings, row), texts);
+  return FieldText(settings, row.control);
+}
+
+std::vector<std::string> ShowOtherSettings(const OtherSettings& settings, const config::EntryTexts& texts) {
+  std::vector<std::string> lines;
+  for (ControlId control : kReadingOrder) {
+    const OtherRow& row = *FindOtherRow(control);
+    lines.push_back(std::string(row.key) + "=" + SettingText(settings, row, texts));
+  }
+  return lines;
+}
+
+}  // namespace valdor::other_window

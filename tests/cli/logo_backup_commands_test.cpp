@@ -1,0 +1,103 @@
+#include "cli/logo_backup_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli/run_command.h"
+#include "main_window/backups.h"
+#include "main_window/start_logos.h"
+#include "support/temp_dir.h"
+
+namespace valdor::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readBytes;
+using namespace std::string_literals;
+
+// A scratch copy of the sample installation and the command line that edits it.
+struct Installation {
+  Installation() {
+    fs::copy(fs::path(VALDOR_SOURCE_DIR) / "demo/game", dir / "game", fs::copy_options::recursive);
+    fs::copy(fs::path(VALDOR_SOURCE_DIR) / "demo/documents", dir / "documents", fs::copy_options::recursive);
+    fs::create_directories(dir / "backups");
+    engine = readBytes(engineIni());
+    userOptions = readBytes(userOptionsIni());
+  }
+  Outcome run(std::vector<std::string> args, const std::string& language = "english") const {
+    std::vector<std::string> line{"--game-dir", (dir / "game").string(), "--documents-dir",
+                                  (dir / "documents").string(), "--state-dir", (dir / "state").string(),
+                                  "--language", language};
+    line.insert(line.end(), args.begin(), args.end());
+    return cli::run(line);
+  }
+  fs::path engineIni() const { return dir / "game/Ini/ve3.ini"; }
+  fs::path userOptionsIni() const { return dir / "documents/valdor3/UserOptions.ini"; }
+  fs::path logoIni() const { return dir / "game/Ini/logo.ini"; }
+  bool filesAsCopied() const { return readBytes(engineIni()) == engine && readBytes(userOptionsIni()) == userOptions; }
+
+  test::TempDir dir;
+  std::string engine;
+  std::string userOptions;
+};
+
+// ---- logos ----
+
+TEST(LogoCommands, RemoveAndRestoreWriteWhatTheButtonsWriteOrFailWithTheMessage) {
+  const Installation game;
+  EXPECT_EQ(game.run({"logos", "remove"}).exitCode, 0);
+  EXPECT_EQ(readBytes(game.logoIni()), main_window::kFirstStartLogo);
+  const Outcome restored = game.run({"logos", "restore"});
+  EXPECT_EQ(restored.exitCode, 0);
+  EXPECT_EQ(restored.out + restored.err, "");
+  EXPECT_EQ(readBytes(game.logoIni()), main_window::kAllStartLogos);
+
+  fs::permissions(game.logoIni(), fs::perms::owner_read);
+  const Outcome refused = game.run({"logos", "remove"}, "deutsch");
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_EQ(refused.err, "Speichern nicht m\xC3\xB6glich\n" + game.logoIni().string() +
+                             "\n\nDie Datei ist schreibgesch\xC3\xBCtzt.\n");
+  EXPECT_EQ(readBytes(game.logoIni()), main_window::kAllStartLogos);
+
+  EXPECT_EQ(game.run({"logos"}).exitCode, 2);
+  EXPECT_EQ(game.run({"logos", "off"}).exitCode, 2);
+}
+
+// ---- backups ----
+
+TEST(BackupCommands, CreateThenLoadRestoresBothFiles) {
+  const Installation game;
+  EXPECT_EQ(game.run({"backup", "create", (game.dir / "backups/mine").string()}).exitCode, 0);
+  EXPECT_EQ(readBytes(game.dir / "backups/mine.vib"), *main_window::PackBackup(game.engine, game.userOptions));
+
+  EXPECT_EQ(game.run({"main", "defaults"}).exitCode, 0);
+  ASSERT_FALSE(game.filesAsCopied());
+  const Outcome loaded = game.run({"backup", "load", (game.dir / "backups/mine.vib").string()});
+  EXPECT_EQ(loaded.exitCode, 0) << loaded.err;
+  EXPECT_TRUE(game.filesAsCopied());
+}
+
+TEST(BackupCommands, RefusalsExitWith1AndWriteNothing) {
+  const Installation game;
+  // 16 bytes promised, 8 there.
+  test::writeBytes(game.dir / "backups/short.vib", "\x10\x00\x00\x00\x00\x00\x00\x00[Engine]"s);
+  const Outcome damaged = game.run({"backup", "load", (game.dir / "backups/short.vib").string()});
+  EXPECT_EQ(damaged.exitCode, 1);
+  EXPECT_EQ(damaged.err, "Invalid file!\n");
+  EXPECT_TRUE(game.filesAsCopied());
+
+  fs::remove(game.userOptionsIni());
+  const Outcome missing = game.run({"backup", "create", (game.dir / "backups/new").string()});
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_EQ(missing.err, "Could not read\n" + game.userOptionsIni().string() + "\n\nThe file does not exist.\n");
+  EXPECT_FALSE(fs::exists(game.dir / "backups/new.vib"));
+
+  EXPECT_EQ(game.run({"backup", "create"}).exitCode, 2);
+  EXPECT_EQ(game.run({"backup", "restore", "x.vib"}).exitCode, 2);
+}
+
+}  // namespace
+}  // namespace valdor::cli

@@ -1,0 +1,254 @@
+#include "main_window/backups.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "support/fakes.h"
+#include "support/temp_dir.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace valdor::main_window {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+// An engine file of 1200 bytes and a per-user file of 300: the backup's first
+// eight bytes are the lengths 0x4B0 and 0x12C, little-endian.
+const std::string kHeader1200And300 = "\xB0\x04\x00\x00\x2C\x01\x00\x00"s;
+
+// Files as the game and editors leave them: CR LF, a lone LF, bytes beyond
+// ASCII, a NUL and an end-of-file mark, no line end after the last line.
+const std::string kEngine = "[Engine.Setup]\r\nRender.MeshLoDQuality=high\r\nName=Gr\xF6\xDF" "e\n\r\n\0\x1Atail"s;
+const std::string kUserOptions = "[Options.Custom]\r\nTextureQuality=3\r\n\r\n"s;
+
+std::string filler(std::size_t size, char byte) {
+  std::string text = "[Section]\r\n";
+  text.resize(size, byte);
+  return text;
+}
+
+// A scratch installation with both files, and the folder backups go to.
+struct BackupFixture {
+  BackupFixture() {
+    paths.engineIni = dir.write("game/Ini/ve3.ini", kEngine);
+    paths.userOptionsIni = dir.write("documents/valdor3/UserOptions.ini", kUserOptions);
+    fs::create_directories(dir / "backups");
+    translator.setLanguage("english");
+  }
+  std::string files() const { return test::readBytes(paths.engineIni) + "|" + test::readBytes(paths.userOptionsIni); }
+  // Every file below the scratch folder, to see that nothing was left behind.
+  std::set<fs::path> listing() const {
+    std::set<fs::path> found;
+    for (const auto& entry : fs::recursive_directory_iterator(dir.path())) found.insert(entry.path());
+    return found;
+  }
+
+  test::TempDir dir;
+  app::ConfigPaths paths;
+  i18n::Translator translator;
+  test::FakeDialogs dialogs;
+};
+
+// ---- format ----
+
+TEST(BackupFormat, LengthsThenTheEngineFileThenThePerUserFile) {
+  const std::string engine = filler(1200, 'e');
+  const std::string userOptions = filler(300, 'u');
+  const auto backup = PackBackup(engine, userOptions);
+  ASSERT_TRUE(backup);
+  EXPECT_EQ(*backup, kHeader1200And300 + engine + userOptions);
+  EXPECT_EQ(backup->size(), 1508u);
+
+  EXPECT_EQ(PackBackup("abc", ""), "\x03\x00\x00\x00\x00\x00\x00\x00" "abc"s);  // empty per-user file
+  EXPECT_EQ(UnpackBackup(*backup), (BackupContents{engine, userOptions}));
+  EXPECT_EQ(UnpackBackup(*backup + "junk after both files"), (BackupContents{engine, userOptions}));
+  EXPECT_EQ(UnpackBackup("\0\0\0\0\0\0\0\0"s), (BackupContents{}));
+}
+
+TEST(BackupFormat, ABackupShorterThanItsLengthsIsRefused) {
+  for (const std::string& damaged : {
+           ""s, "\x03\x00\x00\x00\x00\x00\x00"s,                     // no room for the lengths
+           "\x03\x00\x00\x00\x02\x00\x00\x00" "abcd"s,                 // one byte short
+           "\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF" "abcd"s,                 // lengths no file can hold
+           "\xFF\xFF\xFF\xFF\x09\x00\x00\x00" "abcdefgh"s,             // 8 + N1 + N2 wraps to 16 in 32 bits
+           "\x01\x00\x00\x00\xFF\xFF\xFF\xFF" "abcdefgh"s}) {
+    EXPECT_EQ(UnpackBackup(damaged), std::nullopt) << damaged.size() << " bytes";
+  }
+}
+
+TEST(BackupNames, OnlyANameWithoutExtensionGetsVibAndOnlyVibLoads) {
+  EXPECT_EQ(BackupTarget("/b/mine"), fs::path("/b/mine.vib"));
+  EXPECT_EQ(BackupTarget("/b/old.d/mine"), fs::path("/b/old.d/mine.vib"));
+  EXPECT_EQ(BackupTarget("/b/mine.txt"), fs::path("/b/mine.txt"));
+  EXPECT_EQ(BackupTarget("/b/MINE.VIB"), fs::path("/b/MINE.VIB"));
+  EXPECT_EQ(FileNameExtension("/b/mine.tar.vib"), "vib");
+  EXPECT_EQ(FileNameExtension("/b/MINE.VIB"), "VIB");
+  EXPECT_EQ(FileNameExtension("/b.d/mine"), "");
+}
+
+// ---- creating and loading ----
+
+TEST(Backups, CreateThenLoadLeavesBothFilesByteForByte) {
+  BackupFixture f;
+  const fs::path backup = f.dir / "backups/mine.vib";
+  for (const std::string& userOptions : {kUserOptions, ""s}) {  // an empty per-user file is restored empty
+    test::writeBytes(f.paths.userOptionsIni, userOptions);
+    ASSERT_TRUE(CreateBackupFile(f.paths, backup).ok());
+    EXPECT_EQ(test::readBytes(backup), *PackBackup(kEngine, userOptions));
+
+    test::writeBytes(f.paths.engineIni, "[Engine.Setup]\r\nRender.MeshLoDQuality=normal\r\n");
+    test::writeBytes(f.paths.userOptionsIni, "[Options.Custom]\r\nTextureQuality=1\r\n");
+    const BackupResult loaded = LoadBackupFile(f.paths, backup);
+    EXPECT_TRUE(loaded.ok()) << BackupMessage(f.translator, loaded);
+    EXPECT_EQ(f.files(), kEngine + "|" + userOptions);
+  }
+}
+
+TEST(Backups, CreatingLeavesNoBackupWhenAFileCannotBeReadOrWritten) {
+  BackupFixture f;
+  const fs::path existing = f.dir.write("backups/old.vib", "an older backup");
+  const auto before = f.listing();
+
+  fs::remove(f.paths.userOptionsIni);  // the game has not written it yet
+  BackupResult result = CreateBackupFile(f.paths, f.dir / "backups/new.vib");
+  EXPECT_EQ(result.status, BackupStatus::ReadFailed);
+  EXPECT_EQ(BackupMessage(f.translator, result),
+            "Could not read\n" + f.paths.userOptionsIni.string() + "\n\nThe file does not exist.");
+  EXPECT_EQ(CreateBackupFile(f.paths, existing).status, BackupStatus::ReadFailed);
+  EXPECT_EQ(test::readBytes(existing), "an older backup");
+  test::writeBytes(f.paths.userOptionsIni, kUserOptions);
+
+  result = CreateBackupFile(f.paths, f.dir / "nowhere/new.vib");
+  EXPECT_EQ(result.status, BackupStatus::WriteFailed);
+  EXPECT_EQ(BackupMessage(f.translator, result),
+            "Could not save\n" + (f.dir / "nowhere/new.vib").string() + "\n\nThe folder does not exist.");
+
+  fs::permissions(existing, fs::perms::owner_read);
+  result = CreateBackupFile(f.paths, existing);
+  EXPECT_EQ(result.file.error, config::FileError::ReadOnly);
+  EXPECT_EQ(test::readBytes(existing), "an older backup");
+  EXPECT_EQ(f.listing(), before);
+}
+
+TEST(Backups, LoadingRefusesWrongNamesAndDamagedBackupsWritingNothing) {
+  BackupFixture f;
+  const std::string good = *PackBackup("[Engine.Setup]\r\n", "[Options.Custom]\r\n");
+  const std::vector<fs::path> refused{
+      f.dir.write("backups/mine.txt", good),
+      f.dir.write("backups/MINE.VIB", good),
+      f.dir.write("backups/mine", good),
+      f.dir.write("backups/short.vib", good.substr(0, good.size() - 1)),
+      f.dir.write("backups/huge.vib", "\xFF\xFF\xFF\xFF\x09\x00\x00\x00" "abcdefgh"s),
+  };
+  const auto before = f.listing();
+  for (const fs::path& backup : refused) {
+    const BackupResult result = LoadBackupFile(f.paths, backup);
+    EXPECT_EQ(result.status, BackupStatus::InvalidFile) << backup;
+    EXPECT_EQ(BackupMessage(f.translator, result), "Invalid file!");
+  }
+  const BackupResult missing = LoadBackupFile(f.paths, f.dir / "backups/gone.vib");
+  EXPECT_EQ(BackupMessage(f.translator, missing),
+            "Could not read\n" + (f.dir / "backups/gone.vib").string() + "\n\nThe file does not exist.");
+  EXPECT_EQ(f.files(), kEngine + "|" + kUserOptions);
+  EXPECT_EQ(f.listing(), before);
+}
+
+TEST(Backups, LoadingWritesBothFilesOrNeither) {
+  BackupFixture f;
+  const fs::path backup = f.dir.write("backups/b.vib", *PackBackup("engine from backup", "user from backup"));
+  const auto before = f.listing();
+  auto refusedWith = [&](config::FileError error, const fs::path& named, const app::ConfigPaths& paths) {
+    const BackupResult result = LoadBackupFile(paths, backup);
+    EXPECT_EQ(result.status, BackupStatus::WriteFailed);
+    EXPECT_EQ(result.file.error, error);
+    EXPECT_EQ(result.file.path, named);
+    EXPECT_EQ(f.files(), kEngine + "|" + kUserOptions);
+    EXPECT_EQ(f.listing(), before);  // no temporary file left beside either
+  };
+
+  fs::permissions(f.paths.userOptionsIni, fs::perms::owner_read);  // second file read-only
+  refusedWith(config::FileError::ReadOnly, f.paths.userOptionsIni, f.paths);
+  fs::permissions(f.paths.userOptionsIni, fs::perms::owner_write, fs::perm_options::add);
+
+  fs::permissions(f.paths.engineIni, fs::perms::owner_read);  // first file read-only
+  refusedWith(config::FileError::ReadOnly, f.paths.engineIni, f.paths);
+  fs::permissions(f.paths.engineIni, fs::perms::owner_write, fs::perm_options::add);
+
+#ifndef _WIN32
+  if (geteuid() != 0) {  // root writes into any folder
+    const fs::path folder = f.paths.userOptionsIni.parent_path();
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    refusedWith(config::FileError::AccessDenied, f.paths.userOptionsIni, f.paths);
+    fs::permissions(folder, fs::perms::owner_all);
+  }
+#endif
+
+  app::ConfigPaths noDocuments = f.paths;  // the per-user folder was never made
+  noDocuments.userOptionsIni = f.dir / "no documents/valdor3/UserOptions.ini";
+  refusedWith(config::FileError::FolderMissing, noDocuments.userOptionsIni, noDocuments);
+
+  ASSERT_TRUE(LoadBackupFile(f.paths, backup).ok());
+  EXPECT_EQ(f.files(), "engine from backup|user from backup");
+}
+
+// ---- the buttons ----
+
+TEST(BackupButtons, CreateOffersVibFilesAndAppendsTheExtension) {
+  BackupFixture f;
+  CreateBackup(f.paths, f.translator, f.dialogs);  // cancelled
+  f.dialogs.fileAnswers = {f.dir / "backups/mine", f.dir / "backups/mine.txt"};
+  CreateBackup(f.paths, f.translator, f.dialogs);
+  CreateBackup(f.paths, f.translator, f.dialogs);
+
+  ASSERT_EQ(f.dialogs.saveDialogs.size(), 3u);
+  EXPECT_EQ(f.dialogs.saveDialogs[0].filterDescription, "Valdor III Ini BackUp (*.vib)");
+  EXPECT_EQ(f.dialogs.saveDialogs[0].filterPattern, "*.vib");
+  EXPECT_EQ(f.dialogs.saveDialogs[0].fileName, "");
+  EXPECT_TRUE(f.dialogs.questions.empty());
+  EXPECT_TRUE(f.dialogs.messages.empty());
+  EXPECT_EQ(test::readBytes(f.dir / "backups/mine.vib"), *PackBackup(kEngine, kUserOptions));
+  EXPECT_EQ(test::readBytes(f.dir / "backups/mine.txt"), *PackBackup(kEngine, kUserOptions));
+  EXPECT_FALSE(fs::exists(f.dir / "backups/mine"));
+
+  fs::remove(f.paths.engineIni);
+  f.dialogs.fileAnswers = {f.dir / "backups/other.vib"};
+  CreateBackup(f.paths, f.translator, f.dialogs);
+  EXPECT_EQ(f.dialogs.messages,
+            std::vector<std::string>{"Could not read\n" + f.paths.engineIni.string() + "\n\nThe file does not exist."});
+  EXPECT_FALSE(fs::exists(f.dir / "backups/other.vib"));
+}
+
+TEST(BackupButtons, LoadAsksBeforeTheFileDialogAndSaysWhenToReload) {
+  BackupFixture f;
+  const fs::path backup = f.dir.write("backups/b.vib", *PackBackup("engine from backup", "user from backup"));
+  const fs::path text = f.dir.write("backups/b.txt", *PackBackup("engine from backup", "user from backup"));
+
+  EXPECT_FALSE(LoadBackup(f.paths, f.translator, f.dialogs));  // No
+  EXPECT_TRUE(f.dialogs.openDialogs.empty());
+  f.dialogs.yesNoAnswers = {true, true, true};
+  f.dialogs.fileAnswers = {std::nullopt, text};
+  EXPECT_FALSE(LoadBackup(f.paths, f.translator, f.dialogs));  // Yes, then cancel
+  EXPECT_FALSE(LoadBackup(f.paths, f.translator, f.dialogs));  // Yes, then the wrong name
+  EXPECT_EQ(f.dialogs.messages, std::vector<std::string>{"Invalid file!"});
+  EXPECT_EQ(f.files(), kEngine + "|" + kUserOptions);
+
+  f.dialogs.fileAnswers = {backup};
+  EXPECT_TRUE(LoadBackup(f.paths, f.translator, f.dialogs));
+  EXPECT_EQ(f.files(), "engine from backup|user from backup");
+  EXPECT_EQ(f.dialogs.questions, std::vector<std::string>(4, "Current data will be overwritten!\n\nContinue?"));
+  ASSERT_EQ(f.dialogs.openDialogs.size(), 3u);
+  EXPECT_EQ(f.dialogs.openDialogs[0].filterDescription, "Valdor III Ini BackUp (*.vib)");
+  EXPECT_EQ(f.dialogs.openDialogs[0].filterPattern, "*.vib");
+  EXPECT_EQ(f.dialogs.messages.size(), 1u);
+}
+
+}  // namespace
+}  // namespace valdor::main_window

@@ -11,8 +11,11 @@
 #include "app/dialog_builder.h"
 #include "app/qt_text.h"
 #include "app/window_look.h"
+#include "cache_window/cache_dlg.h"
 #include "config/value_words.h"
+#include "credits_window/credits_dlg.h"
 #include "i18n/cp1252.h"
+#include "other_window/other_settings_dlg.h"
 
 // The artwork lives in a static library, whose resources have to be
 // registered by hand; the macro must be used outside any namespace.
@@ -245,10 +248,21 @@ void CTuningDlg::OnLoadBackup() {
   showAspectRatio();
 }
 
-void CTuningDlg::OpenCacheSettings() {}
+void CTuningDlg::OpenCacheSettings() {
+  cache_window::CCacheDlg window(paths(), m_translator, m_dialogs, this);
+  window.exec();
+}
 
-void CTuningDlg::OpenOtherSettings() {}
+void CTuningDlg::OpenOtherSettings() {
+  other_window::COtherSettingsDlg window(paths(), m_translator, m_dialogs, this);
+  window.exec();
+}
 
-void CTuningDlg::OpenCredits() {}
+void CTuningDlg::OpenCredits() {
+  // The tune goes where the translation table went: the tool's private folder.
+  credits_window::CCreditsDlg credits(m_translator, paths().translationFile.parent_path(), m_creditsMusic,
+                                      credits_window::openInBrowser, this);
+  credits.exec();
+}
 
 }  // namespace valdor::main_window

@@ -5,11 +5,13 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/dialogs.h"
 #include "app/settings_store.h"
 #include "app/startup.h"
+#include "credits_window/credits_music.h"
 #include "i18n/translator.h"
 #include "main_window/backups.h"
 #include "main_window/display_modes.h"
@@ -71,6 +73,9 @@ class CTuningDlg : public QDialog {
   void OpenOtherSettings();
   void OpenCredits();
 
+  // The player of the credits music: the real one unless replaced.
+  void setCreditsMusic(credits_window::CreditsMusicFactory makeMusic) { m_creditsMusic = std::move(makeMusic); }
+
   const app::ConfigPaths& paths() const { return m_startup.paths(); }
   const i18n::Translator& translator() const { return m_translator; }
   const MainSettings& settings() const { return m_settings; }
@@ -105,6 +110,7 @@ class CTuningDlg : public QDialog {
   MainTexts m_texts;                       // the lists' entries in the current language
   MainSettings m_settings;
   std::string m_aspectRatio{kInitialAspectRatio};
+  credits_window::CreditsMusicFactory m_creditsMusic = credits_window::makeSdlCreditsMusic;
 };
 
 }  // namespace valdor::main_window

@@ -181,7 +181,8 @@ constexpr std::array kFileMessageKeys{
     "MESSAGE_INVALIDENTRY"sv, "MESSAGE_WRITEFAILED"sv,   "MESSAGE_FILENOTFOUND"sv, "MESSAGE_READFAILED"sv,
 };
 // The message about an edit field that holds no number; it names the field.
-constexpr std::array kFieldMessageKeys{"MESSAGE_NOTANUMBER"sv};
+constexpr std::array kFieldMessageKeys{"MESSAGE_NOTANUMBER"sv, "MESSAGE_NOTANUNSIGNEDNUMBER"sv,
+                                       "MESSAGE_NOTADECIMALNUMBER"sv};
 
 // Tooltips that get no default appended: the language box and the buttons.
 constexpr std::array kTooltipsWithoutDefault{

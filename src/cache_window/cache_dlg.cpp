@@ -1,0 +1,184 @@
+#include "cache_window/cache_dlg.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/dialog_builder.h"
+#include "app/qt_text.h"
+#include "app/window_look.h"
+
+namespace valdor::cache_window {
+
+namespace {
+
+constexpr std::size_t indexOf(CacheColumn column) { return static_cast<std::size_t>(column); }
+
+const std::string& megabytesOf(const CacheFigures& figures, CacheField field) {
+  if (!field.column) return figures.texturesHighMegabytes;
+  return figures.columns[indexOf(*field.column)].megabytes[static_cast<std::size_t>(field.category)];
+}
+
+}  // namespace
+
+CCacheDlg::CCacheDlg(const app::ConfigPaths& paths, const i18n::Translator& translator, app::Dialogs& dialogs,
+                     QWidget* parent)
+    : QDialog(parent), m_engineIni(paths.engineIni), m_translator(translator), m_dialogs(dialogs) {
+  // A small tool-window title bar with a close box and no caption text.
+  setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  setWindowTitle(QString());
+  app::applyWindowLook(this, kColours);
+  app::applyTooltipLook();
+
+  const auto units = app::dialogUnitsOf(font());
+  setFixedSize(units.toPixelsX(kTemplateWidth), units.toPixelsY(kTemplateHeight));
+  m_controls = app::buildControls<ControlId>(this, kControls, units);
+  control<QLabel>(ControlId::Heading)->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  shapeFields();
+  connectHandlers();
+
+  ApplyCacheTexts();
+  m_sizes = LoadCacheSizes(m_engineIni);
+  m_figures = RecalcAll(m_sizes);
+  showFields();
+  control(ControlId::CommonImage)->setFocus();
+}
+
+void CCacheDlg::shapeFields() {
+  const auto numberField = [this](ControlId id) {
+    auto* field = control<QLineEdit>(id);
+    field->setAlignment(Qt::AlignRight);
+    return field;
+  };
+  for (const CacheRow& row : kCacheRows) app::acceptDigitsOnly(numberField(row.valueField));
+  for (const CacheColumnRow& row : kCacheColumnRows) {
+    auto* percent = numberField(row.percentField);
+    app::acceptDigitsOnly(percent);
+    percent->setText(QStringLiteral("0"));  // never loaded, saved or restored
+    numberField(row.totalField)->setReadOnly(true);
+    if (row.finalField != ControlId::None) numberField(row.finalField)->setReadOnly(true);
+  }
+}
+
+void CCacheDlg::connectHandlers() {
+  // textEdited, not textChanged: only the player's typing, pasting and
+  // deleting recalculate; showing the values must not start another round.
+  for (const CacheRow& row : kCacheRows) {
+    auto* field = control<QLineEdit>(row.valueField);
+    if (row.field.column) {
+      connect(field, &QLineEdit::textEdited, this, [this, column = *row.field.column] { RecalcColumn(column); });
+    } else {
+      connect(field, &QLineEdit::textEdited, this, [this] { OnChangeTexturesHigh(); });
+    }
+  }
+  for (const CacheColumnRow& row : kCacheColumnRows) {
+    connect(control<QPushButton>(row.increaseButton), &QPushButton::clicked, this,
+            [this, column = row.column] { OnScaleColumn(column, ScaleDirection::Increase); });
+    connect(control<QPushButton>(row.decreaseButton), &QPushButton::clicked, this,
+            [this, column = row.column] { OnScaleColumn(column, ScaleDirection::Decrease); });
+  }
+  connect(control<QPushButton>(ControlId::RestoreDefaults), &QPushButton::clicked, this,
+          [this] { OnRestoreDefaults(); });
+  connect(control<QPushButton>(ControlId::Save), &QPushButton::clicked, this, [this] { OnSaveCache(); });
+  // Closing writes nothing, whatever the fields hold.
+  connect(control<QPushButton>(ControlId::Close), &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void CCacheDlg::ApplyCacheTexts() {
+  // Captions are shown as looked up: "|" is a line break only in tooltips.
+  for (const auto& row : kControls) {
+    if (!row.captionKey.empty()) app::setControlText(control(row.id), m_translator.LookupText(row.captionKey));
+  }
+  const auto tip = [this](ControlId id, const std::string& text) {
+    app::setWrappedToolTip(control(id), app::toQString(text));
+  };
+  for (const CacheRow& row : kCacheRows) tip(row.valueField, CacheTooltip(m_translator, row.field));
+  for (const CacheColumnRow& row : kCacheColumnRows) {
+    tip(row.increaseButton, m_translator.message(kIncreaseTooltip));
+    tip(row.decreaseButton, m_translator.message(kDecreaseTooltip));
+    if (row.finalField != ControlId::None) tip(row.finalField, m_translator.message(kFinalCacheTooltip));
+  }
+}
+
+void CCacheDlg::takeFields() {
+  for (const CacheRow& row : kCacheRows) {
+    TextOf(m_sizes, row.field) = app::fromQString(control<QLineEdit>(row.valueField)->text());
+  }
+}
+
+void CCacheDlg::showFields() {
+  for (const CacheRow& row : kCacheRows) {
+    showText(row.valueField, TextOf(m_sizes, row.field));
+    showText(row.megabyteLabel, megabytesOf(m_figures, row.field));
+  }
+  for (const CacheColumnRow& row : kCacheColumnRows) {
+    const CacheColumnFigures& figures = m_figures.columns[indexOf(row.column)];
+    showText(row.totalField, std::to_string(figures.total));
+    showText(row.totalMegabytes, figures.totalMegabytes);
+    if (figures.finalCache) {
+      showText(row.finalField, std::to_string(*figures.finalCache));
+      showText(row.finalMegabytes, figures.finalMegabytes);
+    }
+  }
+}
+
+void CCacheDlg::showText(ControlId id, const std::string& text) {
+  const QString shown = app::toQString(text);
+  QWidget* target = control(id);
+  if (auto* field = qobject_cast<QLineEdit*>(target)) {
+    if (field->text() != shown) field->setText(shown);
+  } else if (auto* label = qobject_cast<QLabel*>(target)) {
+    if (label->text() != shown) label->setText(shown);
+  }
+}
+
+std::string CCacheDlg::percentOf(CacheColumn column) const {
+  return app::fromQString(control<QLineEdit>(ColumnRowOf(column).percentField)->text());
+}
+
+void CCacheDlg::RecalcColumn(CacheColumn column) {
+  takeFields();
+  m_figures.columns[indexOf(column)] = cache_window::RecalcColumn(m_sizes, column);
+  showFields();
+}
+
+void CCacheDlg::OnChangeTexturesHigh() {
+  // The Common column takes no part in it, so its figures come out the same.
+  takeFields();
+  m_figures = RecalcAll(m_sizes);
+  showFields();
+}
+
+void CCacheDlg::OnScaleColumn(CacheColumn column, ScaleDirection direction) {
+  takeFields();
+  ScaleCacheColumn(m_sizes, column, percentOf(column), direction);
+  showFields();
+  RecalcColumn(column);
+}
+
+void CCacheDlg::OnRestoreDefaults() {
+  if (!m_dialogs.askYesNo(m_translator.message("MESSAGE_RESTORESETTINGS"))) return;
+  m_sizes = DefaultCacheSizes();
+  m_figures = RecalcAll(m_sizes);
+  showFields();
+}
+
+void CCacheDlg::OnSaveCache() {
+  takeFields();
+  const CacheSaveResult result = SaveCacheSizes(m_sizes, m_engineIni);
+  if (result.ok()) {
+    accept();
+    return;
+  }
+  // Closing as if saved would lose the player's values without a word: the
+  // window stays, and a field that is no number gets the focus.
+  m_dialogs.showMessage(SaveFailureMessage(m_translator, result));
+  if (result.invalid) {
+    auto* field = control<QLineEdit>(RowOf(*result.invalid).valueField);
+    field->setFocus();
+    field->selectAll();
+  }
+}
+
+}  // namespace valdor::cache_window

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QDialog>
+
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "app/config_paths.h"
+#include "app/dialogs.h"
+#include "cache_window/cache_controls.h"
+#include "cache_window/cache_sizes.h"
+#include "i18n/translator.h"
+
+namespace valdor::cache_window {
+
+// The cache settings window: the memory budgets of the game's resource
+// caches with their totals and final caches. It reads ve3.ini when it opens
+// and writes it only from its save button.
+class CCacheDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  // Builds the window in the translator's language, then loads and shows the
+  // budgets of paths.engineIni; the focus starts in the Common image field.
+  CCacheDlg(const app::ConfigPaths& paths, const i18n::Translator& translator, app::Dialogs& dialogs,
+            QWidget* parent = nullptr);
+
+  // Every caption and tooltip; the value fields' tooltips name their defaults.
+  void ApplyCacheTexts();
+
+  // The player edited a value of column: its megabytes, total and final cache.
+  void RecalcColumn(CacheColumn column);
+
+  // The player edited texturesHigh: the final caches and its own megabytes.
+  void OnChangeTexturesHigh();
+
+  // "+" or "-": the column's values by the column's percentage, which stays.
+  void OnScaleColumn(CacheColumn column, ScaleDirection direction);
+
+  // After a Yes, shows the default budgets; writes nothing.
+  void OnRestoreDefaults();
+
+  // Writes the 29 values as shown and closes; when a value is no number or
+  // the file cannot be written, says so and stays open with every value.
+  void OnSaveCache();
+
+  const CacheSizes& sizes() const { return m_sizes; }
+
+  template <typename T = QWidget>
+  T* control(ControlId id) const {
+    auto found = m_controls.find(id);
+    return found == m_controls.end() ? nullptr : qobject_cast<T*>(found->second);
+  }
+
+ private:
+  void shapeFields();
+  void connectHandlers();
+  // The 29 value texts from their fields.
+  void takeFields();
+  // The values and figures into their controls.
+  void showFields();
+  // A control's text, rewritten only when it differs, so a caret stays put.
+  void showText(ControlId id, const std::string& text);
+  std::string percentOf(CacheColumn column) const;
+
+  std::filesystem::path m_engineIni;
+  i18n::Translator m_translator;
+  app::Dialogs& m_dialogs;
+  std::map<ControlId, QWidget*> m_controls;
+  CacheSizes m_sizes;
+  CacheFigures m_figures;
+};
+
+}  // namespace valdor::cache_window

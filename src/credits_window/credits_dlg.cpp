@@ -1,0 +1,113 @@
+#include "credits_window/credits_dlg.h"
+
+#include <QDesktopServices>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QUrl>
+#include <qdrawutil.h>
+
+#include <utility>
+
+#include "app/dialog_builder.h"
+#include "app/qt_text.h"
+#include "app/window_look.h"
+#include "credits_window/credits_link.h"
+
+// The artwork lives in a static library, whose resources have to be
+// registered by hand; the macro must be used outside any namespace.
+static void registerCreditsArtwork() {
+  static const bool registered = [] {
+    Q_INIT_RESOURCE(resources);
+    return true;
+  }();
+  (void)registered;
+}
+
+namespace valdor::credits_window {
+
+void openInBrowser(std::string_view address) { QDesktopServices::openUrl(QUrl(app::toQString(address))); }
+
+CCreditsDlg::CCreditsDlg(const i18n::Translator& translator, std::filesystem::path privateFolder,
+                         CreditsMusicFactory makeMusic, OpenAddress openAddress, QWidget* parent)
+    : QDialog(parent),
+      m_translator(translator),
+      m_privateFolder(std::move(privateFolder)),
+      m_makeMusic(std::move(makeMusic)),
+      m_openAddress(std::move(openAddress)) {
+  registerCreditsArtwork();
+  setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+  app::applyWindowLook(this, kColours);
+
+  const auto units = app::dialogUnitsOf(font());
+  setFixedSize(units.toPixelsX(kTemplateWidth) + 2 * kClientEdge, units.toPixelsY(kTemplateHeight) + 2 * kClientEdge);
+  m_controls = app::buildControls<ControlId>(this, kControls, units);
+  // The template places the controls in the client area, inside the edge.
+  for (auto* made : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+    made->move(made->pos() + QPoint(kClientEdge, kClientEdge));
+
+  // The picture and the labels let every click through to the window, which
+  // closes on it; only the link button takes clicks of its own.
+  auto* picture = findChild<QLabel*>(QString::number(static_cast<int>(ControlId::Picture)), Qt::FindDirectChildrenOnly);
+  showPicture(picture);
+  picture->setAttribute(Qt::WA_TransparentForMouseEvents);
+  for (ControlId label : {ControlId::Version, ControlId::Thanks, ControlId::Contact}) {
+    control(label)->setAttribute(Qt::WA_TransparentForMouseEvents);
+    // Drawn on the window's own background, over the picture where they overlap it.
+    control(label)->setAutoFillBackground(true);
+  }
+  control<QLabel>(kBorderedLabel)->setFrameStyle(QFrame::Box | QFrame::Plain);
+  setTexts();
+  connect(control<QPushButton>(ControlId::Link), &QPushButton::clicked, this, [this] { OnLink(); });
+}
+
+// A player still held here (the window was destroyed while shown) is stopped
+// and released by its own destructor.
+CCreditsDlg::~CCreditsDlg() = default;
+
+void CCreditsDlg::showPicture(QLabel* picture) {
+  const QPixmap bitmap(app::toQString(kPicture));
+  if (bitmap.isNull()) return;
+  // A bitmap picture takes the size of its bitmap, not that of its template
+  // rectangle, and shows it from its top-left corner, as Windows does.
+  picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  picture->setPixmap(bitmap);
+  const int frame = picture->frameWidth();
+  picture->resize(bitmap.size() + QSize(2 * frame, 2 * frame));
+}
+
+void CCreditsDlg::setTexts() {
+  // Captions are shown as looked up: "|" is a line break only in messages.
+  for (const auto& row : kControls) {
+    if (!row.captionKey.empty()) app::setControlText(control(row.id), m_translator.LookupText(row.captionKey));
+  }
+}
+
+void CCreditsDlg::OnLink() { m_openAddress(CommunityAddress(m_translator.language())); }
+
+void CCreditsDlg::showEvent(QShowEvent* event) {
+  // Without sound (no device, no player) the window works all the same.
+  if (!m_music && m_makeMusic) m_music = startCreditsMusic(m_makeMusic, m_privateFolder);
+  QDialog::showEvent(event);
+}
+
+void CCreditsDlg::done(int result) {
+  m_music.reset();
+  QDialog::done(result);
+}
+
+void CCreditsDlg::mousePressEvent(QMouseEvent* event) {
+  // Nothing here to take over from a dialog's OK, so it always closes.
+  if (event->button() == Qt::LeftButton) accept();
+  QDialog::mousePressEvent(event);
+}
+
+void CCreditsDlg::paintEvent(QPaintEvent* event) {
+  QDialog::paintEvent(event);
+  QPainter painter(this);
+  qDrawWinPanel(&painter, rect(), palette(), true);
+}
+
+}  // namespace valdor::credits_window

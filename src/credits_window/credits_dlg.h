@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QDialog>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string_view>
+
+#include "credits_window/credits_controls.h"
+#include "credits_window/credits_music.h"
+#include "i18n/translator.h"
+
+class QLabel;
+
+namespace valdor::credits_window {
+
+// Hands a web address to whatever opens web addresses.
+using OpenAddress = std::function<void(std::string_view address)>;
+
+// The desktop's handler for web addresses (the user's browser); a failure is
+// not reported.
+void openInBrowser(std::string_view address);
+
+// The credits: picture, version, thanks, the community's link and the contact
+// line, with the short tune playing while the window is shown. A left click
+// anywhere but on the link closes it, and so does Escape.
+class CCreditsDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  // Texts and language come from translator, which must outlive the window;
+  // the tune is written into privateFolder and played by a player of makeMusic.
+  CCreditsDlg(const i18n::Translator& translator, std::filesystem::path privateFolder, CreditsMusicFactory makeMusic,
+              OpenAddress openAddress = openInBrowser, QWidget* parent = nullptr);
+  ~CCreditsDlg() override;
+
+  // Opens the community's site for the selected language; the window stays open.
+  void OnLink();
+
+  // Ends the window either way, stopping the tune, also in the middle.
+  void done(int result) override;
+
+  template <typename T = QWidget>
+  T* control(ControlId id) const {
+    auto found = m_controls.find(id);
+    return found == m_controls.end() ? nullptr : qobject_cast<T*>(found->second);
+  }
+
+ protected:
+  // Each showing plays the tune from its beginning.
+  void showEvent(QShowEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void showPicture(QLabel* picture);
+  void setTexts();
+
+  const i18n::Translator& m_translator;
+  std::filesystem::path m_privateFolder;
+  CreditsMusicFactory m_makeMusic;
+  OpenAddress m_openAddress;
+  std::map<ControlId, QWidget*> m_controls;
+  std::unique_ptr<CreditsMusic> m_music;  // while the window is shown; none without a player
+};
+
+}  // namespace valdor::credits_window

@@ -1,0 +1,262 @@
+#include "cache_window/cache_dlg.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/dialog_builder.h"
+#include "app/qt_text.h"
+#include "support/fakes.h"
+#include "support/qt_print.h"
+#include "support/temp_dir.h"
+
+namespace valdor::cache_window {
+
+void PrintTo(ControlId id, std::ostream* out) { *out << static_cast<int>(id); }
+
+namespace {
+
+using Ids = std::set<ControlId>;
+
+void copyGame(const std::filesystem::path& to) {
+  std::filesystem::copy(std::filesystem::path(VALDOR_SOURCE_DIR) / "demo/game", to / "game",
+                        std::filesystem::copy_options::recursive);
+}
+
+class CacheDlgTest : public ::testing::Test {
+ protected:
+  CacheDlgTest() {
+    copyGame(m_dir.path());
+    m_paths.engineIni = m_dir / "game/Ini/ve3.ini";
+    m_engine = engine();
+    m_translator.setLanguage("english");
+    m_window = std::make_unique<CCacheDlg>(m_paths, m_translator, m_dialogs);
+    m_window->show();
+    m_window->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+    m_before = texts();
+  }
+
+  template <typename T = QWidget>
+  T* find(ControlId id) const {
+    return m_window->findChild<T*>(QString::number(static_cast<int>(id)));
+  }
+
+  QString shown(ControlId id) const { return find(id)->property("text").toString(); }
+
+  // Keys typed at the caret's position, or over the whole text.
+  void type(ControlId id, const QString& text, int position = -1) {
+    auto* field = find<QLineEdit>(id);
+    if (position < 0) {
+      field->selectAll();
+      QTest::keyClick(field, Qt::Key_Backspace);
+    } else {
+      field->setCursorPosition(position);
+    }
+    QTest::keyClicks(field, text);
+  }
+
+  void click(ControlId id) { QTest::mouseClick(find<QPushButton>(id), Qt::LeftButton); }
+
+  std::map<ControlId, QString> texts() const {
+    std::map<ControlId, QString> all;
+    for (const auto& row : kControls) {
+      if (row.id != ControlId::None) all[row.id] = shown(row.id);
+    }
+    return all;
+  }
+
+  // The controls whose text differs from when the window opened.
+  Ids changed() const {
+    Ids ids;
+    for (const auto& [id, text] : texts()) {
+      if (m_before.at(id) != text) ids.insert(id);
+    }
+    return ids;
+  }
+
+  void expectFigures(const CacheSizes& sizes, CacheColumn column) const {
+    const auto figures = RecalcColumn(sizes, column);
+    const CacheColumnRow& row = ColumnRowOf(column);
+    EXPECT_EQ(shown(row.totalField), QString::number(figures.total));
+    EXPECT_EQ(shown(row.totalMegabytes), app::toQString(figures.totalMegabytes));
+    if (!figures.finalCache) return;
+    EXPECT_EQ(shown(row.finalField), QString::number(*figures.finalCache));
+    EXPECT_EQ(shown(row.finalMegabytes), app::toQString(figures.finalMegabytes));
+  }
+
+  std::string engine() const { return m_dir.read("game/Ini/ve3.ini"); }
+
+  test::TempDir m_dir;
+  app::ConfigPaths m_paths;
+  i18n::Translator m_translator;
+  test::FakeDialogs m_dialogs;
+  std::string m_engine;
+  std::unique_ptr<CCacheDlg> m_window;
+  std::map<ControlId, QString> m_before;
+};
+
+// ---- live figures ----
+
+TEST_F(CacheDlgTest, TypingALowValueChangesOnlyTheLowFiguresAndKeepsTheCaret) {
+  auto expected = LoadCacheSizes(m_paths.engineIni);
+  EXPECT_EQ(m_window->sizes(), expected);
+  type(ControlId::LowImage, "7", 1);  // 33554432 becomes 373554432
+  EXPECT_EQ(find<QLineEdit>(ControlId::LowImage)->cursorPosition(), 2);  // not rewritten under the caret
+  EXPECT_EQ(changed(), (Ids{ControlId::LowImage, ControlId::LowImageMegabytes, ControlId::LowTotal,
+                            ControlId::LowTotalMegabytes, ControlId::LowFinal, ControlId::LowFinalMegabytes}));
+  expected.value(CacheColumn::Low, CacheCategory::Image) = "373554432";
+  EXPECT_EQ(m_window->sizes(), expected);
+  EXPECT_EQ(shown(ControlId::LowImageMegabytes), "356.25 MB");
+  expectFigures(expected, CacheColumn::Low);
+}
+
+TEST_F(CacheDlgTest, TexturesHighChangesOnlyTheFinalCaches) {
+  type(ControlId::TexturesHigh, "1048576");
+  EXPECT_EQ(changed(), (Ids{ControlId::TexturesHigh, ControlId::TexturesHighMegabytes, ControlId::LowFinal,
+                            ControlId::LowFinalMegabytes, ControlId::MediumFinal, ControlId::MediumFinalMegabytes,
+                            ControlId::HighFinal, ControlId::HighFinalMegabytes}));
+  EXPECT_EQ(shown(ControlId::TexturesHighMegabytes), "1.00 MB");
+  for (CacheColumn level : kCacheLevels) expectFigures(m_window->sizes(), level);
+}
+
+TEST_F(CacheDlgTest, PlusAndMinusScaleTheColumnByItsPercentage) {
+  click(ControlId::MediumIncrease);  // the percentage starts at 0
+  EXPECT_TRUE(changed().empty());
+
+  type(ControlId::MediumPercent, "10");
+  click(ControlId::MediumIncrease);
+  click(ControlId::MediumDecrease);  // from the increased values
+  auto expected = LoadCacheSizes(m_paths.engineIni);
+  ScaleCacheColumn(expected, CacheColumn::Medium, "10", ScaleDirection::Increase);
+  ScaleCacheColumn(expected, CacheColumn::Medium, "10", ScaleDirection::Decrease);
+  EXPECT_EQ(m_window->sizes(), expected);
+  EXPECT_EQ(shown(ControlId::MediumImage), app::toQString(expected.value(CacheColumn::Medium, CacheCategory::Image)));
+  EXPECT_EQ(shown(ControlId::MediumPercent), "10");
+  expectFigures(expected, CacheColumn::Medium);
+  for (CacheColumn other : {CacheColumn::Common, CacheColumn::Low, CacheColumn::High}) {
+    EXPECT_EQ(shown(ColumnRowOf(other).totalField), m_before.at(ColumnRowOf(other).totalField));
+  }
+}
+
+// ---- restoring the defaults ----
+
+TEST_F(CacheDlgTest, RestoringAsksFirstAndShowsTheDefaultsWithoutWriting) {
+  type(ControlId::TexturesHigh, "5");
+  type(ControlId::LowPercent, "25");
+  m_before = texts();
+  m_dialogs.yesNoAnswers = {false, true};
+  click(ControlId::RestoreDefaults);
+  EXPECT_EQ(m_dialogs.questions, std::vector<std::string>{"Do you really want to restore the settings?"});
+  EXPECT_TRUE(changed().empty());
+
+  click(ControlId::RestoreDefaults);
+  EXPECT_EQ(m_window->sizes(), DefaultCacheSizes());
+  EXPECT_EQ(shown(ControlId::TexturesHigh), "350000000");
+  EXPECT_EQ(shown(ControlId::TexturesHighMegabytes), "333.79 MB");
+  EXPECT_EQ(shown(ControlId::LowFinal), "460518000");
+  EXPECT_EQ(shown(ControlId::CommonTotalMegabytes), "389.10 MB");
+  EXPECT_EQ(shown(ControlId::LowPercent), "25");
+  EXPECT_EQ(engine(), m_engine);
+}
+
+// ---- saving and closing ----
+
+TEST_F(CacheDlgTest, SavingWritesTheShownTextsThenCloses) {
+  type(ControlId::CommonImage, "0128000000");  // the leading zero is kept
+  type(ControlId::HighPercent, "150");
+  click(ControlId::HighDecrease);  // negative budgets
+  click(ControlId::Save);
+  EXPECT_FALSE(m_window->isVisible());
+  EXPECT_EQ(m_window->result(), QDialog::Accepted);
+  EXPECT_TRUE(m_dialogs.messages.empty());
+
+  // The model's bytes for the same values, written into another copy.
+  test::TempDir other;
+  copyGame(other.path());
+  const auto otherIni = other / "game/Ini/ve3.ini";
+  auto expected = LoadCacheSizes(otherIni);
+  expected.value(CacheColumn::Common, CacheCategory::Image) = "0128000000";
+  ScaleCacheColumn(expected, CacheColumn::High, "150", ScaleDirection::Decrease);
+  ASSERT_TRUE(SaveCacheSizes(expected, otherIni).ok());
+  EXPECT_EQ(engine(), test::readBytes(otherIni));
+}
+
+TEST_F(CacheDlgTest, AFailedSaveSaysWhyAndKeepsTheWindowWithThePlayersValues) {
+  type(ControlId::LowSound, "x-1.5");  // only the digits get in
+  EXPECT_EQ(shown(ControlId::LowSound), "15");
+  type(ControlId::LowSound, "");
+  EXPECT_EQ(shown(ControlId::LowSoundMegabytes), "0.00 MB");  // counts as 0 ...
+  click(ControlId::Save);                                     // ... but is not saved
+  EXPECT_EQ(m_dialogs.messages, std::vector<std::string>{"Please enter a whole number:\nresource cache - low: sound"});
+  EXPECT_TRUE(find(ControlId::LowSound)->hasFocus());
+
+  type(ControlId::LowSound, "123");
+  std::filesystem::permissions(m_paths.engineIni, std::filesystem::perms::owner_read);
+  click(ControlId::Save);
+  ASSERT_EQ(m_dialogs.messages.size(), 2u);
+  EXPECT_NE(m_dialogs.messages[1].find(m_paths.engineIni.string()), std::string::npos) << m_dialogs.messages[1];
+  EXPECT_TRUE(m_window->isVisible());
+  EXPECT_EQ(shown(ControlId::LowSound), "123");
+  EXPECT_EQ(engine(), m_engine);
+}
+
+TEST_F(CacheDlgTest, EnterEscapeAndCloseEndTheWindowWithoutWriting) {
+  for (const int key : {int(Qt::Key_Return), int(Qt::Key_Escape), 0}) {
+    m_window = std::make_unique<CCacheDlg>(m_paths, m_translator, m_dialogs);
+    m_window->show();
+    type(ControlId::HighMesh, "1");
+    if (key != 0) {
+      QTest::keyClick(find(ControlId::HighMesh), Qt::Key(key));
+    } else {
+      click(ControlId::Close);
+    }
+    EXPECT_FALSE(m_window->isVisible()) << key;
+    EXPECT_EQ(m_window->result(), key == Qt::Key_Escape ? QDialog::Rejected : QDialog::Accepted) << key;
+  }
+  EXPECT_EQ(engine(), m_engine);
+}
+
+// ---- look, texts and focus ----
+
+TEST_F(CacheDlgTest, ATitlelessToolWindowInTheDialogFontWithTooltipsNamingDefaults) {
+  EXPECT_EQ(m_window->windowType(), Qt::Tool);
+  EXPECT_TRUE(m_window->windowTitle().isEmpty());
+  EXPECT_EQ(m_window->font(), app::dialogFont());
+  EXPECT_EQ(find(ControlId::LowTotal)->palette().color(QPalette::Base), QColor(100, 0, 0));
+  EXPECT_EQ(find(ControlId::LowTotal)->palette().color(QPalette::Text), QColor(240, 170, 0));
+  EXPECT_EQ(shown(ControlId::Heading), "CACHE SETTINGS");
+  EXPECT_EQ(find(ControlId::CommonImage)->toolTip(), "image cache in bytes\ndefault:128000000");
+  EXPECT_EQ(find(ControlId::MediumMaterial)->toolTip(), "material cache in bytes\ndefault:20000");
+  EXPECT_EQ(find(ControlId::HighFinal)->toolTip(), "total + high texture cache");
+}
+
+TEST_F(CacheDlgTest, FocusStartsInTheCommonImageFieldAndTabsColumnByColumn) {
+  std::vector<ControlId> expected;
+  for (const CacheColumnRow& row : kCacheColumnRows) {
+    for (CacheCategory category : kCacheCategories) expected.push_back(RowOf({row.column, category}).valueField);
+    expected.insert(expected.end(), {row.totalField, row.percentField, row.increaseButton, row.decreaseButton,
+                                     row.column == CacheColumn::Common ? ControlId::TexturesHigh : row.finalField});
+  }
+  expected.insert(expected.end(), {ControlId::RestoreDefaults, ControlId::Save, ControlId::Close});
+  std::vector<ControlId> tabbed;
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    tabbed.push_back(static_cast<ControlId>(QApplication::focusWidget()->objectName().toInt()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  EXPECT_EQ(tabbed, expected);
+}
+
+}  // namespace
+}  // namespace valdor::cache_window

@@ -1,0 +1,141 @@
+#include "credits_window/credits_dlg.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "credits_window/credits_link.h"
+#include "credits_window/fake_credits_music.h"
+#include "main_window/tuning_dlg.h"
+#include "support/fakes.h"
+#include "support/qt_print.h"
+#include "support/temp_dir.h"
+
+namespace valdor::credits_window {
+namespace {
+
+using test::MusicRecord;
+
+class CreditsDlgTest : public ::testing::Test {
+ protected:
+  // The window as the player finds it, texts from the table in the program.
+  std::unique_ptr<CCreditsDlg> open(const std::string& language = "english", CreditsMusicFactory music = {}) {
+    m_translator.setLanguage(language);
+    auto window = std::make_unique<CCreditsDlg>(m_translator, m_dir.path(),
+                                                music ? music : test::fakeCreditsMusic(m_record),
+                                                [this](std::string_view address) { m_opened.emplace_back(address); });
+    window->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    return window;
+  }
+
+  // A click through the windowing system, which gives it to the topmost
+  // control at that point that takes mouse clicks.
+  static void clickAt(CCreditsDlg& window, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+    QTest::mouseClick(window.windowHandle(), button, {}, at);
+  }
+  static QPoint middleOf(CCreditsDlg& window, ControlId id) { return window.control(id)->geometry().center(); }
+
+  test::TempDir m_dir;
+  i18n::Translator m_translator;
+  MusicRecord m_record;
+  std::vector<std::string> m_opened;
+};
+
+// ---- the link and closing ----
+TEST_F(CreditsDlgTest, TheLinkOpensTheGermanSiteOnlyForDeutschSpelledExactlyAndLeavesTheWindowOpen) {
+  for (auto [language, address] : {std::pair{"english", kOtherCommunityAddress},
+                                   {"deutsch", kGermanCommunityAddress}, {"Deutsch", kOtherCommunityAddress}}) {
+    m_opened.clear();
+    auto window = open(language);
+    clickAt(*window, middleOf(*window, ControlId::Link));
+    EXPECT_EQ(m_opened, std::vector<std::string>{std::string(address)}) << language;
+    EXPECT_TRUE(window->isVisible()) << language;
+  }
+}
+
+TEST_F(CreditsDlgTest, ALeftClickOnThePictureALabelOrTheBackgroundCloses) {
+  const QPoint thanks = middleOf(*open(), ControlId::Thanks);
+  for (QPoint at : {QPoint(100, 100), thanks, QPoint(8, thanks.y())}) {  // picture, label, background
+    auto window = open();
+    clickAt(*window, at, Qt::RightButton);
+    EXPECT_TRUE(window->isVisible()) << at.x();
+    clickAt(*window, at);
+    EXPECT_FALSE(window->isVisible()) << at.x();
+    EXPECT_EQ(window->result(), QDialog::Accepted);
+  }
+  EXPECT_TRUE(m_opened.empty());
+}
+
+// ---- the music ----
+TEST_F(CreditsDlgTest, EachOpeningStartsTheTuneAndClosingStopsAndReleasesItOnce) {
+  auto first = open();
+  EXPECT_EQ(m_record.starts, 1);
+  EXPECT_EQ(m_record.tracks.at(0), m_dir / "v3tu.mp3");
+  clickAt(*first, middleOf(*first, ControlId::Thanks));  // in the middle of the track
+  EXPECT_EQ(m_record.stops, 1);
+  EXPECT_EQ(m_record.releases, 1);
+  first.reset();
+  EXPECT_EQ(m_record.releases, 1);
+
+  auto second = open();
+  EXPECT_EQ(m_record.starts, 2);
+  QTest::keyClick(second.get(), Qt::Key_Escape);
+  EXPECT_FALSE(second->isVisible());
+  EXPECT_EQ(m_record.stops, 2);
+  EXPECT_EQ(m_record.releases, 2);
+}
+
+// The real player on an audio driver that does not exist, then on ALSA
+// with an empty configuration, which knows no device.
+TEST_F(CreditsDlgTest, WithoutSoundTheWindowStillShowsItsTextsAndCloses) {
+  qputenv("ALSA_CONFIG_PATH", QFile::encodeName(QString::fromStdString(m_dir.write("empty.conf", "").string())));
+  for (const char* driver : {"no-such-driver", "alsa"}) {
+    qputenv("SDL_AUDIODRIVER", driver);
+    auto window = open("english", makeSdlCreditsMusic);
+    EXPECT_EQ(window->control<QLabel>(ControlId::Version)->text(), "version 1.12") << driver;
+    clickAt(*window, middleOf(*window, ControlId::Contact));
+    EXPECT_FALSE(window->isVisible()) << driver;
+  }
+  qunsetenv("SDL_AUDIODRIVER");
+  qunsetenv("ALSA_CONFIG_PATH");
+}
+
+// ---- from the main window ----
+TEST_F(CreditsDlgTest, TheCreditsButtonRunsTheWindowModallyWithTheMainWindowsPlayer) {
+  for (const char* part : {"game", "documents"}) {
+    std::filesystem::copy(std::filesystem::path(VALDOR_SOURCE_DIR) / "demo" / part, m_dir / part,
+                          std::filesystem::copy_options::recursive);
+  }
+  test::FakeSettingsStore store;
+  test::FakeDialogs dialogs;
+  main_window::FixedDisplayModeSource modes{{{1024, 768, 60}}};
+  main_window::CTuningDlg main(store, dialogs, {m_dir / "game", m_dir / "documents", m_dir / "state"}, modes);
+  main.setCreditsMusic(test::fakeCreditsMusic(m_record));
+  ASSERT_TRUE(main.OnInitDialog());
+  main.show();
+
+  bool shown = false;
+  QTimer::singleShot(0, [&] {
+    auto* credits = qobject_cast<CCreditsDlg*>(QApplication::activeModalWidget());
+    if (!credits) return;
+    shown = credits->isVisible() && credits->parentWidget() == &main && m_record.starts == 1;
+    QTest::keyClick(credits, Qt::Key_Escape);
+  });
+  QTest::mouseClick(main.control<QPushButton>(main_window::ControlId::Credits), Qt::LeftButton);
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(m_record.tracks.at(0), main.paths().translationFile.parent_path() / "v3tu.mp3");
+  EXPECT_EQ(m_record.releases, 1);
+}
+
+}  // namespace
+}  // namespace valdor::credits_window

@@ -1,5 +1,6 @@
 #include "app/qt_dialogs.h"
 
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
@@ -12,6 +13,13 @@
 namespace valdor::app {
 
 namespace {
+
+// Questions asked from a secondary window belong to it and wear its colours;
+// before any window runs, and from the main window, the main window owns them.
+QWidget* ownerOf(QWidget* mainWindow) {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  return mainWindow;
+}
 
 int runMessageBox(QWidget* owner, std::string_view text, QMessageBox::StandardButtons buttons) {
   QMessageBox box(owner);
@@ -36,6 +44,9 @@ std::optional<std::filesystem::path> runFileDialog(QWidget* owner, const FileDia
   if (!options.filterPattern.empty()) {
     dialog.setNameFilter(
         QStringLiteral("%1 (%2)").arg(toQString(options.filterDescription), toQString(options.filterPattern)));
+    // The descriptions already name their pattern ("*.exe"); Qt would add it
+    // a second time.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
   }
   if (!options.folder.empty()) dialog.setDirectory(pathToQString(options.folder));
   if (!options.fileName.empty()) dialog.selectFile(toQString(options.fileName));
@@ -48,28 +59,29 @@ std::optional<std::filesystem::path> runFileDialog(QWidget* owner, const FileDia
 
 }  // namespace
 
-void QtDialogs::showMessage(std::string_view text) { runMessageBox(m_owner, text, QMessageBox::Ok); }
+void QtDialogs::showMessage(std::string_view text) { runMessageBox(ownerOf(m_owner), text, QMessageBox::Ok); }
 
 bool QtDialogs::askYesNo(std::string_view text) {
-  return runMessageBox(m_owner, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+  return runMessageBox(ownerOf(m_owner), text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 std::optional<std::filesystem::path> QtDialogs::openFile(const FileDialogOptions& options) {
-  return runFileDialog(m_owner, options, QFileDialog::AcceptOpen);
+  return runFileDialog(ownerOf(m_owner), options, QFileDialog::AcceptOpen);
 }
 
 std::optional<std::filesystem::path> QtDialogs::saveFile(const FileDialogOptions& options) {
-  return runFileDialog(m_owner, options, QFileDialog::AcceptSave);
+  return runFileDialog(ownerOf(m_owner), options, QFileDialog::AcceptSave);
 }
 
 std::optional<std::size_t> QtDialogs::chooseInstallation(std::string_view prompt,
                                                          const std::vector<InstallationChoice>& choices) {
-  QDialog dialog(m_owner);
+  QWidget* owner = ownerOf(m_owner);
+  QDialog dialog(owner);
   dialog.setWindowTitle(QString());
-  if (m_owner) {
+  if (owner) {
     // A dialog is a window of its own, so it does not inherit these.
-    dialog.setPalette(m_owner->palette());
-    dialog.setFont(m_owner->font());
+    dialog.setPalette(owner->palette());
+    dialog.setFont(owner->font());
   }
   auto* label = new QLabel(toQString(prompt));
   label->setTextFormat(Qt::PlainText);

@@ -1,9 +1,13 @@
 #include "app/qt_text.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include "i18n/cp1252.h"
+#include "i18n/translator.h"
 
 namespace valdor::app {
 
@@ -26,6 +30,16 @@ std::filesystem::path pathFromQString(const QString& path) {
 #else
   return std::filesystem::path(QFile::encodeName(path).toStdString());
 #endif
+}
+
+void applyQtLanguage(std::string_view languageSection) {
+  static QTranslator german;
+  QCoreApplication::removeTranslator(&german);
+  if (languageSection != i18n::kGerman) return;
+  // Without Qt's translations installed the words simply stay English.
+  if (german.load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(&german);
+  }
 }
 
 }  // namespace valdor::app

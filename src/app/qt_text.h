@@ -19,4 +19,8 @@ std::string fromQString(const QString& text);
 QString pathToQString(const std::filesystem::path& path);
 std::filesystem::path pathFromQString(const QString& path);
 
+// Qt's own words (the Yes and No of a question, the file dialog's labels) in
+// the tool's language: German for "deutsch", English otherwise.
+void applyQtLanguage(std::string_view languageSection);
+
 }  // namespace valdor::app

@@ -118,6 +118,7 @@ bool CTuningDlg::OnInitDialog() {
 void CTuningDlg::OnSelchangeLanguage() {
   const auto* language = control<QComboBox>(ControlId::Language);
   m_startup.changeLanguage(language->currentIndex() < 0 ? std::string() : app::fromQString(language->currentText()));
+  app::applyQtLanguage(m_translator.language());
   ApplyTexts();
 }
 

@@ -230,12 +230,15 @@ TEST_F(TuningDlgTest, RestoringYesShowsTheDefaultsAndSavingWritesThem) {
 TEST_F(TuningDlgTest, SwitchingTheLanguageRelistsAndReloads) {
   auto window = open();
   EXPECT_EQ(find<QPushButton>(*window, ControlId::Exit)->text(), "Beenden");
+  // Qt's own buttons (the Yes and No of a question) follow the language too.
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), "&Ja");
   choose(*window, ControlId::TextureQuality, 0);  // not saved, so lost
   choose(*window, ControlId::Resolution, 0);
   choose(*window, ControlId::Language, 1);
 
   EXPECT_EQ(m_store.values["V3TU_LANGUAGE"], "english");
   EXPECT_EQ(find<QPushButton>(*window, ControlId::Exit)->text(), "quit");
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), "&Yes");
   auto* texture = find<QComboBox>(*window, ControlId::TextureQuality);
   ASSERT_EQ(texture->count(), 3);
   EXPECT_EQ(texture->itemText(0), "low");

@@ -17,20 +17,8 @@ namespace {
 
 namespace cw = cache_window;
 
-// One KEY=BYTES argument.
-struct Assignment {
-  std::string key;
-  std::string value;
-};
-
 constexpr std::string_view kTotalPrefix = "Total.";
 constexpr std::string_view kFinalCachePrefix = "FinalCache.";
-
-i18n::Translator translatorFor(const ProgramOptions& options) {
-  i18n::Translator translator;
-  translator.setLanguage(options.language.value_or(std::string(i18n::kEnglish)));
-  return translator;
-}
 
 std::string figureLine(std::string_view name, std::string_view bytes, std::string_view megabytes) {
   return std::string(name) + "=" + std::string(bytes) + " (" + std::string(megabytes) + ")";
@@ -160,12 +148,9 @@ int runCacheCommand(std::span<const std::string> args, const ProgramOptions& opt
   const auto rest = args.subspan(1);
   std::vector<Assignment> assignments;
   if (verb == "set") {
-    if (rest.empty()) return badUsage(err, "cache set needs at least one KEY=BYTES");
-    for (const std::string& arg : rest) {
-      const auto equals = arg.find('=');
-      if (equals == std::string::npos) return badUsage(err, "cache set: '" + arg + "' is not KEY=BYTES");
-      assignments.push_back({arg.substr(0, equals), arg.substr(equals + 1)});
-    }
+    auto parsed = parseAssignments(rest, "cache set", "BYTES", err);
+    if (!parsed) return kExitBadUsage;
+    assignments = std::move(*parsed);
   } else if (verb == "scale") {
     if (rest.size() != 2) return badUsage(err, "cache scale needs a column and a percentage");
   } else if (verb == "show" || verb == "defaults") {

@@ -72,13 +72,6 @@ std::optional<Number> parseNumber(std::string_view text) {
 // Messages of the command line: in the language asked for, else in the
 // editor's, German when that names none; from the table carried in the
 // program, so nothing is extracted.
-i18n::Translator messageTranslator(const ProgramOptions& options, const app::SettingsStore& store) {
-  i18n::Translator translator;
-  auto language = options.language ? *options.language : app::effectiveLanguage(store.read(app::kLanguageValue));
-  translator.setLanguage(language.empty() ? std::string(i18n::kGerman) : language);
-  return translator;
-}
-
 int iniGet(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
   std::string error;
   auto parsed = splitIniArguments(args, 3, true, true, error);
@@ -139,6 +132,38 @@ int locate(std::span<const std::string> args, const ProgramOptions& options, con
 }
 
 }  // namespace
+
+i18n::Translator messageTranslator(const ProgramOptions& options, const app::SettingsStore& store) {
+  i18n::Translator translator;
+  auto language = options.language ? *options.language : app::effectiveLanguage(store.read(app::kLanguageValue));
+  translator.setLanguage(language.empty() ? std::string(i18n::kGerman) : language);
+  return translator;
+}
+
+i18n::Translator translatorFor(const ProgramOptions& options) {
+  i18n::Translator translator;
+  translator.setLanguage(options.language.value_or(std::string(i18n::kEnglish)));
+  return translator;
+}
+
+std::optional<std::vector<Assignment>> parseAssignments(std::span<const std::string> args, std::string_view command,
+                                                        std::string_view valueWord, std::ostream& err) {
+  const std::string name(command);
+  if (args.empty()) {
+    badUsage(err, name + " needs at least one KEY=" + std::string(valueWord));
+    return std::nullopt;
+  }
+  std::vector<Assignment> assignments;
+  for (const std::string& arg : args) {
+    const auto equals = arg.find('=');
+    if (equals == std::string::npos) {
+      badUsage(err, name + ": '" + arg + "' is not KEY=" + std::string(valueWord));
+      return std::nullopt;
+    }
+    assignments.push_back({arg.substr(0, equals), arg.substr(equals + 1)});
+  }
+  return assignments;
+}
 
 int badUsage(std::ostream& err, std::string_view what) {
   err << "valdor3-tuning: " << what << "\n" << usageText();

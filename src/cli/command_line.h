@@ -6,10 +6,12 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/config_paths.h"
 #include "app/settings_store.h"
 #include "cli/program_options.h"
+#include "i18n/translator.h"
 
 // The commands that work without a window (and without a display). Output is
 // UTF-8 for the terminal, except values read from INI files, which are given
@@ -29,6 +31,24 @@ int runCommand(const ProgramOptions& options, app::SettingsStore& store, std::os
 
 // Prints what was wrong and the usage on err; gives kExitBadUsage.
 int badUsage(std::ostream& err, std::string_view what);
+
+// The language of messages about the player's files: --language, else the
+// editor's stored language, else German.
+i18n::Translator messageTranslator(const ProgramOptions& options, const app::SettingsStore& store);
+
+// The language of the settings commands' output: --language, else English.
+i18n::Translator translatorFor(const ProgramOptions& options);
+
+// One KEY=VALUE argument, as the terminal gave it (UTF-8).
+struct Assignment {
+  std::string key;
+  std::string value;
+};
+
+// The KEY=VALUE arguments of `command` (e.g. "main set"); nullopt, with the
+// usage on err, when there are none or one has no "=".
+std::optional<std::vector<Assignment>> parseAssignments(std::span<const std::string> args, std::string_view command,
+                                                        std::string_view valueWord, std::ostream& err);
 
 struct Installation {
   std::filesystem::path gameFolder;

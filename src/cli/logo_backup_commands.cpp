@@ -19,13 +19,6 @@ namespace mw = main_window;
 
 // Failures are told in the language asked for, else in the editor's, German
 // when that names none, as the editor would tell them.
-i18n::Translator messageTranslator(const ProgramOptions& options, const app::SettingsStore& store) {
-  i18n::Translator translator;
-  auto language = options.language ? *options.language : app::effectiveLanguage(store.read(app::kLanguageValue));
-  translator.setLanguage(language.empty() ? std::string(i18n::kGerman) : language);
-  return translator;
-}
-
 int fail(std::ostream& err, const std::string& message) {
   err << i18n::cp1252ToUtf8(message) << "\n";
   return kExitFailed;

@@ -18,12 +18,6 @@ namespace {
 
 namespace mw = main_window;
 
-// One KEY=VALUE argument, as the terminal gave it (UTF-8).
-struct Assignment {
-  std::string name;
-  std::string value;
-};
-
 // Whether the window could ever list the mode: it offers none narrower than
 // the game runs in, and a mode with missing keys reads as 0x0@0Hz.
 bool isOfferedMode(std::string_view text) {
@@ -41,12 +35,6 @@ std::vector<std::string> storedModeList(const app::ConfigPaths& paths) {
   std::string stored = mw::StoredResolutionText(paths);
   if (!isOfferedMode(stored)) return {};
   return {std::move(stored)};
-}
-
-i18n::Translator translatorFor(const ProgramOptions& options) {
-  i18n::Translator translator;
-  translator.setLanguage(options.language.value_or(std::string(i18n::kEnglish)));
-  return translator;
 }
 
 std::string settingNames() {
@@ -107,7 +95,7 @@ int setSettings(const app::ConfigPaths& paths, const std::vector<Assignment>& as
   auto settings = mw::LoadMainSettings(paths, texts, {}, {});
   bool allTaken = true;
   for (const Assignment& assignment : assignments) {
-    const std::string name = i18n::utf8ToCp1252(assignment.name);
+    const std::string name = i18n::utf8ToCp1252(assignment.key);
     auto outcome = mw::SetMainSetting(settings, name, i18n::utf8ToCp1252(assignment.value), languages, {});
     const mw::MainRow* row = mw::FindMainSetting(name);
     if (outcome == mw::SetOutcome::Done && row->kind == mw::MainKind::DisplayMode &&
@@ -117,7 +105,7 @@ int setSettings(const app::ConfigPaths& paths, const std::vector<Assignment>& as
     if (outcome == mw::SetOutcome::Done) continue;
     allTaken = false;
     if (outcome == mw::SetOutcome::UnknownName) {
-      err << "valdor3-tuning: unknown setting '" << assignment.name << "'; the settings are: " << settingNames()
+      err << "valdor3-tuning: unknown setting '" << assignment.key << "'; the settings are: " << settingNames()
           << "\n";
     } else {
       err << "valdor3-tuning: " << mw::SettingName(*row) << " takes " << allowedValues(*row, languages, texts)
@@ -144,12 +132,9 @@ int runMainCommand(std::span<const std::string> args, const ProgramOptions& opti
   const auto rest = args.subspan(1);
   std::vector<Assignment> assignments;
   if (verb == "set") {
-    if (rest.empty()) return badUsage(err, "main set needs at least one KEY=VALUE");
-    for (const std::string& arg : rest) {
-      const auto equals = arg.find('=');
-      if (equals == std::string::npos) return badUsage(err, "main set: '" + arg + "' is not KEY=VALUE");
-      assignments.push_back({arg.substr(0, equals), arg.substr(equals + 1)});
-    }
+    auto parsed = parseAssignments(rest, "main set", "VALUE", err);
+    if (!parsed) return kExitBadUsage;
+    assignments = std::move(*parsed);
   } else if (verb == "show" || verb == "defaults") {
     if (!rest.empty()) return badUsage(err, "main " + verb + " takes no arguments");
   } else {

@@ -17,18 +17,6 @@ namespace {
 
 namespace ow = other_window;
 
-// One KEY=VALUE argument, as the terminal gave it (UTF-8).
-struct Assignment {
-  std::string key;
-  std::string value;
-};
-
-i18n::Translator translatorFor(const ProgramOptions& options) {
-  i18n::Translator translator;
-  translator.setLanguage(options.language.value_or(std::string(i18n::kEnglish)));
-  return translator;
-}
-
 // The switches' entry texts are those of the main window's lists.
 config::EntryTexts entryTexts(const i18n::Translator& translator) {
   return main_window::MainTexts::fromTranslator(translator).entries;
@@ -107,12 +95,9 @@ int runOtherCommand(std::span<const std::string> args, const ProgramOptions& opt
   const auto rest = args.subspan(1);
   std::vector<Assignment> assignments;
   if (verb == "set") {
-    if (rest.empty()) return badUsage(err, "other set needs at least one KEY=VALUE");
-    for (const std::string& arg : rest) {
-      const auto equals = arg.find('=');
-      if (equals == std::string::npos) return badUsage(err, "other set: '" + arg + "' is not KEY=VALUE");
-      assignments.push_back({arg.substr(0, equals), arg.substr(equals + 1)});
-    }
+    auto parsed = parseAssignments(rest, "other set", "VALUE", err);
+    if (!parsed) return kExitBadUsage;
+    assignments = std::move(*parsed);
   } else if (verb == "show" || verb == "defaults") {
     if (!rest.empty()) return badUsage(err, "other " + verb + " takes no arguments");
   } else {

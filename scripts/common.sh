@@ -6,7 +6,7 @@ VALDOR_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 VALDOR_PACKAGES=(
   qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev libxrandr-dev
   libsdl2-mixer-dev libjack-jackd2-dev fonts-liberation cmake ninja-build
-  qt6-translations-l10n g++ xvfb xauth x11-utils imagemagick xserver-xorg-core xserver-xorg-video-dummy
+  qt6-translations-l10n g++ xvfb xauth x11-utils xdotool imagemagick xserver-xorg-core xserver-xorg-video-dummy
 )
 
 # Installs the packages that are not installed yet (a second run is quick).

@@ -51,4 +51,21 @@ std::map<Id, QWidget*> buildControls(QWidget* parent, const Rows& rows, const Di
   return made;
 }
 
+// A window of a template: fixed to the template's size in dialog units of its
+// font (plus a frame of `edge` pixels on each side), with its controls built
+// from the table inside that frame.
+template <typename Id, typename Rows>
+std::map<Id, QWidget*> buildDialog(QWidget* window, int templateWidth, int templateHeight, const Rows& rows,
+                                   int edge = 0) {
+  const auto units = dialogUnitsOf(window->font());
+  window->setFixedSize(units.toPixelsX(templateWidth) + 2 * edge, units.toPixelsY(templateHeight) + 2 * edge);
+  auto made = buildControls<Id>(window, rows, units);
+  if (edge != 0) {
+    for (auto* control : window->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+      control->move(control->pos() + QPoint(edge, edge));
+    }
+  }
+  return made;
+}
+
 }  // namespace valdor::app

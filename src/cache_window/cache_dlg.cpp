@@ -31,9 +31,7 @@ CCacheDlg::CCacheDlg(const app::ConfigPaths& paths, const i18n::Translator& tran
   app::applyWindowLook(this, kColours);
   app::applyTooltipLook();
 
-  const auto units = app::dialogUnitsOf(font());
-  setFixedSize(units.toPixelsX(kTemplateWidth), units.toPixelsY(kTemplateHeight));
-  m_controls = app::buildControls<ControlId>(this, kControls, units);
+  m_controls = app::buildDialog<ControlId>(this, kTemplateWidth, kTemplateHeight, kControls);
   control<QLabel>(ControlId::Heading)->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   shapeFields();
   connectHandlers();

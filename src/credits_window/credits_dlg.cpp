@@ -41,12 +41,8 @@ CCreditsDlg::CCreditsDlg(const i18n::Translator& translator, std::filesystem::pa
   setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
   app::applyWindowLook(this, kColours);
 
-  const auto units = app::dialogUnitsOf(font());
-  setFixedSize(units.toPixelsX(kTemplateWidth) + 2 * kClientEdge, units.toPixelsY(kTemplateHeight) + 2 * kClientEdge);
-  m_controls = app::buildControls<ControlId>(this, kControls, units);
   // The template places the controls in the client area, inside the edge.
-  for (auto* made : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-    made->move(made->pos() + QPoint(kClientEdge, kClientEdge));
+  m_controls = app::buildDialog<ControlId>(this, kTemplateWidth, kTemplateHeight, kControls, kClientEdge);
 
   // The picture and the labels let every click through to the window, which
   // closes on it; only the link button takes clicks of its own.

@@ -63,9 +63,7 @@ CTuningDlg::CTuningDlg(app::SettingsStore& store, app::Dialogs& dialogs, app::St
   app::applyWindowLook(this, kColours);
   app::applyTooltipLook();
 
-  const auto units = app::dialogUnitsOf(font());
-  setFixedSize(units.toPixelsX(kTemplateWidth), units.toPixelsY(kTemplateHeight));
-  m_controls = app::buildControls<ControlId>(this, kControls, units);
+  m_controls = app::buildDialog<ControlId>(this, kTemplateWidth, kTemplateHeight, kControls);
   app::setControlPicture(control(ControlId::Picture), QPixmap(resourcePath(kHeaderPicture)));
   for (const MainRow& row : kMainRows) {
     if (isField(row)) app::acceptDigitsOnly(control(row.control));

@@ -52,9 +52,7 @@ COtherSettingsDlg::COtherSettingsDlg(const app::ConfigPaths& paths, const i18n::
   app::applyWindowLook(this, kColours);
   app::applyTooltipLook();
 
-  const auto units = app::dialogUnitsOf(font());
-  setFixedSize(units.toPixelsX(kTemplateWidth), units.toPixelsY(kTemplateHeight));
-  m_controls = app::buildControls<ControlId>(this, kControls, units);
+  m_controls = app::buildDialog<ControlId>(this, kTemplateWidth, kTemplateHeight, kControls);
   for (auto [id, widget] : m_controls) {
     // A group box comes after some of its fields in the template; on Windows
     // it lets clicks and tooltips through to them, in Qt it has to lie below.

@@ -12,12 +12,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Writes a file, making its folders first.
-void put(const fs::path& file, std::string_view bytes) {
-  fs::create_directories(file.parent_path());
-  test::writeBytes(file, bytes);
-}
-
 // A Windows path as a registry file spells it: every backslash doubled.
 std::string escaped(std::string_view windowsPath) {
   std::string text;
@@ -76,12 +70,12 @@ class FakeHome {
     fs::create_directories(folder / "dosdevices");
     fs::create_directory_symlink("../drive_c", folder / "dosdevices/c:");
     fs::create_directory_symlink("/", folder / "dosdevices/z:");
-    put(folder / "system.reg", registry);
+    test::writeBytes(folder / "system.reg", registry);
     return folder;
   }
 
   fs::path game(const fs::path& folder) const {
-    put(folder / "Ini/ve3.ini", "[Engine.Setup]\r\n");
+    test::writeBytes(folder / "Ini/ve3.ini", "[Engine.Setup]\r\n");
     return folder;
   }
 
@@ -97,7 +91,7 @@ TEST(WineDiscovery, AProtonGameWhosePrefixLiesInAnotherLibraryIsFoundOnceThrough
   const auto steam = fake.home() / ".local/share/Steam";
   const auto games = fake.root() / "disk1/SteamLibrary";
   const auto prefixes = fake.root() / "disk2/Lib";
-  put(steam / "steamapps/libraryfolders.vdf",
+  test::writeBytes(steam / "steamapps/libraryfolders.vdf",
       "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + steam.string() +
           "\"\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" + games.string() +
           "\"\n\t}\n\t\"2\"\n\t{\n\t\t\"path\"\t\t\"" + prefixes.string() + "\"\n\t}\n}\n");
@@ -121,7 +115,7 @@ TEST(WineDiscovery, AFlatpakRootWithTheOldListAndA32BitKeyIsFoundWithNamesMatche
   FakeHome fake;
   const auto steam = fake.home() / ".var/app/com.valvesoftware.Steam/.local/share/Steam";
   const auto library = fake.root() / "flatlib";
-  put(steam / "steamapps/libraryfolders.vdf",
+  test::writeBytes(steam / "steamapps/libraryfolders.vdf",
       "\"LibraryFolders\"\n{\n\t\"ContentStatsID\"\t\t\"-1\"\n\t\"1\"\t\t\"" + library.string() + "\"\n}\n");
   const auto pfx = library / "steamapps/compatdata/42/pfx";
   // The registry names "Spiele" and "Valdor 3 Ä"; on the disk it is "spiele".
@@ -137,7 +131,7 @@ TEST(WineDiscovery, AFlatpakRootWithTheOldListAndA32BitKeyIsFoundWithNamesMatche
 
 TEST(WineDiscovery, ALutrisPrefixWithOnlyMyDocumentsUsesThatFolder) {
   FakeHome fake;
-  put(fake.home() / ".config/lutris/games/valdor-3-1700000000.yml",
+  test::writeBytes(fake.home() / ".config/lutris/games/valdor-3-1700000000.yml",
       "game:\n  exe: drive_c/Games/Valdor 3/valdor3.exe\n  prefix: ~/Games/valdor-3\n"
       "name: Valdor 3\nrunner: wine\nsystem:\n  prefix: /not/this/one\n");
   const auto pfx = fake.home() / "Games/valdor-3";
@@ -212,7 +206,7 @@ class WineStartupTest : public ::testing::Test {
   }
 
   void addLutrisGame() {
-    put(m_fake.home() / ".config/lutris/games/valdor.yml", "game:\n  prefix: $HOME/Games/valdor\n");
+    test::writeBytes(m_fake.home() / ".config/lutris/games/valdor.yml", "game:\n  prefix: $HOME/Games/valdor\n");
     m_lutrisPrefix = m_fake.home() / "Games/valdor";
     m_lutrisGame = m_fake.game(m_lutrisPrefix / "drive_c/Valdor 3");
     m_fake.prefix(m_lutrisPrefix, hive(kKey, "C:\\\\Valdor 3"));
@@ -308,10 +302,10 @@ TEST_F(WineStartupTest, DecliningTheListLeadsToTheManualLocationWhichFindsThePre
 TEST_F(WineStartupTest, AProtonGameChosenByHandTakesThePrefixItsManifestNames) {
   // Without the key in the prefix the search finds nothing; the game lies in
   // a library of its own, its prefix in the Steam root's.
-  put(m_steamPrefix / "system.reg", hive("Software\\\\Wine", "C:\\\\"));
+  test::writeBytes(m_steamPrefix / "system.reg", hive("Software\\\\Wine", "C:\\\\"));
   const auto steamapps = m_steamGame.parent_path().parent_path();
-  put(steamapps / "appmanifest_5.acf", "\"AppState\"\n{\n\t\"appid\"\t\"5\"\n\t\"installdir\"\t\"Other\"\n}\n");
-  put(steamapps / "appmanifest_7.acf", "\"AppState\"\n{\n\t\"appid\"\t\"7\"\n\t\"installdir\"\t\"Valdor 3\"\n}\n");
+  test::writeBytes(steamapps / "appmanifest_5.acf", "\"AppState\"\n{\n\t\"appid\"\t\"5\"\n\t\"installdir\"\t\"Other\"\n}\n");
+  test::writeBytes(steamapps / "appmanifest_7.acf", "\"AppState\"\n{\n\t\"appid\"\t\"7\"\n\t\"installdir\"\t\"Valdor 3\"\n}\n");
   m_dialogs.fileAnswers.push_back(m_steamGame / "valdor3.exe");
   const auto paths = start();
   ASSERT_TRUE(paths);

@@ -29,15 +29,10 @@ namespace {
 
 using Ids = std::set<ControlId>;
 
-void copyGame(const std::filesystem::path& to) {
-  std::filesystem::copy(std::filesystem::path(VALDOR_SOURCE_DIR) / "demo/game", to / "game",
-                        std::filesystem::copy_options::recursive);
-}
-
 class CacheDlgTest : public ::testing::Test {
  protected:
   CacheDlgTest() {
-    copyGame(m_dir.path());
+    m_dir.copySample("game");
     m_paths.engineIni = m_dir / "game/Ini/ve3.ini";
     m_engine = engine();
     m_translator.setLanguage("english");
@@ -184,7 +179,7 @@ TEST_F(CacheDlgTest, SavingWritesTheShownTextsThenCloses) {
 
   // The model's bytes for the same values, written into another copy.
   test::TempDir other;
-  copyGame(other.path());
+  other.copySample("game");
   const auto otherIni = other / "game/Ini/ve3.ini";
   auto expected = LoadCacheSizes(otherIni);
   expected.value(CacheColumn::Common, CacheCategory::Image) = "0128000000";

@@ -21,7 +21,7 @@ using test::readBytes;
 
 // A scratch copy of the sample game folder and the command line that edits it.
 struct CacheGame {
-  CacheGame() { fs::copy(fs::path(VALDOR_SOURCE_DIR) / "demo/game", dir / "game", fs::copy_options::recursive); }
+  CacheGame() { dir.copySample("game"); }
 
   Outcome cache(std::vector<std::string> args) const {
     std::vector<std::string> line{"--game-dir", (dir / "game").string(), "--state-dir", (dir / "state").string(),

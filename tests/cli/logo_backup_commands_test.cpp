@@ -21,8 +21,8 @@ using namespace std::string_literals;
 // A scratch copy of the sample installation and the command line that edits it.
 struct Installation {
   Installation() {
-    fs::copy(fs::path(VALDOR_SOURCE_DIR) / "demo/game", dir / "game", fs::copy_options::recursive);
-    fs::copy(fs::path(VALDOR_SOURCE_DIR) / "demo/documents", dir / "documents", fs::copy_options::recursive);
+    dir.copySample("game");
+    dir.copySample("documents");
     fs::create_directories(dir / "backups");
     engine = readBytes(engineIni());
     userOptions = readBytes(userOptionsIni());

@@ -21,8 +21,8 @@ using test::readBytes;
 // A scratch copy of the sample installation and the command line that edits it.
 struct GameCopy {
   GameCopy() {
-    fs::copy(fs::path(VALDOR_SOURCE_DIR) / "demo/game", dir / "game", fs::copy_options::recursive);
-    fs::copy(fs::path(VALDOR_SOURCE_DIR) / "demo/documents", dir / "documents", fs::copy_options::recursive);
+    dir.copySample("game");
+    dir.copySample("documents");
     paths.userOptionsIni = dir / "documents/valdor3/UserOptions.ini";
     paths.engineIni = dir / "game/Ini/ve3.ini";
   }

@@ -20,7 +20,7 @@ using test::readBytes;
 
 // A scratch copy of the sample game and the command line that edits it.
 struct OtherGameCopy {
-  OtherGameCopy() { fs::copy(fs::path(VALDOR_SOURCE_DIR) / "demo/game", dir / "game", fs::copy_options::recursive); }
+  OtherGameCopy() { dir.copySample("game"); }
   Outcome other(std::vector<std::string> args, const std::string& language = "english") const {
     std::vector<std::string> line{"--game-dir", (dir / "game").string(), "--documents-dir",
                                   (dir / "documents").string(), "--state-dir", (dir / "state").string(),

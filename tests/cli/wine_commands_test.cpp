@@ -13,11 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void put(const fs::path& file, std::string_view bytes) {
-  fs::create_directories(file.parent_path());
-  test::writeBytes(file, bytes);
-}
-
 // The variables the search reads point at a home in a temporary folder for
 // the life of the object; the real home is never looked at.
 class FakeHome {
@@ -53,9 +48,9 @@ class FakeHome {
     fs::create_directory_symlink("/", folder / "dosdevices/z:");
     std::string path;
     for (char c : "Z:" + game.string()) path += c == '/' ? std::string("\\\\") : std::string(1, c);
-    put(folder / "system.reg", "WINE REGISTRY Version 2\n\n[Software\\\\Halvikor\\\\Valdor III] 1700000000\n"
+    test::writeBytes(folder / "system.reg", "WINE REGISTRY Version 2\n\n[Software\\\\Halvikor\\\\Valdor III] 1700000000\n"
                                "\"INSTALL_DIR\"=\"" + path + "\"\n");
-    put(game / "Ini/ve3.ini", "[Engine.Setup]\r\n");
+    test::writeBytes(game / "Ini/ve3.ini", "[Engine.Setup]\r\n");
   }
 
  private:
@@ -105,7 +100,7 @@ TEST(LocateAll, PrintsOneBlockPerInstallationWithWhereItWasFoundAndFailsWithoutO
 
 TEST(Locate, TheDocumentsFolderStoredWithTheGameFolderIsUsed) {
   FakeHome fake;
-  put(fake.root() / "state/settings.ini",
+  test::writeBytes(fake.root() / "state/settings.ini",
       "[SOFTWARE\\Halvikor\\Valdor III]\r\nINSTALL_DIR=\"/games/Valdor 3\"\r\n"
       "V3TU_DOCUMENTS_DIR=\"/prefix/drive_c/users/steamuser/Documents\"\r\n");
   const Outcome result = run({"--state-dir", (fake.root() / "state").string(), "locate"});

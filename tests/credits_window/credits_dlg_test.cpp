@@ -112,10 +112,8 @@ TEST_F(CreditsDlgTest, WithoutSoundTheWindowStillShowsItsTextsAndCloses) {
 
 // ---- from the main window ----
 TEST_F(CreditsDlgTest, TheCreditsButtonRunsTheWindowModallyWithTheMainWindowsPlayer) {
-  for (const char* part : {"game", "documents"}) {
-    std::filesystem::copy(std::filesystem::path(VALDOR_SOURCE_DIR) / "demo" / part, m_dir / part,
-                          std::filesystem::copy_options::recursive);
-  }
+  m_dir.copySample("game");
+  m_dir.copySample("documents");
   test::FakeSettingsStore store;
   test::FakeDialogs dialogs;
   main_window::FixedDisplayModeSource modes{{{1024, 768, 60}}};

@@ -37,17 +37,12 @@ std::string replaced(std::string bytes, std::string_view from, std::string_view 
   return bytes;
 }
 
-void copyDemo(const std::filesystem::path& to) {
-  for (const char* part : {"game", "documents"}) {
-    std::filesystem::copy(std::filesystem::path(VALDOR_SOURCE_DIR) / "demo" / part, to / part,
-                          std::filesystem::copy_options::recursive);
-  }
-}
 
 class TuningDlgTest : public ::testing::Test {
  protected:
   TuningDlgTest() {
-    copyDemo(m_dir.path());
+    m_dir.copySample("game");
+    m_dir.copySample("documents");
     m_userOptions = m_dir.read("documents/valdor3/UserOptions.ini");
     m_engine = m_dir.read("game/Ini/ve3.ini");
   }
@@ -214,7 +209,8 @@ TEST_F(TuningDlgTest, RestoringYesShowsTheDefaultsAndSavingWritesThem) {
 
   // What the models write for the defaults into another copy of the same files.
   test::TempDir other;
-  copyDemo(other.path());
+  other.copySample("game");
+  other.copySample("documents");
   app::ConfigPaths paths;
   paths.userOptionsIni = other / "documents/valdor3/UserOptions.ini";
   paths.engineIni = other / "game/Ini/ve3.ini";

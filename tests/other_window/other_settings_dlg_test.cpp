@@ -25,10 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void copyGame(const fs::path& to) {
-  fs::copy(fs::path(VALDOR_SOURCE_DIR) / "demo/game", to / "game", fs::copy_options::recursive);
-}
-
 app::ConfigPaths pathsIn(const fs::path& folder) {
   app::ConfigPaths paths;
   paths.engineIni = folder / "game/Ini/ve3.ini";
@@ -39,7 +35,7 @@ app::ConfigPaths pathsIn(const fs::path& folder) {
 class OtherSettingsDlgTest : public ::testing::Test {
  protected:
   OtherSettingsDlgTest() {
-    copyGame(m_dir.path());
+    m_dir.copySample("game");
     m_translator.setLanguage("deutsch");
     m_engine = engine();
     m_debug = debug();
@@ -209,7 +205,7 @@ TEST_F(OtherSettingsDlgTest, RestoringAsksFirstAndOnlySavingWritesTheDefaults) {
   click(*window, ControlId::Save);
   // What the model writes for the defaults into another copy of the same files.
   test::TempDir other;
-  copyGame(other.path());
+  other.copySample("game");
   const auto paths = pathsIn(other.path());
   ASSERT_TRUE(SaveOtherSettings(paths.engineIni, paths.debugIni, DefaultOtherSettings()).ok());
   EXPECT_EQ(engine(), test::readBytes(paths.engineIni));

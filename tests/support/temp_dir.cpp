@@ -27,9 +27,13 @@ TempDir::~TempDir() {
 
 std::filesystem::path TempDir::write(std::string_view name, std::string_view bytes) const {
   auto file = m_path / name;
-  std::filesystem::create_directories(file.parent_path());
   writeBytes(file, bytes);
   return file;
+}
+
+void TempDir::copySample(std::string_view part) const {
+  std::filesystem::copy(std::filesystem::path(VALDOR_SOURCE_DIR) / "demo" / part, m_path / part,
+                        std::filesystem::copy_options::recursive);
 }
 
 std::string TempDir::read(std::string_view name) const { return readBytes(m_path / name); }
@@ -41,6 +45,7 @@ std::string readBytes(const std::filesystem::path& file) {
 }
 
 void writeBytes(const std::filesystem::path& file, std::string_view bytes) {
+  std::filesystem::create_directories(file.parent_path());
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + file.string());

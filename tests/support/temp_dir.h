@@ -21,11 +21,16 @@ class TempDir {
   std::filesystem::path write(std::string_view name, std::string_view bytes) const;
   std::string read(std::string_view name) const;
 
+  // A copy of a part of the sample installation in demo/ ("game" or
+  // "documents") under the same name here.
+  void copySample(std::string_view part) const;
+
  private:
   std::filesystem::path m_path;
 };
 
 std::string readBytes(const std::filesystem::path& file);
+// Writes bytes exactly as given, creating the file's folders on the way.
 void writeBytes(const std::filesystem::path& file, std::string_view bytes);
 
 }  // namespace valdor::test

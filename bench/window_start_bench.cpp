@@ -26,11 +26,11 @@
 #include <string>
 #include <vector>
 
-#include "app/dialog_builder.h"
+#include "ui/dialog_builder.h"
 #include "app/settings_store.h"
 #include "main_window/display_modes.h"
-#include "main_window/tuning_controls.h"
-#include "main_window/tuning_dlg.h"
+#include "main_window/main_controls.h"
+#include "main_window/main_dlg.h"
 
 namespace {
 
@@ -99,13 +99,13 @@ int runChild(const std::string& kind, const fs::path& scratch, int argc, char** 
   SilentDialogs dialogs;
   std::unique_ptr<valdor::main_window::DisplayModeSource> modes;
   if (kind == "bare") {
-    const auto units = valdor::app::dialogUnitsOf(valdor::app::dialogFont());
+    const auto units = valdor::ui::dialogUnitsOf(valdor::ui::dialogFont());
     window = std::make_unique<QDialog>();
     window->setFixedSize(units.toPixelsX(valdor::main_window::kTemplateWidth),
                          units.toPixelsY(valdor::main_window::kTemplateHeight));
     (new QPushButton(QStringLiteral("OK"), window.get()))->setGeometry(500, 560, 130, 32);
   } else {
-    modes = valdor::main_window::makeSystemDisplayModeSource();
+    modes = valdor::platform::makeSystemDisplayModeSource();
     auto main = std::make_unique<valdor::main_window::CTuningDlg>(
         *store, dialogs, valdor::app::StartupOptions{scratch / "game", scratch / "documents", scratch / "state"},
         *modes);

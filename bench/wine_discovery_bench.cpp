@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/wine_discovery.h"
+#include "wine/wine_discovery.h"
 
 namespace fs = std::filesystem;
 
@@ -52,13 +52,13 @@ void prefix(const fs::path& folder, const std::string& registryText) {
 
 struct GeneratedHome {
   fs::path root;
-  valdor::app::DiscoveryEnvironment environment;
+  valdor::wine::DiscoveryEnvironment environment;
 
   GeneratedHome() {
     std::string pattern = (fs::temp_directory_path() / "valdor-bench-XXXXXX").string();
     root = mkdtemp(pattern.data());
     const auto home = root / "home";
-    environment = valdor::app::DiscoveryEnvironment::forHome(home);
+    environment = valdor::wine::DiscoveryEnvironment::forHome(home);
     const std::string plain = registry("");
 
     const auto steam = home / ".local/share/Steam";
@@ -113,7 +113,7 @@ void BM_FindWineInstallations(benchmark::State& state) {
   static const GeneratedHome home;
   std::size_t found = 0;
   for (auto _ : state) {
-    const auto installations = valdor::app::findWineInstallations(home.environment);
+    const auto installations = valdor::wine::findWineInstallations(home.environment);
     found = installations.size();
     benchmark::DoNotOptimize(found);
   }

@@ -1,46 +1,25 @@
 #include "app/config_paths.h"
 
-#include <cstdlib>
 #include <string>
 
+#include "config/environment.h"
 #include "config/file_io.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #include <shlobj.h>
-#else
-#include <pwd.h>
-#include <unistd.h>
 #endif
 
 namespace valdor::app {
 
-namespace {
-
-std::optional<std::string> environment(const char* name) {
-  const char* value = std::getenv(name);
-  if (!value || !*value) return std::nullopt;
-  return std::string(value);
-}
-
-}  // namespace
-
-std::filesystem::path joinPath(const std::filesystem::path& folder, std::string_view relative) {
-  auto text = folder.native();
-  text += kSeparator;
-  for (char c : relative) text += static_cast<std::filesystem::path::value_type>(c == '/' ? kSeparator : c);
-  return text;
-}
+using config::environmentValue;
+using config::homeFolder;
+using config::joinPath;
 
 #ifdef _WIN32
 
-std::filesystem::path homeFolder() {
-  if (auto profile = environment("USERPROFILE")) return *profile;
-  return {};
-}
-
 std::filesystem::path configFolder() {
-  if (auto appData = environment("APPDATA")) return *appData;
+  if (auto appData = environmentValue("APPDATA")) return *appData;
   return homeFolder();
 }
 
@@ -53,14 +32,8 @@ std::filesystem::path documentsFolder(const std::optional<std::filesystem::path>
 
 #else
 
-std::filesystem::path homeFolder() {
-  if (auto home = environment("HOME")) return *home;
-  if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir) return entry->pw_dir;
-  return "/";
-}
-
 std::filesystem::path configFolder() {
-  if (auto config = environment("XDG_CONFIG_HOME"); config && std::filesystem::path(*config).is_absolute())
+  if (auto config = environmentValue("XDG_CONFIG_HOME"); config && std::filesystem::path(*config).is_absolute())
     return *config;
   return homeFolder() / ".config";
 }
@@ -132,7 +105,7 @@ std::filesystem::path folderOfFile(const std::filesystem::path& file) {
 #ifdef _WIN32
   const auto cut = text.find_last_of(L"\\/");
 #else
-  const auto cut = text.rfind(kSeparator);
+  const auto cut = text.rfind(config::kSeparator);
 #endif
   if (cut == std::filesystem::path::string_type::npos) return file;
   return text.substr(0, cut);

@@ -7,26 +7,12 @@
 // The full paths of the files every window reads and writes.
 namespace valdor::app {
 
-#ifdef _WIN32
-inline constexpr char kSeparator = '\\';
-#else
-inline constexpr char kSeparator = '/';
-#endif
-
 struct ConfigPaths {
   std::filesystem::path translationFile;  // the extracted translation table
   std::filesystem::path userOptionsIni;   // {Documents}/valdor3/UserOptions.ini
   std::filesystem::path engineIni;        // {game folder}/Ini/ve3.ini
   std::filesystem::path debugIni;         // {game folder}/Ini/debug.ini
 };
-
-// folder, the separator and relative, joined as text: nothing is normalised,
-// so a folder with a trailing separator gives a doubled one.
-std::filesystem::path joinPath(const std::filesystem::path& folder, std::string_view relative);
-
-// The user's home folder: $HOME (%USERPROFILE% on Windows), else the
-// account database's entry.
-std::filesystem::path homeFolder();
 
 // The user's configuration folder: $XDG_CONFIG_HOME when it is absolute, else
 // ~/.config (%APPDATA% on Windows).

@@ -4,9 +4,9 @@
 #include <fstream>
 #include <system_error>
 
-#include "app/file_messages.h"
-#include "app/list_search.h"
-#include "i18n/resources.h"
+#include "i18n/file_messages.h"
+#include "config/list_search.h"
+#include "app/resources.h"
 
 namespace valdor::app {
 
@@ -16,7 +16,7 @@ const std::array<std::string, 2>& languageEntries() {
 }
 
 std::optional<std::size_t> languageIndexFor(std::string_view stored) {
-  return findStringPrefix(languageEntries(), stored, 0);
+  return config::findStringPrefix(languageEntries(), stored, 0);
 }
 
 std::string effectiveLanguage(std::string_view stored) {
@@ -41,9 +41,9 @@ std::optional<std::filesystem::path> gameDocumentsFolder(const SettingsStore& st
     if (auto stored = store.read(kDocumentsDirValue); !stored.empty()) return std::filesystem::path(stored);
   }
   if (!options.wine) return std::nullopt;
-  auto prefix = prefixOfGame(gameFolder, *options.wine);
+  auto prefix = wine::prefixOfGame(gameFolder, *options.wine);
   if (!prefix) return std::nullopt;
-  return prefixDocuments(*prefix, isProtonPrefix(*prefix), options.wine->user);
+  return wine::prefixDocuments(*prefix, wine::isProtonPrefix(*prefix), options.wine->user);
 }
 
 std::filesystem::path effectiveDocumentsFolder(const StartupOptions& options,
@@ -55,7 +55,7 @@ std::filesystem::path effectiveDocumentsFolder(const StartupOptions& options,
 ConfigPaths plannedPaths(const StartupOptions& options, const std::filesystem::path& gameFolder,
                          const std::optional<std::filesystem::path>& gameDocuments) {
   ConfigPaths paths;
-  paths.translationFile = i18n::privateFolder(options.stateDir) / i18n::kTranslationFileName;
+  paths.translationFile = privateFolder(options.stateDir) / i18n::kTranslationFileName;
   setDocumentsFolder(paths, effectiveDocumentsFolder(options, gameDocuments));
   setGameFolder(paths, gameFolder);
   return paths;
@@ -86,8 +86,8 @@ bool Startup::run() {
 void Startup::extractTranslation() {
   // A failed extraction is not reported: the translator then answers from
   // the table carried in the program.
-  auto extraction = i18n::ExtractResourceToTemp(i18n::kTranslationResourceId, i18n::kTranslationResourceType,
-                                                i18n::kTranslationFileName, i18n::privateFolder(m_options.stateDir));
+  auto extraction = ExtractResourceToTemp(kTranslationResourceId, kTranslationResourceType,
+                                                i18n::kTranslationFileName, privateFolder(m_options.stateDir));
   m_paths.translationFile = extraction.path;
   m_translator.setTranslationFile(extraction.path);
 }
@@ -113,13 +113,13 @@ std::optional<Startup::Location> Startup::locateGame() {
 
 std::optional<Startup::Location> Startup::discoverGame() {
   if (!m_options.wine) return std::nullopt;
-  const auto found = findWineInstallations(*m_options.wine);
+  const auto found = wine::findWineInstallations(*m_options.wine);
   if (found.empty()) return std::nullopt;
   std::size_t index = 0;
   if (found.size() > 1) {
     std::vector<InstallationChoice> choices;
     for (const auto& installation : found)
-      choices.push_back({installation.gameFolder, std::string(sourceName(installation.source)), installation.prefix});
+      choices.push_back({installation.gameFolder, std::string(wine::sourceName(installation.source)), installation.prefix});
     // The language is not known yet: the prompt holds both languages.
     auto chosen = m_dialogs.chooseInstallation(m_translator.generalMessage("MESSAGE_CHOOSEINSTALLATION"), choices);
     if (!chosen || *chosen >= found.size()) return std::nullopt;
@@ -149,8 +149,8 @@ std::optional<Startup::Location> Startup::locateManually() {
   }
   Location location{folder, std::nullopt};
   if (m_options.wine) {
-    if (auto prefix = prefixOfGame(folder, *m_options.wine))
-      location.documents = prefixDocuments(*prefix, isProtonPrefix(*prefix), m_options.wine->user);
+    if (auto prefix = wine::prefixOfGame(folder, *m_options.wine))
+      location.documents = wine::prefixDocuments(*prefix, wine::isProtonPrefix(*prefix), m_options.wine->user);
   }
   return location;
 }

@@ -11,7 +11,7 @@
 #include "app/config_paths.h"
 #include "app/dialogs.h"
 #include "app/settings_store.h"
-#include "app/wine_discovery.h"
+#include "wine/wine_discovery.h"
 #include "config/file_io.h"
 #include "i18n/translator.h"
 
@@ -26,7 +26,7 @@ struct StartupOptions {
   // Where to look for the game under Wine and Proton when no folder is known;
   // with it a game folder inside a Wine prefix also takes that prefix's
   // documents folder. Without it neither happens (Windows, most tests).
-  std::optional<DiscoveryEnvironment> wine = std::nullopt;
+  std::optional<wine::DiscoveryEnvironment> wine = std::nullopt;
 };
 
 // Kept beside "INSTALL_DIR" for a game in a Wine prefix: the prefix's

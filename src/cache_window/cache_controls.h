@@ -3,18 +3,18 @@
 #include <array>
 #include <string_view>
 
-#include "app/dialog_layout.h"
-#include "cache_window/cache_control_ids.h"
+#include "ui/dialog_layout.h"
+#include "cache_window/control_ids.h"
 
 // The cache settings window's template: its size, colours and controls.
 namespace valdor::cache_window {
 
 inline constexpr int kTemplateWidth = 605;  // dialog units
 inline constexpr int kTemplateHeight = 308;
-inline constexpr app::WindowColours kColours{{240, 170, 0}, {100, 0, 0}};
+inline constexpr ui::WindowColours kColours{{240, 170, 0}, {100, 0, 0}};
 
-using Row = app::ControlRow<ControlId>;
-using app::ControlKind;
+using Row = ui::ControlRow<ControlId>;
+using ui::ControlKind;
 
 // In template order, which is also the focus order: in each column the seven
 // values, the total, the percentage, "+" and "-", then the final cache (the

@@ -5,9 +5,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/dialog_builder.h"
-#include "app/qt_text.h"
-#include "app/window_look.h"
+#include "ui/dialog_builder.h"
+#include "ui/qt_text.h"
+#include "ui/window_look.h"
 
 namespace valdor::cache_window {
 
@@ -28,10 +28,10 @@ CCacheDlg::CCacheDlg(const app::ConfigPaths& paths, const i18n::Translator& tran
   // A small tool-window title bar with a close box and no caption text.
   setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   setWindowTitle(QString());
-  app::applyWindowLook(this, kColours);
-  app::applyTooltipLook();
+  ui::applyWindowLook(this, kColours);
+  ui::applyTooltipLook();
 
-  m_controls = app::buildDialog<ControlId>(this, kTemplateWidth, kTemplateHeight, kControls);
+  m_controls = ui::buildDialog<ControlId>(this, kTemplateWidth, kTemplateHeight, kControls);
   control<QLabel>(ControlId::Heading)->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   shapeFields();
   connectHandlers();
@@ -49,10 +49,10 @@ void CCacheDlg::shapeFields() {
     field->setAlignment(Qt::AlignRight);
     return field;
   };
-  for (const CacheRow& row : kCacheRows) app::acceptDigitsOnly(numberField(row.valueField));
+  for (const CacheRow& row : kCacheRows) ui::acceptDigitsOnly(numberField(row.valueField));
   for (const CacheColumnRow& row : kCacheColumnRows) {
     auto* percent = numberField(row.percentField);
-    app::acceptDigitsOnly(percent);
+    ui::acceptDigitsOnly(percent);
     percent->setText(QStringLiteral("0"));  // never loaded, saved or restored
     numberField(row.totalField)->setReadOnly(true);
     if (row.finalField != ControlId::None) numberField(row.finalField)->setReadOnly(true);
@@ -86,10 +86,10 @@ void CCacheDlg::connectHandlers() {
 void CCacheDlg::ApplyCacheTexts() {
   // Captions are shown as looked up: "|" is a line break only in tooltips.
   for (const auto& row : kControls) {
-    if (!row.captionKey.empty()) app::setControlText(control(row.id), m_translator.LookupText(row.captionKey));
+    if (!row.captionKey.empty()) ui::setControlText(control(row.id), m_translator.LookupText(row.captionKey));
   }
   const auto tip = [this](ControlId id, const std::string& text) {
-    app::setWrappedToolTip(control(id), app::toQString(text));
+    ui::setWrappedToolTip(control(id), ui::toQString(text));
   };
   for (const CacheRow& row : kCacheRows) tip(row.valueField, CacheTooltip(m_translator, row.field));
   for (const CacheColumnRow& row : kCacheColumnRows) {
@@ -101,7 +101,7 @@ void CCacheDlg::ApplyCacheTexts() {
 
 void CCacheDlg::takeFields() {
   for (const CacheRow& row : kCacheRows) {
-    TextOf(m_sizes, row.field) = app::fromQString(control<QLineEdit>(row.valueField)->text());
+    TextOf(m_sizes, row.field) = ui::fromQString(control<QLineEdit>(row.valueField)->text());
   }
 }
 
@@ -122,7 +122,7 @@ void CCacheDlg::showFields() {
 }
 
 void CCacheDlg::showText(ControlId id, const std::string& text) {
-  const QString shown = app::toQString(text);
+  const QString shown = ui::toQString(text);
   QWidget* target = control(id);
   if (auto* field = qobject_cast<QLineEdit*>(target)) {
     if (field->text() != shown) field->setText(shown);
@@ -132,7 +132,7 @@ void CCacheDlg::showText(ControlId id, const std::string& text) {
 }
 
 std::string CCacheDlg::percentOf(CacheColumn column) const {
-  return app::fromQString(control<QLineEdit>(ColumnRowOf(column).percentField)->text());
+  return ui::fromQString(control<QLineEdit>(ColumnRowOf(column).percentField)->text());
 }
 
 void CCacheDlg::RecalcColumn(CacheColumn column) {

@@ -9,7 +9,7 @@
 #include "app/config_paths.h"
 #include "app/dialogs.h"
 #include "cache_window/cache_controls.h"
-#include "cache_window/cache_sizes.h"
+#include "cache_window/cache_settings.h"
 #include "i18n/translator.h"
 
 namespace valdor::cache_window {

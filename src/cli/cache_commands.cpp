@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cache_window/cache_sizes.h"
+#include "cache_window/cache_settings.h"
 #include "cli/command_line.h"
 #include "config/value_words.h"
 #include "i18n/cp1252.h"

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/file_messages.h"
+#include "i18n/file_messages.h"
 #include "app/startup.h"
 #include "cli/logo_backup_commands.h"
 #include "cli/cache_commands.h"
@@ -111,7 +111,7 @@ int iniSet(std::span<const std::string> args, const ProgramOptions& options, con
   const auto& p = parsed->positional;
   auto result = config::writeProfileString(p[0], p[1], p[2], p[3]);
   if (result.ok()) return kExitDone;
-  err << i18n::cp1252ToUtf8(app::writeFailureMessage(messageTranslator(options, store), result)) << "\n";
+  err << i18n::cp1252ToUtf8(i18n::writeFailureMessage(messageTranslator(options, store), result)) << "\n";
   return kExitFailed;
 }
 

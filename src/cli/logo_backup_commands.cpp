@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string_view>
 
-#include "app/file_messages.h"
+#include "i18n/file_messages.h"
 #include "app/startup.h"
 #include "cli/command_line.h"
 #include "i18n/cp1252.h"
@@ -35,7 +35,7 @@ int runLogosCommand(std::span<const std::string> args, const ProgramOptions& opt
   if (!installation) return kExitFailed;
   const auto logos = args[0] == "restore" ? mw::StartLogos::All : mw::StartLogos::FirstOnly;
   const config::FileResult result = mw::WriteStartLogos(installation->paths, logos);
-  if (!result) return fail(err, app::writeFailureMessage(messageTranslator(options, store), result));
+  if (!result) return fail(err, i18n::writeFailureMessage(messageTranslator(options, store), result));
   return kExitDone;
 }
 

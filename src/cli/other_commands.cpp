@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/file_messages.h"
+#include "i18n/file_messages.h"
 #include "cli/command_line.h"
 #include "i18n/cp1252.h"
 #include "i18n/translator.h"
@@ -50,7 +50,7 @@ int save(const app::ConfigPaths& paths, const ow::OtherSettings& settings, const
          std::ostream& err) {
   const auto result = ow::SaveOtherSettings(paths.engineIni, paths.debugIni, settings);
   if (result.ok()) return kExitDone;
-  err << i18n::cp1252ToUtf8(app::writeFailureMessage(translator, result)) << "\n";
+  err << i18n::cp1252ToUtf8(i18n::writeFailureMessage(translator, result)) << "\n";
   return kExitFailed;
 }
 

@@ -157,7 +157,7 @@ app::StartupOptions startupOptions(const ProgramOptions& options) {
   app::StartupOptions startup{options.gameDir, options.documentsDir, options.stateDir};
 #ifndef _WIN32
   // Players on Linux run the game under Wine or Proton.
-  startup.wine = app::DiscoveryEnvironment::fromProcess();
+  startup.wine = wine::DiscoveryEnvironment::fromProcess();
 #endif
   return startup;
 }

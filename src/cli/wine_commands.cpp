@@ -1,7 +1,7 @@
 #include "cli/wine_commands.h"
 
 #include "app/startup.h"
-#include "app/wine_discovery.h"
+#include "wine/wine_discovery.h"
 #include "cli/command_line.h"
 
 namespace valdor::cli {
@@ -9,8 +9,8 @@ namespace valdor::cli {
 int locateAll(const ProgramOptions& options, std::ostream& out, std::ostream& err) {
   const auto startup = startupOptions(options);
   // The start-up searches only on Linux; asked for by name, the search runs anywhere.
-  const auto environment = startup.wine.value_or(app::DiscoveryEnvironment::fromProcess());
-  const auto found = app::findWineInstallations(environment);
+  const auto environment = startup.wine.value_or(wine::DiscoveryEnvironment::fromProcess());
+  const auto found = wine::findWineInstallations(environment);
   if (found.empty()) {
     err << "No installation of the game found under Wine or Proton (Steam, Lutris, Heroic, Bottles, "
            "$WINEPREFIX, ~/.wine).\n";
@@ -22,7 +22,7 @@ int locateAll(const ProgramOptions& options, std::ostream& out, std::ostream& er
     if (i > 0) out << "\n";
     out << "gameFolder=" << installation.gameFolder.string() << "\n"
         << "prefix=" << installation.prefix.string() << "\n"
-        << "source=" << app::sourceName(installation.source) << "\n"
+        << "source=" << wine::sourceName(installation.source) << "\n"
         << "translationFile=" << paths.translationFile.string() << "\n"
         << "userOptionsIni=" << paths.userOptionsIni.string() << "\n"
         << "engineIni=" << paths.engineIni.string() << "\n"

@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "app/dialog_layout.h"
+#include "ui/dialog_layout.h"
 
 // The credits window's template (141): its size, colours, picture and controls.
 namespace valdor::credits_window {
@@ -19,7 +19,7 @@ enum class ControlId : int {
 
 inline constexpr int kTemplateWidth = 321;  // dialog units
 inline constexpr int kTemplateHeight = 265;
-inline constexpr app::WindowColours kColours{{200, 130, 0}, {50, 50, 50}};
+inline constexpr ui::WindowColours kColours{{200, 130, 0}, {50, 50, 50}};
 
 // The artwork in the program's Qt resources.
 inline constexpr std::string_view kPicture = ":/valdor3/credits.bmp";  // 480 x 322
@@ -27,8 +27,8 @@ inline constexpr std::string_view kPicture = ":/valdor3/credits.bmp";  // 480 x 
 // The sunken client edge around the window, in pixels, as Windows draws it.
 inline constexpr int kClientEdge = 2;
 
-using Row = app::ControlRow<ControlId>;
-using app::ControlKind;
+using Row = ui::ControlRow<ControlId>;
+using ui::ControlKind;
 
 // In template order: later controls lie over earlier ones, so the labels
 // cover the picture's bottom rows, which fade into the window's grey.

@@ -11,10 +11,10 @@
 
 #include <utility>
 
-#include "app/dialog_builder.h"
-#include "app/qt_text.h"
-#include "app/window_look.h"
-#include "credits_window/credits_link.h"
+#include "ui/dialog_builder.h"
+#include "ui/qt_text.h"
+#include "ui/window_look.h"
+#include "credits_window/credits_settings.h"
 
 // The artwork lives in a static library, whose resources have to be
 // registered by hand; the macro must be used outside any namespace.
@@ -28,10 +28,10 @@ static void registerCreditsArtwork() {
 
 namespace valdor::credits_window {
 
-void openInBrowser(std::string_view address) { QDesktopServices::openUrl(QUrl(app::toQString(address))); }
+void openInBrowser(std::string_view address) { QDesktopServices::openUrl(QUrl(ui::toQString(address))); }
 
 CCreditsDlg::CCreditsDlg(const i18n::Translator& translator, std::filesystem::path privateFolder,
-                         CreditsMusicFactory makeMusic, OpenAddress openAddress, QWidget* parent)
+                         platform::MusicPlayerFactory makeMusic, OpenAddress openAddress, QWidget* parent)
     : QDialog(parent),
       m_translator(translator),
       m_privateFolder(std::move(privateFolder)),
@@ -39,10 +39,10 @@ CCreditsDlg::CCreditsDlg(const i18n::Translator& translator, std::filesystem::pa
       m_openAddress(std::move(openAddress)) {
   registerCreditsArtwork();
   setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-  app::applyWindowLook(this, kColours);
+  ui::applyWindowLook(this, kColours);
 
   // The template places the controls in the client area, inside the edge.
-  m_controls = app::buildDialog<ControlId>(this, kTemplateWidth, kTemplateHeight, kControls, kClientEdge);
+  m_controls = ui::buildDialog<ControlId>(this, kTemplateWidth, kTemplateHeight, kControls, kClientEdge);
 
   // The picture and the labels let every click through to the window, which
   // closes on it; only the link button takes clicks of its own.
@@ -64,7 +64,7 @@ CCreditsDlg::CCreditsDlg(const i18n::Translator& translator, std::filesystem::pa
 CCreditsDlg::~CCreditsDlg() = default;
 
 void CCreditsDlg::showPicture(QLabel* picture) {
-  const QPixmap bitmap(app::toQString(kPicture));
+  const QPixmap bitmap(ui::toQString(kPicture));
   if (bitmap.isNull()) return;
   // A bitmap picture takes the size of its bitmap, not that of its template
   // rectangle, and shows it from its top-left corner, as Windows does.
@@ -77,7 +77,7 @@ void CCreditsDlg::showPicture(QLabel* picture) {
 void CCreditsDlg::setTexts() {
   // Captions are shown as looked up: "|" is a line break only in messages.
   for (const auto& row : kControls) {
-    if (!row.captionKey.empty()) app::setControlText(control(row.id), m_translator.LookupText(row.captionKey));
+    if (!row.captionKey.empty()) ui::setControlText(control(row.id), m_translator.LookupText(row.captionKey));
   }
 }
 

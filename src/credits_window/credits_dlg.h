@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "credits_window/credits_controls.h"
-#include "credits_window/credits_music.h"
+#include "platform/music_player.h"
 #include "i18n/translator.h"
 
 class QLabel;
@@ -32,7 +32,7 @@ class CCreditsDlg : public QDialog {
  public:
   // Texts and language come from translator, which must outlive the window;
   // the tune is written into privateFolder and played by a player of makeMusic.
-  CCreditsDlg(const i18n::Translator& translator, std::filesystem::path privateFolder, CreditsMusicFactory makeMusic,
+  CCreditsDlg(const i18n::Translator& translator, std::filesystem::path privateFolder, platform::MusicPlayerFactory makeMusic,
               OpenAddress openAddress = openInBrowser, QWidget* parent = nullptr);
   ~CCreditsDlg() override;
 
@@ -60,10 +60,10 @@ class CCreditsDlg : public QDialog {
 
   const i18n::Translator& m_translator;
   std::filesystem::path m_privateFolder;
-  CreditsMusicFactory m_makeMusic;
+  platform::MusicPlayerFactory m_makeMusic;
   OpenAddress m_openAddress;
   std::map<ControlId, QWidget*> m_controls;
-  std::unique_ptr<CreditsMusic> m_music;  // while the window is shown; none without a player
+  std::unique_ptr<platform::MusicPlayer> m_music;  // while the window is shown; none without a player
 };
 
 }  // namespace valdor::credits_window

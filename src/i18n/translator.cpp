@@ -3,7 +3,6 @@
 #include "config/file_io.h"
 #include "config/profile.h"
 #include "i18n/cp1252.h"
-#include "i18n/resources.h"
 
 namespace valdor::i18n {
 
@@ -22,8 +21,7 @@ std::string Translator::lookupIn(std::string_view section, std::string_view key)
   // written) the table the program carries gives the text instead.
   auto content = config::readFile(m_file);
   if (!content) {
-    auto embedded = findResource(kTranslationResourceId, kTranslationResourceType);
-    return embedded ? config::readProfileString(*embedded, section, key, "", config::kTextCapacity) : std::string();
+    return config::readProfileString(res::kTranslationTable, section, key, "", config::kTextCapacity);
   }
   return config::readProfileString(*content, section, key, "", config::kTextCapacity);
 }

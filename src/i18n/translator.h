@@ -7,7 +7,14 @@
 #include <string_view>
 
 // Text look-up in the translation table, by key, in the selected language.
+namespace valdor::res {
+// The translation table the program carries, as written in res/translation.ini.
+extern const std::string_view kTranslationTable;
+}
+
 namespace valdor::i18n {
+
+inline constexpr std::string_view kTranslationFileName = "translation.ini";
 
 inline constexpr std::string_view kGerman = "deutsch";
 inline constexpr std::string_view kEnglish = "english";

@@ -5,7 +5,7 @@
 #include <limits>
 #include <utility>
 
-#include "app/file_messages.h"
+#include "i18n/file_messages.h"
 
 namespace valdor::main_window {
 
@@ -127,9 +127,9 @@ std::string BackupMessage(const i18n::Translator& translator, const BackupResult
     case BackupStatus::InvalidFile:
       return translator.message("MESSAGE_INVALIDFILE");
     case BackupStatus::ReadFailed:
-      return app::readFailureMessage(translator, result.file);
+      return i18n::readFailureMessage(translator, result.file);
     case BackupStatus::WriteFailed:
-      return app::writeFailureMessage(translator, result.file);
+      return i18n::writeFailureMessage(translator, result.file);
   }
   return {};
 }

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "app/list_search.h"
+#include "config/list_search.h"
 #include "config/formats.h"
 
 namespace valdor::main_window {
@@ -25,8 +25,6 @@ double leadingNumber(std::string_view text) {
 
 }  // namespace
 
-std::string DisplayMode::text() const { return entryText(width, height, refreshRate); }
-
 std::string entryText(std::int64_t width, std::int64_t height, std::int64_t refreshRate) {
   return config::formatInt(width) + "x" + config::formatInt(height) + "@" + config::formatInt(refreshRate) + "Hz";
 }
@@ -41,10 +39,10 @@ std::optional<EntryParts> splitEntryText(std::string_view text) {
   return EntryParts{text.substr(0, x), text.substr(x + 1, at - x - 1), text.substr(at + 1, h - at - 1)};
 }
 
-std::vector<std::string> FillDisplayModes(const DisplayModeSource& source) {
+std::vector<std::string> FillDisplayModes(const platform::DisplayModeSource& source) {
   std::vector<std::string> entries;
-  for (const DisplayMode& mode : source.modes()) {
-    if (mode.width >= kMinimumModeWidth) entries.push_back(mode.text());
+  for (const platform::DisplayMode& mode : source.modes()) {
+    if (mode.width >= kMinimumModeWidth) entries.push_back(entryText(mode.width, mode.height, mode.refreshRate));
   }
   return entries;
 }
@@ -81,7 +79,7 @@ std::optional<std::size_t> chooseEntry(std::span<const std::string> entries, std
                                        std::optional<std::size_t> current) {
   // Every entry and every searched text ends with "Hz", so the prefix search
   // finds only an entry equal to the text, case aside.
-  const auto found = app::findStringPrefix(entries, text, std::size_t{0});
+  const auto found = config::findStringPrefix(entries, text, std::size_t{0});
   return found ? found : current;
 }
 

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/display_modes.h"
+
 // The resolution list of the main window and the screen shape of its chosen
 // entry. The list holds only texts such as "1280x1024@75Hz"; width, height and
 // refresh rate are read back from the text when they are needed.
@@ -20,44 +22,6 @@ inline constexpr std::uint32_t kMinimumModeWidth = 640;
 
 // The aspect-ratio label's text before its first update.
 inline constexpr std::string_view kInitialAspectRatio = "16:10";
-
-// One display mode as the system reports it.
-struct DisplayMode {
-  std::uint32_t width = 0;
-  std::uint32_t height = 0;
-  std::uint32_t refreshRate = 0;  // Hz; 0 when the system does not know it
-
-  // The entry text, for example "1280x1024@75Hz".
-  std::string text() const;
-
-  bool operator==(const DisplayMode&) const = default;
-};
-
-// The display modes of the primary display at 32 bits per pixel.
-class DisplayModeSource {
- public:
-  virtual ~DisplayModeSource() = default;
-
-  // Every such mode, narrow ones included, in the order the system reports
-  // them; empty when the system offers none (no display, an error).
-  virtual std::vector<DisplayMode> modes() const = 0;
-};
-
-// A source that always gives the same list: for tests and for systems
-// without a display.
-class FixedDisplayModeSource final : public DisplayModeSource {
- public:
-  explicit FixedDisplayModeSource(std::vector<DisplayMode> modes = {}) : m_modes(std::move(modes)) {}
-
-  std::vector<DisplayMode> modes() const override { return m_modes; }
-
- private:
-  std::vector<DisplayMode> m_modes;
-};
-
-// The source of the system the tool runs on: Direct3D 9 on Windows, XRandR
-// elsewhere. Defined by the library valdor_platform.
-std::unique_ptr<DisplayModeSource> makeSystemDisplayModeSource();
 
 // "%ix%i@%iHz": the text a stored mode is looked for by, e.g. "0x0@0Hz" when
 // the keys are missing.
@@ -76,7 +40,7 @@ std::optional<EntryParts> splitEntryText(std::string_view text);
 
 // The entry texts of the source's modes at least kMinimumModeWidth wide, in
 // the source's order, neither sorted nor de-duplicated.
-std::vector<std::string> FillDisplayModes(const DisplayModeSource& source);
+std::vector<std::string> FillDisplayModes(const platform::DisplayModeSource& source);
 
 // "5:4", "4:3", "16:10" or "16:9" for an entry text; nullopt when the text
 // names no positive width and height.

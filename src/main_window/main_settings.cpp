@@ -4,8 +4,8 @@
 #include <charconv>
 #include <utility>
 
-#include "app/file_messages.h"
-#include "app/list_search.h"
+#include "i18n/file_messages.h"
+#include "config/list_search.h"
 #include "config/formats.h"
 #include "config/profile.h"
 #include "main_window/display_modes.h"
@@ -61,7 +61,7 @@ int validPosition(std::int64_t position, MainKind kind) {
 // that begins with the text, ignoring case. Nothing found keeps the choice.
 void chooseByText(int& position, const std::vector<std::string>& list, std::string_view text) {
   if (text.empty()) return;  // an empty text names no entry
-  if (auto found = app::findStringPrefix(list, text)) position = static_cast<int>(*found);
+  if (auto found = config::findStringPrefix(list, text)) position = static_cast<int>(*found);
 }
 
 // A text that names no listed mode keeps the choice.
@@ -394,7 +394,7 @@ FileResult SaveMainSettings(const app::ConfigPaths& paths, const MainSettings& s
 }
 
 std::string SaveMessage(const i18n::Translator& translator, const FileResult& result) {
-  return result.ok() ? translator.message("MESSAGE_SETTINGSSAVED") : app::writeFailureMessage(translator, result);
+  return result.ok() ? translator.message("MESSAGE_SETTINGSSAVED") : i18n::writeFailureMessage(translator, result);
 }
 
 // ---- by name ----

@@ -1,6 +1,7 @@
 #include "main_window/start_logos.h"
 
-#include "app/file_messages.h"
+#include "config/environment.h"
+#include "i18n/file_messages.h"
 
 namespace valdor::main_window {
 
@@ -12,7 +13,7 @@ void askAndWrite(const app::ConfigPaths& paths, const i18n::Translator& translat
                  std::string_view questionKey, StartLogos logos) {
   if (!dialogs.askYesNo(translator.message(questionKey))) return;
   const config::FileResult result = WriteStartLogos(paths, logos);
-  if (!result) dialogs.showMessage(app::writeFailureMessage(translator, result));
+  if (!result) dialogs.showMessage(i18n::writeFailureMessage(translator, result));
 }
 
 }  // namespace
@@ -22,7 +23,7 @@ std::string_view StartLogoBytes(StartLogos logos) {
 }
 
 std::filesystem::path LogoIniPath(const app::ConfigPaths& paths) {
-  return app::joinPath(app::folderOfFile(paths.engineIni), "logo.ini");
+  return config::joinPath(app::folderOfFile(paths.engineIni), "logo.ini");
 }
 
 config::FileResult WriteStartLogos(const app::ConfigPaths& paths, StartLogos logos) {

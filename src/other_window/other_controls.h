@@ -4,7 +4,7 @@
 #include <string_view>
 #include <utility>
 
-#include "app/dialog_layout.h"
+#include "ui/dialog_layout.h"
 #include "other_window/control_ids.h"
 #include "other_window/other_settings.h"
 
@@ -13,13 +13,13 @@ namespace valdor::other_window {
 
 inline constexpr int kTemplateWidth = 351;  // dialog units
 inline constexpr int kTemplateHeight = 342;
-inline constexpr app::WindowColours kColours{{240, 170, 0}, {100, 0, 0}};
+inline constexpr ui::WindowColours kColours{{240, 170, 0}, {100, 0, 0}};
 
 // The title is the one label drawn in a sunken frame.
 inline constexpr ControlId kSunkenLabel = ControlId::Title;
 
-using Row = app::ControlRow<ControlId>;
-using app::ControlKind;
+using Row = ui::ControlRow<ControlId>;
+using ui::ControlKind;
 
 // In template order, which is also the focus order. The values' tooltips come
 // from their rows in kOtherRows.

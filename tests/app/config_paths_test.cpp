@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/dialog_layout.h"
-#include "app/file_messages.h"
+#include "i18n/file_messages.h"
 
 namespace valdor::app {
 namespace {
@@ -53,24 +52,12 @@ TEST(ConfigPaths, AChosenFileIsCutAtItsLastSeparator) {
 TEST(WriteFailureMessage, NamesTheFileInTheLanguageOrInGermanBeforeOne) {
   const config::FileResult denied{config::FileError::AccessDenied, "/games/Valdor 3/Ini/ve3.ini", "Permission denied"};
   i18n::Translator translator;
-  EXPECT_EQ(writeFailureMessage(translator, denied),
+  EXPECT_EQ(i18n::writeFailureMessage(translator, denied),
             "Speichern nicht m\xF6glich\n/games/Valdor 3/Ini/ve3.ini\n\nZugriff verweigert.");
   translator.setLanguage("english");
-  EXPECT_EQ(writeFailureMessage(translator, denied), "Could not save\n/games/Valdor 3/Ini/ve3.ini\n\nAccess denied.");
+  EXPECT_EQ(i18n::writeFailureMessage(translator, denied), "Could not save\n/games/Valdor 3/Ini/ve3.ini\n\nAccess denied.");
   const config::FileResult other{config::FileError::Other, "/x/y.ini", "Input/output error"};
-  EXPECT_EQ(writeFailureMessage(translator, other), "Could not save\n/x/y.ini\n\nInput/output error");
-}
-
-TEST(DialogUnits, ConvertLikeWindowsWithTheDialogFontsBaseUnits) {
-  EXPECT_EQ(baseUnitX(311), 6);  // 52 letters of about 6 pixels each
-  const DialogUnits units(6, 12);
-  EXPECT_EQ(units.toPixelsX(431), 647);  // 646.5 rounds up
-  EXPECT_EQ(units.toPixelsY(406), 609);
-  EXPECT_EQ(mulDiv(-1, 6, 4), -2);
-  const PixelRect combo = units.toPixels({92, 133, 80, 171});
-  EXPECT_EQ(combo.x, 138);
-  EXPECT_EQ(combo.y, 200);  // 199.5
-  EXPECT_EQ(combo.width, 120);
+  EXPECT_EQ(i18n::writeFailureMessage(translator, other), "Could not save\n/x/y.ini\n\nInput/output error");
 }
 
 }  // namespace

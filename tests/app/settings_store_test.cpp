@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/config_paths.h"
+#include "config/environment.h"
 #include "support/temp_dir.h"
 
 namespace valdor::app {
@@ -63,7 +64,7 @@ TEST(SettingsFile, LiesInTheStateFolderOrTheUsersConfigurationFolder) {
   EXPECT_EQ(settingsFile(std::nullopt), "/home/player/.cfg/valdor3-tuning/settings.ini");
   // A relative value is not a configuration folder.
   setenv("XDG_CONFIG_HOME", "relative", 1);
-  EXPECT_EQ(settingsFile(std::nullopt), homeFolder() / ".config/valdor3-tuning/settings.ini");
+  EXPECT_EQ(settingsFile(std::nullopt), config::homeFolder() / ".config/valdor3-tuning/settings.ini");
   if (saved) {
     setenv("XDG_CONFIG_HOME", previous.c_str(), 1);
   } else {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/fakes.h"
-#include "app/list_search.h"
+#include "config/list_search.h"
 #include "support/temp_dir.h"
 
 namespace valdor::app {
@@ -160,10 +160,10 @@ TEST_F(StartupTest, AnEmptyStoredLanguageCountsAsAbsentAndBecomesGerman) {
 
 TEST(FindStringPrefix, SearchesAfterTheStartEntryAndWrapsRound) {
   const std::vector<std::string> entries{"alpha", "alpine", "beta"};
-  EXPECT_EQ(findStringPrefix(entries, "AL"), 0u);
-  EXPECT_EQ(findStringPrefix(entries, "al", 0), 1u);
-  EXPECT_EQ(findStringPrefix(entries, "al", 1), 0u);
-  EXPECT_EQ(findStringPrefix(entries, "gamma", 0), std::nullopt);
+  EXPECT_EQ(config::findStringPrefix(entries, "AL"), 0u);
+  EXPECT_EQ(config::findStringPrefix(entries, "al", 0), 1u);
+  EXPECT_EQ(config::findStringPrefix(entries, "al", 1), 0u);
+  EXPECT_EQ(config::findStringPrefix(entries, "gamma", 0), std::nullopt);
 }
 
 }  // namespace

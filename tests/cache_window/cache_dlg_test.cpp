@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "app/dialog_builder.h"
-#include "app/qt_text.h"
+#include "ui/dialog_builder.h"
+#include "ui/qt_text.h"
 #include "support/fakes.h"
 #include "support/qt_print.h"
 #include "support/temp_dir.h"
@@ -85,10 +85,10 @@ class CacheDlgTest : public ::testing::Test {
     const auto figures = RecalcColumn(sizes, column);
     const CacheColumnRow& row = ColumnRowOf(column);
     EXPECT_EQ(shown(row.totalField), QString::number(figures.total));
-    EXPECT_EQ(shown(row.totalMegabytes), app::toQString(figures.totalMegabytes));
+    EXPECT_EQ(shown(row.totalMegabytes), ui::toQString(figures.totalMegabytes));
     if (!figures.finalCache) return;
     EXPECT_EQ(shown(row.finalField), QString::number(*figures.finalCache));
-    EXPECT_EQ(shown(row.finalMegabytes), app::toQString(figures.finalMegabytes));
+    EXPECT_EQ(shown(row.finalMegabytes), ui::toQString(figures.finalMegabytes));
   }
 
   std::string engine() const { return m_dir.read("game/Ini/ve3.ini"); }
@@ -137,7 +137,7 @@ TEST_F(CacheDlgTest, PlusAndMinusScaleTheColumnByItsPercentage) {
   ScaleCacheColumn(expected, CacheColumn::Medium, "10", ScaleDirection::Increase);
   ScaleCacheColumn(expected, CacheColumn::Medium, "10", ScaleDirection::Decrease);
   EXPECT_EQ(m_window->sizes(), expected);
-  EXPECT_EQ(shown(ControlId::MediumImage), app::toQString(expected.value(CacheColumn::Medium, CacheCategory::Image)));
+  EXPECT_EQ(shown(ControlId::MediumImage), ui::toQString(expected.value(CacheColumn::Medium, CacheCategory::Image)));
   EXPECT_EQ(shown(ControlId::MediumPercent), "10");
   expectFigures(expected, CacheColumn::Medium);
   for (CacheColumn other : {CacheColumn::Common, CacheColumn::Low, CacheColumn::High}) {
@@ -228,7 +228,7 @@ TEST_F(CacheDlgTest, EnterEscapeAndCloseEndTheWindowWithoutWriting) {
 TEST_F(CacheDlgTest, ATitlelessToolWindowInTheDialogFontWithTooltipsNamingDefaults) {
   EXPECT_EQ(m_window->windowType(), Qt::Tool);
   EXPECT_TRUE(m_window->windowTitle().isEmpty());
-  EXPECT_EQ(m_window->font(), app::dialogFont());
+  EXPECT_EQ(m_window->font(), ui::dialogFont());
   EXPECT_EQ(find(ControlId::LowTotal)->palette().color(QPalette::Base), QColor(100, 0, 0));
   EXPECT_EQ(find(ControlId::LowTotal)->palette().color(QPalette::Text), QColor(240, 170, 0));
   EXPECT_EQ(shown(ControlId::Heading), "CACHE SETTINGS");

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "cache_window/cache_sizes.h"
+#include "cache_window/cache_settings.h"
 #include "cli/run_command.h"
 #include "config/profile.h"
 #include "support/temp_dir.h"

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "credits_window/credits_link.h"
+#include "credits_window/credits_settings.h"
 #include "credits_window/fake_credits_music.h"
-#include "main_window/tuning_dlg.h"
+#include "main_window/main_dlg.h"
 #include "support/fakes.h"
 #include "support/qt_print.h"
 #include "support/temp_dir.h"
@@ -28,7 +28,7 @@ using test::MusicRecord;
 class CreditsDlgTest : public ::testing::Test {
  protected:
   // The window as the player finds it, texts from the table in the program.
-  std::unique_ptr<CCreditsDlg> open(const std::string& language = "english", CreditsMusicFactory music = {}) {
+  std::unique_ptr<CCreditsDlg> open(const std::string& language = "english", platform::MusicPlayerFactory music = {}) {
     m_translator.setLanguage(language);
     auto window = std::make_unique<CCreditsDlg>(m_translator, m_dir.path(),
                                                 music ? music : test::fakeCreditsMusic(m_record),
@@ -101,7 +101,7 @@ TEST_F(CreditsDlgTest, WithoutSoundTheWindowStillShowsItsTextsAndCloses) {
   qputenv("ALSA_CONFIG_PATH", QFile::encodeName(QString::fromStdString(m_dir.write("empty.conf", "").string())));
   for (const char* driver : {"no-such-driver", "alsa"}) {
     qputenv("SDL_AUDIODRIVER", driver);
-    auto window = open("english", makeSdlCreditsMusic);
+    auto window = open("english", platform::makeSdlMusicPlayer);
     EXPECT_EQ(window->control<QLabel>(ControlId::Version)->text(), "version 1.12") << driver;
     clickAt(*window, middleOf(*window, ControlId::Contact));
     EXPECT_FALSE(window->isVisible()) << driver;
@@ -116,7 +116,7 @@ TEST_F(CreditsDlgTest, TheCreditsButtonRunsTheWindowModallyWithTheMainWindowsPla
   m_dir.copySample("documents");
   test::FakeSettingsStore store;
   test::FakeDialogs dialogs;
-  main_window::FixedDisplayModeSource modes{{{1024, 768, 60}}};
+  platform::FixedDisplayModeSource modes{{{1024, 768, 60}}};
   main_window::CTuningDlg main(store, dialogs, {m_dir / "game", m_dir / "documents", m_dir / "state"}, modes);
   main.setCreditsMusic(test::fakeCreditsMusic(m_record));
   ASSERT_TRUE(main.OnInitDialog());

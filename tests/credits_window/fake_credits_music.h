@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "credits_window/credits_music.h"
+#include "platform/music_player.h"
 #include "support/temp_dir.h"
 
 // A stand-in for the audio player that records what happened to it in a
@@ -21,7 +21,7 @@ struct MusicRecord {
   bool silent = false;  // players made from now on play nothing, like without a device
 };
 
-class FakeCreditsMusic final : public credits_window::CreditsMusic {
+class FakeCreditsMusic final : public platform::MusicPlayer {
  public:
   FakeCreditsMusic(MusicRecord& record, const std::filesystem::path& track) : m_record(record) {
     record.tracks.push_back(track);
@@ -48,8 +48,8 @@ class FakeCreditsMusic final : public credits_window::CreditsMusic {
   bool m_playing = false;
 };
 
-inline credits_window::CreditsMusicFactory fakeCreditsMusic(MusicRecord& record) {
-  return [&record](const std::filesystem::path& track) -> std::unique_ptr<credits_window::CreditsMusic> {
+inline platform::MusicPlayerFactory fakeCreditsMusic(MusicRecord& record) {
+  return [&record](const std::filesystem::path& track) -> std::unique_ptr<platform::MusicPlayer> {
     return std::make_unique<FakeCreditsMusic>(record, track);
   };
 }

@@ -2,11 +2,12 @@
 #include <sys/stat.h>
 
 #include "config/value_words.h"
-#include "i18n/resources.h"
+#include "app/resources.h"
 #include "i18n/translator.h"
 #include "support/temp_dir.h"
 
 using namespace valdor::i18n;
+using namespace valdor::app;
 using valdor::test::TempDir;
 
 namespace {

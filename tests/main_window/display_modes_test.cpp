@@ -12,13 +12,13 @@ using ::testing::Optional;
 // ---- the list ----
 
 TEST(FillDisplayModes, KeepsTheSourcesOrderAndEveryDuplicate) {
-  const FixedDisplayModeSource source({{1024, 768, 75}, {800, 600, 60}, {1024, 768, 60}, {800, 600, 60}});
+  const platform::FixedDisplayModeSource source({{1024, 768, 75}, {800, 600, 60}, {1024, 768, 60}, {800, 600, 60}});
   EXPECT_THAT(FillDisplayModes(source),
               ElementsAre("1024x768@75Hz", "800x600@60Hz", "1024x768@60Hz", "800x600@60Hz"));
 }
 
 TEST(FillDisplayModes, LeavesOutModesNarrowerThan640AndNothingElse) {
-  const FixedDisplayModeSource source({{639, 480, 60}, {640, 200, 0}, {320, 240, 60}, {4294967295u, 1, 1}});
+  const platform::FixedDisplayModeSource source({{639, 480, 60}, {640, 200, 0}, {320, 240, 60}, {4294967295u, 1, 1}});
   EXPECT_THAT(FillDisplayModes(source), ElementsAre("640x200@0Hz", "4294967295x1@1Hz"));
 }
 

@@ -1,0 +1,289 @@
+#include "cache_window/cache_settings.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "i18n/file_messages.h"
+#include "config/formats.h"
+#include "config/profile.h"
+#include "config/value_words.h"
+#include "i18n/cp1252.h"
+
+namespace valdor::cache_window {
+
+namespace {
+
+constexpr std::size_t indexOf(CacheColumn column) { return static_cast<std::size_t>(column); }
+constexpr std::size_t indexOf(CacheCategory category) { return static_cast<std::size_t>(category); }
+
+constexpr bool coversEveryValueOnce() {
+  std::array<int, kValueCount> seen{};
+  for (const CacheRow& row : kCacheRows) {
+    const std::size_t slot =
+        row.field.column ? indexOf(*row.field.column) * kCategoryCount + indexOf(row.field.category) : kValueCount - 1;
+    ++seen[slot];
+  }
+  return std::all_of(seen.begin(), seen.end(), [](int count) { return count == 1; });
+}
+static_assert(coversEveryValueOnce(), "one row for each of the 29 values");
+
+// The white space the C library's number conversions skip.
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Drops leading white space and an optional sign; true when the sign was "-".
+bool takeSign(std::string_view& text) {
+  std::size_t pos = 0;
+  while (pos < text.size() && isSpace(text[pos])) ++pos;
+  bool negative = false;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+    negative = text[pos] == '-';
+    ++pos;
+  }
+  text.remove_prefix(pos);
+  return negative;
+}
+
+// For a decimal number that does not fit a double: whether it is too large
+// (at least 1) rather than too small, from the place of its first significant
+// digit and its exponent.
+bool isTooLarge(std::string_view number) {
+  const std::size_t e = number.find_first_of("eE");
+  const std::string_view mantissa = number.substr(0, e);
+  std::int64_t exponent = 0;
+  if (e != std::string_view::npos) {
+    std::string_view digits = number.substr(e + 1);
+    const bool negative = takeSign(digits);
+    std::uint64_t magnitude = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude);
+    // An exponent too long for 64 bits decides the question by its sign alone.
+    if (error == std::errc::result_out_of_range) return !negative;
+    magnitude = std::min<std::uint64_t>(magnitude, std::uint64_t{1} << 62);
+    exponent = negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude);
+  }
+  const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+  const std::size_t first = mantissa.find_first_of("123456789");
+  if (first == std::string_view::npos) return false;
+  // The power of ten of the first significant digit.
+  const std::int64_t order = first < point ? static_cast<std::int64_t>(point - first) - 1
+                                           : -static_cast<std::int64_t>(first - point);
+  return order > -exponent - 1;
+}
+
+// The platform's conversion of a double beyond the 64-bit range gives the
+// "integer indefinite" 2^63, whose low 32 bits are 0; a NaN gives the same.
+std::int32_t truncatedLow32(double product) {
+  constexpr double kLimit = 9223372036854775808.0;  // 2^63
+  if (!(product >= -kLimit && product < kLimit)) return 0;
+  const auto truncated = static_cast<std::int64_t>(product);
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(truncated)));
+}
+
+std::string withoutColon(std::string label) {
+  while (!label.empty() && (label.back() == ':' || label.back() == ' ')) label.pop_back();
+  return label;
+}
+
+}  // namespace
+
+std::string& CacheSizes::value(CacheColumn column, CacheCategory category) {
+  return values[indexOf(column)][indexOf(category)];
+}
+
+const std::string& CacheSizes::value(CacheColumn column, CacheCategory category) const {
+  return values[indexOf(column)][indexOf(category)];
+}
+
+std::string& TextOf(CacheSizes& sizes, CacheField field) {
+  return field.column ? sizes.value(*field.column, field.category) : sizes.texturesHigh;
+}
+
+const std::string& TextOf(const CacheSizes& sizes, CacheField field) {
+  return field.column ? sizes.value(*field.column, field.category) : sizes.texturesHigh;
+}
+
+// ---- the tables ----
+
+const CacheRow& RowOf(CacheField field) {
+  return *std::find_if(kCacheRows.begin(), kCacheRows.end(), [field](const CacheRow& row) { return row.field == field; });
+}
+
+const CacheColumnRow& ColumnRowOf(CacheColumn column) { return kCacheColumnRows[indexOf(column)]; }
+
+const CacheRow* FindCacheRow(ControlId valueField) {
+  const auto found = std::find_if(kCacheRows.begin(), kCacheRows.end(),
+                                  [valueField](const CacheRow& row) { return row.valueField == valueField; });
+  return found == kCacheRows.end() ? nullptr : &*found;
+}
+
+const CacheRow* FindCacheKey(std::string_view key) {
+  const auto found = std::find_if(kCacheRows.begin(), kCacheRows.end(),
+                                  [key](const CacheRow& row) { return config::equalsIgnoreCase(row.key, key); });
+  return found == kCacheRows.end() ? nullptr : &*found;
+}
+
+std::array<CacheField, kValueCount> WindowOrder() {
+  std::array<CacheField, kValueCount> order{};
+  std::size_t next = 0;
+  for (CacheColumn column : kCacheColumns) {
+    for (CacheCategory category : kCacheCategories) order[next++] = {column, category};
+    if (column == CacheColumn::Common) order[next++] = kTexturesHigh;
+  }
+  return order;
+}
+
+// ---- readings of a text ----
+
+std::int32_t IntegerReading(std::string_view text) {
+  const bool negative = takeSign(text);
+  std::uint32_t total = 0;
+  for (std::size_t pos = 0; pos < text.size() && isDigit(text[pos]); ++pos) {
+    total = total * 10 + static_cast<std::uint32_t>(text[pos] - '0');
+  }
+  return static_cast<std::int32_t>(negative ? 0u - total : total);
+}
+
+double RealReading(std::string_view text) {
+  const bool negative = takeSign(text);
+  // from_chars takes no sign of its own here, and a second sign is no number.
+  if (text.empty() || text.front() == '+' || text.front() == '-') return 0.0;
+  double value = 0.0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error == std::errc::invalid_argument) return 0.0;
+  if (error == std::errc::result_out_of_range) {
+    value = isTooLarge(text.substr(0, static_cast<std::size_t>(end - text.data())))
+                ? std::numeric_limits<double>::infinity()
+                : 0.0;
+  }
+  return negative ? -value : value;
+}
+
+bool IsFieldInput(std::string_view text) { return std::all_of(text.begin(), text.end(), isDigit); }
+
+bool IsCacheNumber(std::string_view text) {
+  const bool negative = text.starts_with('-');
+  if (negative) text.remove_prefix(1);
+  if (text.empty() || !IsFieldInput(text)) return false;
+  // Leading zeros are kept as typed, so the value decides, not the length.
+  const std::string_view digits = text.substr(std::min(text.find_first_not_of('0'), text.size()));
+  if (digits.size() > 10) return false;
+  std::uint64_t value = 0;
+  std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  return value <= (negative ? std::uint64_t{1} << 31 : std::numeric_limits<std::uint32_t>::max());
+}
+
+// ---- derived values ----
+
+std::uint32_t ColumnTotal(const CacheSizes& sizes, CacheColumn column) {
+  std::uint32_t total = 0;
+  for (CacheCategory category : kCacheCategories) {
+    total += static_cast<std::uint32_t>(IntegerReading(sizes.value(column, category)));
+  }
+  return total;
+}
+
+std::optional<std::uint32_t> FinalCache(const CacheSizes& sizes, CacheColumn column) {
+  if (column == CacheColumn::Common) return std::nullopt;
+  return static_cast<std::uint32_t>(IntegerReading(sizes.texturesHigh)) + ColumnTotal(sizes, column);
+}
+
+std::string FormatMegabytes(std::int64_t bytes) { return config::formatMegabytes(static_cast<double>(bytes)); }
+
+std::string MegabytesOf(const CacheSizes& sizes, CacheField field) {
+  return FormatMegabytes(IntegerReading(TextOf(sizes, field)));
+}
+
+CacheColumnFigures RecalcColumn(const CacheSizes& sizes, CacheColumn column) {
+  CacheColumnFigures figures;
+  for (CacheCategory category : kCacheCategories) {
+    figures.megabytes[indexOf(category)] = MegabytesOf(sizes, {column, category});
+  }
+  figures.total = ColumnTotal(sizes, column);
+  figures.totalMegabytes = FormatMegabytes(figures.total);
+  figures.finalCache = FinalCache(sizes, column);
+  if (figures.finalCache) figures.finalMegabytes = FormatMegabytes(*figures.finalCache);
+  return figures;
+}
+
+CacheFigures RecalcAll(const CacheSizes& sizes) {
+  CacheFigures figures;
+  for (CacheColumn column : kCacheColumns) figures.columns[indexOf(column)] = RecalcColumn(sizes, column);
+  figures.texturesHighMegabytes = MegabytesOf(sizes, kTexturesHigh);
+  return figures;
+}
+
+// ---- scaling ----
+
+void ScaleCacheColumn(CacheSizes& sizes, CacheColumn column, std::string_view percent, ScaleDirection direction) {
+  // The factor is rounded twice, p x 0.01 first and then the sum or
+  // difference, and the product is truncated, so 128000000 less 7 % is
+  // 119039999. Separate statements keep a compiler from fusing the roundings.
+  const double step = RealReading(percent) * 0.01;
+  const double factor = direction == ScaleDirection::Increase ? 1.0 + step : 1.0 - step;
+  for (CacheCategory category : kCacheCategories) {
+    std::string& text = sizes.value(column, category);
+    const double product = RealReading(text) * factor;
+    text = std::to_string(truncatedLow32(product));
+  }
+}
+
+// ---- load, defaults, save ----
+
+CacheSizes LoadCacheSizes(const std::filesystem::path& engineIni) {
+  // One snapshot of the file; a file that cannot be read reads as empty.
+  const std::string content = config::readFile(engineIni).value_or(std::string());
+  CacheSizes sizes;
+  for (const CacheRow& row : kCacheRows) {
+    const auto number = static_cast<std::int32_t>(config::readProfileInt(content, row.section, row.key, 0));
+    TextOf(sizes, row.field) = std::to_string(number);
+  }
+  return sizes;
+}
+
+CacheSizes DefaultCacheSizes() {
+  CacheSizes sizes;
+  for (const CacheRow& row : kCacheRows) TextOf(sizes, row.field) = std::string(row.defaultText);
+  return sizes;
+}
+
+std::string CacheTooltip(const i18n::Translator& translator, CacheField field) {
+  const CacheRow& row = RowOf(field);
+  return config::ConcatText(translator.message(row.tooltipKey), row.defaultText);
+}
+
+std::string FieldName(const i18n::Translator& translator, CacheField field) {
+  std::string label = withoutColon(translator.LookupText(RowOf(field).labelKey));
+  if (!field.column) return label;
+  return translator.LookupText(ColumnRowOf(*field.column).captionKey) + ": " + label;
+}
+
+std::optional<CacheField> FirstInvalidValue(const CacheSizes& sizes) {
+  for (CacheField field : WindowOrder()) {
+    if (!IsCacheNumber(TextOf(sizes, field))) return field;
+  }
+  return std::nullopt;
+}
+
+CacheSaveResult SaveCacheSizes(const CacheSizes& sizes, const std::filesystem::path& engineIni) {
+  // An empty field or a pasted word would otherwise land in the game's file
+  // as a budget the engine cannot read.
+  if (auto invalid = FirstInvalidValue(sizes)) {
+    return {invalid, {config::FileError::InvalidName, engineIni, std::string(RowOf(*invalid).key)}};
+  }
+  config::ProfileEdit edit(engineIni);
+  for (const CacheRow& row : kCacheRows) edit.set(row.section, row.key, TextOf(sizes, row.field));
+  return {std::nullopt, edit.save()};
+}
+
+std::string SaveFailureMessage(const i18n::Translator& translator, const CacheSaveResult& result) {
+  if (result.invalid) {
+    const std::string name = FieldName(translator, *result.invalid);
+    return translator.format("MESSAGE_NOTANUMBER", {{"field", i18n::cp1252ToUtf8(name)}});
+  }
+  if (!result.file.ok()) return i18n::writeFailureMessage(translator, result.file);
+  return {};
+}
+
+}  // namespace valdor::cache_window

@@ -1,0 +1,267 @@
+#include "main_window/main_dlg.h"
+
+#include <QComboBox>
+#include <QIcon>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+
+#include <algorithm>
+
+#include "ui/dialog_builder.h"
+#include "ui/qt_text.h"
+#include "ui/window_look.h"
+#include "cache_window/cache_dlg.h"
+#include "config/value_words.h"
+#include "credits_window/credits_dlg.h"
+#include "i18n/cp1252.h"
+#include "other_window/other_dlg.h"
+
+// The artwork lives in a static library, whose resources have to be
+// registered by hand; the macro must be used outside any namespace.
+static void registerArtwork() {
+  static const bool registered = [] {
+    Q_INIT_RESOURCE(resources);
+    return true;
+  }();
+  (void)registered;
+}
+
+namespace valdor::main_window {
+
+namespace {
+
+bool isList(const MainRow& row) { return ListSize(row.kind) > 0; }
+bool isField(const MainRow& row) { return row.kind == MainKind::Decimal || row.kind == MainKind::Count; }
+
+QString resourcePath(std::string_view path) {
+  return QString::fromLatin1(path.data(), static_cast<qsizetype>(path.size()));
+}
+
+// A field's label without its closing colon, to name the field in a message.
+std::string fieldName(const i18n::Translator& translator, const MainRow& row) {
+  std::string label = translator.LookupText(row.labelKey);
+  while (!label.empty() && (label.back() == ':' || label.back() == ' ')) label.pop_back();
+  return label;
+}
+
+}  // namespace
+
+CTuningDlg::CTuningDlg(app::SettingsStore& store, app::Dialogs& dialogs, app::StartupOptions options,
+                       const platform::DisplayModeSource& displayModes, QWidget* parent)
+    : QDialog(parent),
+      m_dialogs(dialogs),
+      m_startup(store, dialogs, m_translator, std::move(options)),
+      m_displayModes(displayModes) {
+  registerArtwork();
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  setWindowTitle(ui::toQString(kCaption));
+  QIcon icon;
+  for (const auto image : kIconImages) icon.addFile(resourcePath(image));
+  setWindowIcon(icon);
+  ui::applyWindowLook(this, kColours);
+  ui::applyTooltipLook();
+
+  m_controls = ui::buildDialog<ControlId>(this, kTemplateWidth, kTemplateHeight, kControls);
+  ui::setControlPicture(control(ControlId::Picture), QPixmap(resourcePath(kHeaderPicture)));
+  for (const MainRow& row : kMainRows) {
+    if (isField(row)) ui::acceptDigitsOnly(control(row.control));
+  }
+  connectHandlers();
+}
+
+CTuningDlg::~CTuningDlg() { m_startup.removeTranslationFile(); }
+
+void CTuningDlg::connectHandlers() {
+  // activated, not currentIndexChanged: only the player's choice is a
+  // selection change; filling and loading select without one.
+  connect(control<QComboBox>(ControlId::Language), &QComboBox::activated, this, [this] { OnSelchangeLanguage(); });
+  connect(control<QComboBox>(ControlId::Resolution), &QComboBox::activated, this,
+          [this] { OnSelchangeResolution(); });
+  connect(control<QPushButton>(ControlId::SaveSettings), &QPushButton::clicked, this, [this] { OnSaveSettings(); });
+  connect(control<QPushButton>(ControlId::RestoreSettings), &QPushButton::clicked, this,
+          [this] { OnRestoreSettings(); });
+  connect(control<QPushButton>(ControlId::Exit), &QPushButton::clicked, this, [this] { OnExit(); });
+  const std::pair<ControlId, void (CTuningDlg::*)()> buttons[] = {
+      {ControlId::RestoreStartLogos, &CTuningDlg::OnRestoreStartLogos},
+      {ControlId::RemoveStartLogos, &CTuningDlg::OnRemoveStartLogos},
+      {ControlId::LoadBackup, &CTuningDlg::OnLoadBackup},
+      {ControlId::CreateBackup, &CTuningDlg::OnCreateBackup},
+      {ControlId::CacheSettings, &CTuningDlg::OpenCacheSettings},
+      {ControlId::OtherSettings, &CTuningDlg::OpenOtherSettings},
+      {ControlId::Credits, &CTuningDlg::OpenCredits},
+  };
+  for (auto [id, handler] : buttons) {
+    connect(control<QPushButton>(id), &QPushButton::clicked, this, [this, handler = handler] { (this->*handler)(); });
+  }
+}
+
+bool CTuningDlg::OnInitDialog() {
+  // The display modes first: applying a language never refills this list.
+  m_resolutions = FillDisplayModes(m_displayModes);
+  auto* resolution = control<QComboBox>(ControlId::Resolution);
+  for (const auto& entry : m_resolutions) resolution->addItem(ui::toQString(entry));
+  resolution->setCurrentIndex(-1);
+
+  auto* language = control<QComboBox>(ControlId::Language);
+  for (const auto& entry : app::languageEntries()) language->addItem(ui::toQString(entry));
+  if (!m_startup.run()) return false;
+  const auto index = m_startup.languageIndex();
+  language->setCurrentIndex(index ? static_cast<int>(*index) : -1);
+  OnSelchangeLanguage();
+  return true;
+}
+
+void CTuningDlg::OnSelchangeLanguage() {
+  const auto* language = control<QComboBox>(ControlId::Language);
+  m_startup.changeLanguage(language->currentIndex() < 0 ? std::string() : ui::fromQString(language->currentText()));
+  ui::applyQtLanguage(m_translator.language());
+  ApplyTexts();
+}
+
+void CTuningDlg::ApplyTexts() {
+  // No second extraction when a text is missing: a table that cannot be read
+  // is answered from the copy inside the program.
+  takeChoices();  // the resolution is searched again from the player's choice
+  m_texts = MainTexts::fromTranslator(m_translator);
+  fillLists();
+  setCaptions();
+  setTooltips();
+  m_settings = LoadMainSettings(paths(), m_texts, m_resolutions, WithListsCleared(m_settings));
+  showSettings();
+  showAspectRatio();
+}
+
+void CTuningDlg::fillLists() {
+  for (const MainRow& row : kMainRows) {
+    if (!isList(row)) continue;
+    auto* list = control<QComboBox>(row.control);
+    list->clear();
+    for (const auto& entry : m_texts.list(row.kind)) list->addItem(ui::toQString(entry));
+  }
+}
+
+void CTuningDlg::setCaptions() {
+  // Captions are shown as looked up: "|" is a line break only in messages.
+  for (const auto& row : kControls) {
+    if (!row.captionKey.empty()) ui::setControlText(control(row.id), m_translator.LookupText(row.captionKey));
+  }
+}
+
+void CTuningDlg::setTooltips() {
+  for (const auto& tip : kTooltips) {
+    std::string text = m_translator.message(tip.key);
+    // The default comes from the same row that restoring the defaults uses.
+    if (auto announced = TooltipDefault(tip.id, m_texts)) text = config::ConcatText(text, *announced);
+    ui::setWrappedToolTip(control(tip.id), ui::toQString(text));
+  }
+}
+
+void CTuningDlg::showSettings() {
+  for (const MainRow& row : kMainRows) {
+    if (isList(row)) {
+      control<QComboBox>(row.control)->setCurrentIndex(PositionOf(m_settings, row));
+    } else if (isField(row)) {
+      control<QLineEdit>(row.control)->setText(ui::toQString(FieldText(m_settings, row.control)));
+    }
+  }
+  const auto chosen = std::find(m_resolutions.begin(), m_resolutions.end(), m_settings.resolution);
+  control<QComboBox>(ControlId::Resolution)
+      ->setCurrentIndex(chosen == m_resolutions.end() ? -1 : static_cast<int>(chosen - m_resolutions.begin()));
+}
+
+void CTuningDlg::takeChoices() {
+  for (const MainRow& row : kMainRows) {
+    if (isList(row)) PositionOf(m_settings, row) = control<QComboBox>(row.control)->currentIndex();
+  }
+  const auto chosen = chosenResolution();
+  m_settings.resolution = chosen ? m_resolutions[*chosen] : std::string();
+}
+
+bool CTuningDlg::takeFields() {
+  const auto refused = TakeFieldTexts(
+      m_settings, [this](ControlId field) { return ui::fromQString(control<QLineEdit>(field)->text()); });
+  if (!refused) return true;
+  // The fields take digits only, but an empty field or a number too large
+  // for the game still gets here.
+  const std::string name = fieldName(m_translator, *FindMainRow(*refused));
+  m_dialogs.showMessage(m_translator.format("MESSAGE_NOTANUMBER", {{"field", i18n::cp1252ToUtf8(name)}}));
+  auto* field = control<QLineEdit>(*refused);
+  field->setFocus();
+  field->selectAll();
+  return false;
+}
+
+std::optional<std::size_t> CTuningDlg::chosenResolution() const {
+  const int index = control<QComboBox>(ControlId::Resolution)->currentIndex();
+  if (index < 0 || static_cast<std::size_t>(index) >= m_resolutions.size()) return std::nullopt;
+  return static_cast<std::size_t>(index);
+}
+
+void CTuningDlg::showAspectRatio() {
+  // With no entry chosen the text stays as it was.
+  if (auto ratio = UpdateAspectRatio(m_resolutions, chosenResolution())) m_aspectRatio = *ratio;
+  ui::setControlText(control(ControlId::AspectRatio), m_aspectRatio);
+}
+
+void CTuningDlg::OnSelchangeResolution() { showAspectRatio(); }
+
+void CTuningDlg::OnSaveSettings() {
+  takeChoices();
+  // A field that holds no number stops the save: writing the other values
+  // and then saying "saved" would hide that this one was not.
+  if (!takeFields()) return;
+  EnsureResolutionChosen(m_settings, m_resolutions);
+  showSettings();
+  showAspectRatio();
+  const auto result = SaveMainSettings(paths(), m_settings);
+  m_dialogs.showMessage(SaveMessage(m_translator, result));
+}
+
+void CTuningDlg::OnRestoreSettings() {
+  if (!m_dialogs.askYesNo(m_translator.message("MESSAGE_RESTORESETTINGS"))) return;
+  takeChoices();  // a resolution that is not listed keeps this choice
+  RestoreMainDefaults(m_settings, m_texts, m_resolutions);
+  showSettings();
+  showAspectRatio();
+}
+
+void CTuningDlg::OnExit() {
+  if (takeFields()) accept();
+}
+
+void CTuningDlg::OnRestoreStartLogos() { RestoreStartLogos(paths(), m_translator, m_dialogs); }
+
+void CTuningDlg::OnRemoveStartLogos() { RemoveStartLogos(paths(), m_translator, m_dialogs); }
+
+void CTuningDlg::OnCreateBackup() { CreateBackup(paths(), m_translator, m_dialogs); }
+
+void CTuningDlg::OnLoadBackup() {
+  if (!LoadBackup(paths(), m_translator, m_dialogs)) return;
+  // The restored files are shown without refilling the lists, so every
+  // choice is searched in the lists as they are.
+  takeChoices();
+  m_settings = LoadMainSettings(paths(), m_texts, m_resolutions, m_settings);
+  showSettings();
+  showAspectRatio();
+}
+
+void CTuningDlg::OpenCacheSettings() {
+  cache_window::CCacheDlg window(paths(), m_translator, m_dialogs, this);
+  window.exec();
+}
+
+void CTuningDlg::OpenOtherSettings() {
+  other_window::COtherSettingsDlg window(paths(), m_translator, m_dialogs, this);
+  window.exec();
+}
+
+void CTuningDlg::OpenCredits() {
+  // The tune goes where the translation table went: the tool's private folder.
+  credits_window::CCreditsDlg credits(m_translator, paths().translationFile.parent_path(), m_creditsMusic,
+                                      credits_window::openInBrowser, this);
+  credits.exec();
+}
+
+}  // namespace valdor::main_window

@@ -1,0 +1,108 @@
+#include "ui/qt_dialogs.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QVBoxLayout>
+
+#include "ui/qt_text.h"
+
+namespace valdor::ui {
+
+namespace {
+
+// Questions asked from a secondary window belong to it and wear its colours;
+// before any window runs, and from the main window, the main window owns them.
+QWidget* ownerOf(QWidget* mainWindow) {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  return mainWindow;
+}
+
+int runMessageBox(QWidget* owner, std::string_view text, QMessageBox::StandardButtons buttons) {
+  QMessageBox box(owner);
+  box.setWindowTitle(QString());
+  box.setIcon(QMessageBox::NoIcon);
+  box.setTextFormat(Qt::PlainText);
+  box.setText(toQString(text));
+  box.setStandardButtons(buttons);
+  if (owner) {
+    // A message box is a window of its own, so it does not inherit these.
+    box.setPalette(owner->palette());
+    box.setFont(owner->font());
+  }
+  return box.exec();
+}
+
+std::optional<std::filesystem::path> runFileDialog(QWidget* owner, const app::FileDialogOptions& options,
+                                                   QFileDialog::AcceptMode mode) {
+  QFileDialog dialog(owner, toQString(options.title));
+  dialog.setAcceptMode(mode);
+  dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  if (!options.filterPattern.empty()) {
+    dialog.setNameFilter(
+        QStringLiteral("%1 (%2)").arg(toQString(options.filterDescription), toQString(options.filterPattern)));
+    // The descriptions already name their pattern ("*.exe"); Qt would add it
+    // a second time.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+  }
+  if (!options.folder.empty()) dialog.setDirectory(pathToQString(options.folder));
+  if (!options.fileName.empty()) dialog.selectFile(toQString(options.fileName));
+  if (!options.defaultExtension.empty()) dialog.setDefaultSuffix(toQString(options.defaultExtension));
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const auto files = dialog.selectedFiles();
+  if (files.isEmpty()) return std::nullopt;
+  return pathFromQString(files.first());
+}
+
+}  // namespace
+
+void QtDialogs::showMessage(std::string_view text) { runMessageBox(ownerOf(m_owner), text, QMessageBox::Ok); }
+
+bool QtDialogs::askYesNo(std::string_view text) {
+  return runMessageBox(ownerOf(m_owner), text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+std::optional<std::filesystem::path> QtDialogs::openFile(const app::FileDialogOptions& options) {
+  return runFileDialog(ownerOf(m_owner), options, QFileDialog::AcceptOpen);
+}
+
+std::optional<std::filesystem::path> QtDialogs::saveFile(const app::FileDialogOptions& options) {
+  return runFileDialog(ownerOf(m_owner), options, QFileDialog::AcceptSave);
+}
+
+std::optional<std::size_t> QtDialogs::chooseInstallation(std::string_view prompt,
+                                                         const std::vector<app::InstallationChoice>& choices) {
+  QWidget* owner = ownerOf(m_owner);
+  QDialog dialog(owner);
+  dialog.setWindowTitle(QString());
+  if (owner) {
+    // A dialog is a window of its own, so it does not inherit these.
+    dialog.setPalette(owner->palette());
+    dialog.setFont(owner->font());
+  }
+  auto* label = new QLabel(toQString(prompt));
+  label->setTextFormat(Qt::PlainText);
+  auto* list = new QListWidget;
+  for (const auto& choice : choices) {
+    list->addItem(QStringLiteral("%1\n    %2: %3")
+                      .arg(pathToQString(choice.gameFolder), QString::fromStdString(choice.source),
+                           pathToQString(choice.prefix)));
+  }
+  list->setCurrentRow(0);
+  list->setMinimumWidth(560);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  QObject::connect(list, &QListWidget::itemActivated, &dialog, &QDialog::accept);
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(label);
+  layout->addWidget(list);
+  layout->addWidget(buttons);
+  if (dialog.exec() != QDialog::Accepted || list->currentRow() < 0) return std::nullopt;
+  return static_cast<std::size_t>(list->currentRow());
+}
+
+}  // namespace valdor::ui

@@ -1,0 +1,415 @@
+#include "main_window/main_dlg.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolTip>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "ui/dialog_builder.h"
+#include "ui/qt_text.h"
+#include "ui/window_look.h"
+#include "support/fakes.h"
+#include "support/qt_print.h"
+#include "support/temp_dir.h"
+
+namespace valdor::main_window {
+namespace {
+
+// The sample installation's values where a test changes them.
+constexpr std::string_view kStoredTexture = "TextureQuality=3\r\n";
+constexpr std::string_view kStoredWidth = "Resolution.Width=1280\r\nResolution.Height=1024\r\n";
+constexpr std::string_view kStoredVegetation = "Render.EnableVegetationRendering=false\r\n";
+constexpr std::string_view kStoredViewRange = "VegetationAdmin.ViewRange=2750.0\r\n";
+
+std::string replaced(std::string bytes, std::string_view from, std::string_view to) {
+  const auto at = bytes.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  if (at != std::string::npos) bytes.replace(at, from.size(), to);
+  return bytes;
+}
+
+
+class TuningDlgTest : public ::testing::Test {
+ protected:
+  TuningDlgTest() {
+    m_dir.copySample("game");
+    m_dir.copySample("documents");
+    m_userOptions = m_dir.read("documents/valdor3/UserOptions.ini");
+    m_engine = m_dir.read("game/Ini/ve3.ini");
+  }
+
+  app::StartupOptions options() const { return {m_dir / "game", m_dir / "documents", m_dir / "state"}; }
+
+  // The window as the player finds it after start-up, in German.
+  std::unique_ptr<CTuningDlg> open() {
+    auto window = std::make_unique<CTuningDlg>(m_store, m_dialogs, options(), m_modes);
+    EXPECT_TRUE(window->OnInitDialog());
+    window->show();
+    return window;
+  }
+
+  template <typename T = QWidget>
+  static T* find(const QWidget& window, ControlId id) {
+    return window.findChild<T*>(QString::number(static_cast<int>(id)));
+  }
+
+  // A player's choice: the entry becomes current and the box says so.
+  static void choose(const QWidget& window, ControlId id, int index) {
+    auto* list = find<QComboBox>(window, id);
+    list->setCurrentIndex(index);
+    emit list->activated(index);
+  }
+
+  static void type(const QWidget& window, ControlId id, const QString& text) {
+    auto* field = find<QLineEdit>(window, id);
+    field->clear();
+    QTest::keyClicks(field, text);
+  }
+
+  static void click(const QWidget& window, ControlId id) {
+    QTest::mouseClick(find<QPushButton>(window, id), Qt::LeftButton);
+  }
+
+  static QString shown(const QWidget& window, ControlId id) {
+    if (auto* list = find<QComboBox>(window, id)) return list->currentText();
+    return find(window, id)->property("text").toString();
+  }
+
+  std::string userOptions() const { return m_dir.read("documents/valdor3/UserOptions.ini"); }
+  std::string engine() const { return m_dir.read("game/Ini/ve3.ini"); }
+
+  test::TempDir m_dir;
+  test::FakeSettingsStore m_store;
+  test::FakeDialogs m_dialogs;
+  platform::FixedDisplayModeSource m_modes{{{640, 480, 60}, {1024, 768, 60}, {1280, 1024, 60}, {1920, 1080, 60}}};
+  std::string m_userOptions;
+  std::string m_engine;
+};
+
+// ---- showing and saving ----
+
+TEST_F(TuningDlgTest, EverySettingIsShownAsTheModelLoadsIt) {
+  auto window = open();
+  const auto texts = MainTexts::fromTranslator(window->translator());
+  const auto expected = LoadMainSettings(window->paths(), texts, window->resolutions(), {});
+  EXPECT_EQ(window->settings(), expected);
+  for (const MainRow& row : kMainRows) {
+    EXPECT_EQ(shown(*window, row.control), ui::toQString(SettingText(expected, row, texts))) << row.key;
+  }
+  EXPECT_EQ(find<QComboBox>(*window, ControlId::Resolution)->count(), 4);
+  EXPECT_EQ(shown(*window, ControlId::AspectRatio), "5:4");  // 1280x1024
+  EXPECT_EQ(shown(*window, ControlId::TextureQuality), "hoch");
+}
+
+TEST_F(TuningDlgTest, SavingWritesThePlayersChoicesAndNothingElse) {
+  auto window = open();
+  choose(*window, ControlId::TextureQuality, 0);
+  choose(*window, ControlId::Vegetation, 1);
+  choose(*window, ControlId::Resolution, 3);
+  type(*window, ControlId::VegetationViewRange, "-50a00");  // the sign and the letter are refused
+  EXPECT_EQ(shown(*window, ControlId::VegetationViewRange), "5000");
+  EXPECT_EQ(shown(*window, ControlId::AspectRatio), "16:9");
+
+  click(*window, ControlId::SaveSettings);
+  ASSERT_EQ(m_dialogs.messages, std::vector<std::string>{"Einstellungen gespeichert!"});
+  auto user = replaced(m_userOptions, kStoredTexture, "TextureQuality=1\r\n");
+  EXPECT_EQ(userOptions(), replaced(user, kStoredWidth, "Resolution.Width=1920\r\nResolution.Height=1080\r\n"));
+  const auto ve3 = replaced(m_engine, kStoredVegetation, "Render.EnableVegetationRendering=true\r\n");
+  EXPECT_EQ(engine(), replaced(ve3, kStoredViewRange, "VegetationAdmin.ViewRange=5000.0\r\n"));
+}
+
+TEST_F(TuningDlgTest, TheAspectRatioFollowsTheChosenResolution) {
+  auto window = open();
+  const char* expected[] = {"4:3", "4:3", "5:4", "16:9"};
+  for (int i = 0; i < 4; ++i) {
+    choose(*window, ControlId::Resolution, i);
+    EXPECT_EQ(shown(*window, ControlId::AspectRatio), expected[i]) << i;
+  }
+}
+
+TEST_F(TuningDlgTest, WithNoModeListedSavingKeepsTheStoredResolution) {
+  m_modes = platform::FixedDisplayModeSource{};
+  auto window = open();
+  EXPECT_EQ(shown(*window, ControlId::AspectRatio), "16:10");  // the template's text stays
+  click(*window, ControlId::SaveSettings);
+  EXPECT_EQ(userOptions(), m_userOptions);
+}
+
+TEST_F(TuningDlgTest, AFieldWithoutANumberIsNamedAndNothingIsWritten) {
+  auto window = open();
+  choose(*window, ControlId::TextureQuality, 0);
+  auto* ragdolls = find<QLineEdit>(*window, ControlId::MaxRagdolls);
+  ragdolls->setText("99999999999");  // digits, but more than the game's 32 bits
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  click(*window, ControlId::SaveSettings);
+  EXPECT_EQ(m_dialogs.messages, std::vector<std::string>{"Bitte geben Sie eine ganze Zahl ein:\nmax. Ragdoll-Effekte"});
+  EXPECT_TRUE(ragdolls->hasFocus());
+  EXPECT_EQ(userOptions(), m_userOptions);
+  EXPECT_EQ(engine(), m_engine);
+
+  // Quitting takes the fields too: the window stays until the field is right.
+  ragdolls->setText("");
+  click(*window, ControlId::Exit);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(m_dialogs.messages.size(), 2u);
+  ragdolls->setText("12");
+  click(*window, ControlId::Exit);
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(engine(), m_engine);  // closing never saves
+}
+
+TEST_F(TuningDlgTest, AReadOnlyEngineFileIsNamedAndNothingIsSaved) {
+  std::filesystem::permissions(m_dir / "game/Ini/ve3.ini", std::filesystem::perms::owner_read);
+  auto window = open();
+  choose(*window, ControlId::TextureQuality, 0);
+  choose(*window, ControlId::Vegetation, 1);
+  click(*window, ControlId::SaveSettings);
+  ASSERT_EQ(m_dialogs.messages.size(), 1u);
+  EXPECT_NE(m_dialogs.messages[0].find((m_dir / "game/Ini/ve3.ini").string()), std::string::npos)
+      << m_dialogs.messages[0];
+  EXPECT_EQ(m_dialogs.messages[0].find("gespeichert!"), std::string::npos);
+  EXPECT_EQ(userOptions(), m_userOptions);  // both files or neither
+}
+
+// ---- restoring the defaults ----
+
+TEST_F(TuningDlgTest, RestoringAnsweredNoChangesNothing) {
+  auto window = open();
+  choose(*window, ControlId::ShadowQuality, 0);
+  const auto before = window->settings();
+  std::vector<QString> shownBefore;
+  for (const MainRow& row : kMainRows) shownBefore.push_back(shown(*window, row.control));
+
+  m_dialogs.yesNoAnswers = {false};
+  click(*window, ControlId::RestoreSettings);
+  EXPECT_EQ(m_dialogs.questions, std::vector<std::string>{"Wollen Sie die Einstellungen wirklich wiederherstellen?"});
+  for (std::size_t i = 0; i < kMainRows.size(); ++i) EXPECT_EQ(shown(*window, kMainRows[i].control), shownBefore[i]);
+  EXPECT_EQ(window->settings(), before);
+}
+
+TEST_F(TuningDlgTest, RestoringYesShowsTheDefaultsAndSavingWritesThem) {
+  auto window = open();
+  m_dialogs.yesNoAnswers = {true};
+  click(*window, ControlId::RestoreSettings);
+  EXPECT_EQ(userOptions(), m_userOptions);  // restoring alone writes nothing
+  EXPECT_EQ(shown(*window, ControlId::Resolution), "1024x768@60Hz");
+  EXPECT_EQ(shown(*window, ControlId::AspectRatio), "4:3");
+  EXPECT_EQ(shown(*window, ControlId::RoiViewRange), "4000");
+  click(*window, ControlId::SaveSettings);
+
+  // What the models write for the defaults into another copy of the same files.
+  test::TempDir other;
+  other.copySample("game");
+  other.copySample("documents");
+  app::ConfigPaths paths;
+  paths.userOptionsIni = other / "documents/valdor3/UserOptions.ini";
+  paths.engineIni = other / "game/Ini/ve3.ini";
+  MainSettings defaults;
+  RestoreMainDefaults(defaults, MainTexts::fromTranslator(window->translator()), window->resolutions());
+  ASSERT_TRUE(SaveMainSettings(paths, defaults).ok());
+  EXPECT_EQ(userOptions(), test::readBytes(paths.userOptionsIni));
+  EXPECT_EQ(engine(), test::readBytes(paths.engineIni));
+}
+
+// ---- language, texts and tooltips ----
+
+TEST_F(TuningDlgTest, SwitchingTheLanguageRelistsAndReloads) {
+  auto window = open();
+  EXPECT_EQ(find<QPushButton>(*window, ControlId::Exit)->text(), "Beenden");
+  // Qt's own buttons (the Yes and No of a question) follow the language too.
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), "&Ja");
+  choose(*window, ControlId::TextureQuality, 0);  // not saved, so lost
+  choose(*window, ControlId::Resolution, 0);
+  choose(*window, ControlId::Language, 1);
+
+  EXPECT_EQ(m_store.values["V3TU_LANGUAGE"], "english");
+  EXPECT_EQ(find<QPushButton>(*window, ControlId::Exit)->text(), "quit");
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), "&Yes");
+  auto* texture = find<QComboBox>(*window, ControlId::TextureQuality);
+  ASSERT_EQ(texture->count(), 3);
+  EXPECT_EQ(texture->itemText(0), "low");
+  EXPECT_EQ(texture->currentText(), "high");
+  EXPECT_EQ(find<QComboBox>(*window, ControlId::ViewRangeLow)->itemText(0), "disabled");
+  EXPECT_EQ(find<QComboBox>(*window, ControlId::Resolution)->count(), 4);
+  EXPECT_EQ(shown(*window, ControlId::Resolution), "1280x1024@60Hz");  // searched again from the file
+  EXPECT_EQ(shown(*window, ControlId::LanguageLabel), "Sprache / language:");
+  EXPECT_TRUE(m_dialogs.messages.empty());
+}
+
+TEST_F(TuningDlgTest, ALanguageMatchingNoEntrySelectsNoneAndLeavesCaptionsEmpty) {
+  m_store.values["V3TU_LANGUAGE"] = "francais";
+  auto window = open();
+  EXPECT_EQ(find<QComboBox>(*window, ControlId::Language)->currentIndex(), -1);
+  EXPECT_EQ(find<QPushButton>(*window, ControlId::Exit)->text(), "");
+  EXPECT_EQ(m_store.values["V3TU_LANGUAGE"], "");
+}
+
+TEST_F(TuningDlgTest, TooltipsAnnounceTheDefaults) {
+  m_store.values["V3TU_LANGUAGE"] = "english";
+  auto window = open();
+  const auto tip = [&](ControlId id) { return find(*window, id)->toolTip(); };
+  EXPECT_EQ(tip(ControlId::MaxRagdolls), "max ragdoll effects\ndefault:999");
+  EXPECT_EQ(tip(ControlId::VegetationViewRange), "view range vegetation\ndefault:3500.0");
+  EXPECT_EQ(tip(ControlId::ViewRangeLow), "view range low\ndefault:medium");
+  EXPECT_EQ(tip(ControlId::Resolution), "screen resolution and refresh rate\ndefault:1024x768@60Hz");
+  EXPECT_EQ(tip(ControlId::Language), "language of the user interface");
+  EXPECT_EQ(tip(ControlId::SaveSettings), "");  // the English table has none for the buttons
+  EXPECT_EQ(tip(ControlId::Exit), "");
+
+  choose(*window, ControlId::Language, 0);
+  EXPECT_EQ(tip(ControlId::ViewRangeLow), "Sichtweite niedrig\nStandard:mittel");
+  EXPECT_EQ(tip(ControlId::SaveSettings), "Speichert die Einstellungen in die Dateien des Spiels");
+}
+
+TEST(TooltipLook, LongLinesAreBrokenBetweenWordsAtTheMaximumWidth) {
+  ui::applyTooltipLook();
+  EXPECT_EQ(QToolTip::palette().color(QPalette::Inactive, QPalette::ToolTipBase), QColor(255, 255, 0));
+  EXPECT_EQ(QToolTip::font(), ui::dialogFont());
+
+  QString line;
+  for (int i = 0; i < 60; ++i) line += QStringLiteral("word%1 ").arg(i);
+  const QString text = QStringLiteral("short\n") + line.trimmed();
+  const QString wrapped = ui::wrapLines(text, QToolTip::font(), 300);
+  const QStringList lines = wrapped.split('\n');
+  ASSERT_GT(lines.size(), 3);
+  EXPECT_EQ(lines[0], "short");
+  const QFontMetrics metrics(QToolTip::font());
+  for (const QString& part : lines) {
+    EXPECT_LE(metrics.horizontalAdvance(part), 300) << part.toStdString();
+    EXPECT_FALSE(part.endsWith(' '));
+  }
+  EXPECT_EQ(lines.mid(1).join(' '), line.trimmed());  // broken only at blanks, nothing lost
+}
+
+// ---- closing ----
+
+TEST_F(TuningDlgTest, EscapeClosesWithoutTakingOrSavingAnything) {
+  auto window = open();
+  choose(*window, ControlId::TextureQuality, 0);
+  find<QLineEdit>(*window, ControlId::MaxRagdolls)->setText("");
+  QTest::keyClick(window.get(), Qt::Key_Escape);
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(window->result(), QDialog::Rejected);
+  EXPECT_TRUE(m_dialogs.messages.empty());
+  EXPECT_EQ(userOptions(), m_userOptions);
+}
+
+TEST_F(TuningDlgTest, TheExtractedTableGoesWithTheWindow) {
+  const auto table = m_dir / "state/translation.ini";
+  {
+    auto window = open();
+    EXPECT_TRUE(std::filesystem::exists(table));
+  }
+  EXPECT_FALSE(std::filesystem::exists(table));
+}
+
+TEST_F(TuningDlgTest, ACancelledLocationEndsBeforeTheWindowShows) {
+  CTuningDlg window(m_store, m_dialogs, {std::nullopt, m_dir / "documents", m_dir / "state"}, m_modes);
+  EXPECT_FALSE(window.OnInitDialog());
+  EXPECT_EQ(m_dialogs.messages.size(), 1u);
+  EXPECT_TRUE(m_store.values.empty());
+}
+
+// ---- layout and look ----
+
+TEST_F(TuningDlgTest, EveryControlOfTheTemplateSitsAtItsDialogUnits) {
+  // Liberation Sans at 11 pixels, which fontconfig gives for Arial.
+  const auto units = ui::dialogUnitsOf(ui::dialogFont());
+  ASSERT_EQ(units.baseX(), 6);
+  ASSERT_EQ(units.baseY(), 12);
+
+  CTuningDlg window(m_store, m_dialogs, options(), m_modes);
+  EXPECT_EQ(window.size(), QSize(647, 609));
+  EXPECT_EQ(window.windowTitle(), "Valdor 3 Tuning Utility");
+  for (const auto& row : kControls) {
+    if (row.id == ControlId::None) continue;
+    const QWidget* control = find(window, row.id);
+    ASSERT_NE(control, nullptr) << static_cast<int>(row.id);
+    const QRect expected = ui::toQRect(units.toPixels(row.rect));
+    EXPECT_EQ(control->pos(), expected.topLeft()) << static_cast<int>(row.id);
+    EXPECT_EQ(control->width(), expected.width()) << static_cast<int>(row.id);
+    // Combo boxes are as high as closed, the rest as the template says.
+    if (row.kind == ui::ControlKind::ComboBox) {
+      EXPECT_LE(control->height(), units.toPixelsY(14)) << static_cast<int>(row.id);
+    } else {
+      EXPECT_EQ(control->height(), expected.height()) << static_cast<int>(row.id);
+    }
+  }
+}
+
+TEST_F(TuningDlgTest, TheArtworkAndTheWindowsColoursReachEveryControl) {
+  auto window = open();
+  const QColor text(220, 150, 0);
+  const QColor background(75, 0, 0);
+  auto* language = find<QComboBox>(*window, ControlId::Language);
+  EXPECT_EQ(language->view()->palette().color(QPalette::Base), background);
+  EXPECT_EQ(language->view()->palette().color(QPalette::Text), text);
+  auto* exit = find<QPushButton>(*window, ControlId::Exit);
+  EXPECT_EQ(exit->palette().color(QPalette::Button), background);
+  EXPECT_EQ(exit->palette().color(QPalette::ButtonText), text);
+  EXPECT_TRUE(exit->isDefault());
+  EXPECT_EQ(find<QLineEdit>(*window, ControlId::RoiViewRange)->palette().color(QPalette::Base), background);
+
+  // What the open list paints, beside an entry that is not the chosen one.
+  auto* texture = find<QComboBox>(*window, ControlId::TextureQuality);
+  texture->showPopup();
+  QWidget* popup = texture->view()->window();
+  const QRect entry = texture->view()->visualRect(texture->model()->index(0, 0));
+  const QPoint blank = texture->view()->viewport()->mapTo(popup, QPoint(entry.right() - 4, entry.center().y()));
+  EXPECT_EQ(popup->grab().toImage().pixelColor(blank), background);
+  EXPECT_GE(popup->geometry().top(), texture->mapToGlobal(QPoint(0, texture->height() - 1)).y());  // drops below
+  texture->hidePopup();
+
+  auto* picture = find<QLabel>(*window, ControlId::Picture);
+  ASSERT_FALSE(picture->pixmap().isNull());
+  EXPECT_EQ(picture->pixmap().size(), picture->contentsRect().size().boundedTo(QSize(480, 150)));
+  EXPECT_FALSE(window->windowIcon().pixmap(16, 16).isNull());
+  EXPECT_FALSE(window->windowIcon().pixmap(32, 32).isNull());
+  EXPECT_EQ(shown(*window, ControlId::Author), "by the Valdor 3 tuning team");
+}
+
+// ---- start logos and backups ----
+
+TEST_F(TuningDlgTest, StartLogoButtonsAskFirstAndRewriteTheList) {
+  auto window = open();
+  const std::string logos = m_dir.read("game/Ini/logo.ini");
+  m_dialogs.yesNoAnswers = {false, true};
+  click(*window, ControlId::RemoveStartLogos);
+  EXPECT_EQ(m_dir.read("game/Ini/logo.ini"), logos);
+  click(*window, ControlId::RemoveStartLogos);
+  EXPECT_EQ(m_dir.read("game/Ini/logo.ini").size(), 14u);
+  m_dialogs.yesNoAnswers = {true};
+  click(*window, ControlId::RestoreStartLogos);
+  EXPECT_EQ(m_dir.read("game/Ini/logo.ini"), logos);
+}
+
+TEST_F(TuningDlgTest, ALoadedBackupRestoresBothFilesAndIsShownAtOnce) {
+  auto window = open();
+  m_dialogs.fileAnswers = {m_dir / "mine"};
+  click(*window, ControlId::CreateBackup);
+  ASSERT_TRUE(std::filesystem::exists(m_dir / "mine.vib"));
+
+  choose(*window, ControlId::TextureQuality, 0);
+  click(*window, ControlId::SaveSettings);
+  ASSERT_NE(userOptions(), m_userOptions);
+
+  m_dialogs.yesNoAnswers = {true};
+  m_dialogs.fileAnswers = {m_dir / "mine.vib"};
+  click(*window, ControlId::LoadBackup);
+  EXPECT_EQ(userOptions(), m_userOptions);
+  EXPECT_EQ(engine(), m_engine);
+  EXPECT_EQ(shown(*window, ControlId::TextureQuality), "hoch");
+}
+
+}  // namespace
+}  // namespace valdor::main_window

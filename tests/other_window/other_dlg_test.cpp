@@ -1,0 +1,290 @@
+#include "other_window/other_dlg.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "ui/qt_text.h"
+#include "config/profile.h"
+#include "main_window/main_settings.h"
+#include "other_window/other_controls.h"
+#include "support/fakes.h"
+#include "support/qt_print.h"
+#include "support/temp_dir.h"
+
+namespace valdor::other_window {
+namespace {
+
+namespace fs = std::filesystem;
+
+app::ConfigPaths pathsIn(const fs::path& folder) {
+  app::ConfigPaths paths;
+  paths.engineIni = folder / "game/Ini/ve3.ini";
+  paths.debugIni = folder / "game/Ini/debug.ini";
+  return paths;
+}
+
+class OtherSettingsDlgTest : public ::testing::Test {
+ protected:
+  OtherSettingsDlgTest() {
+    m_dir.copySample("game");
+    m_translator.setLanguage("deutsch");
+    m_engine = engine();
+    m_debug = debug();
+  }
+
+  std::unique_ptr<COtherSettingsDlg> open() {
+    auto window = std::make_unique<COtherSettingsDlg>(m_paths, m_translator, m_dialogs);
+    window->show();
+    return window;
+  }
+
+  template <typename T = QWidget>
+  static T* find(const QWidget& window, ControlId id) {
+    return window.findChild<T*>(QString::number(static_cast<int>(id)));
+  }
+
+  static void type(const QWidget& window, ControlId id, const QString& text) {
+    auto* field = find<QLineEdit>(window, id);
+    field->clear();
+    QTest::keyClicks(field, text);
+  }
+
+  static void choose(const QWidget& window, ControlId id, int index) {
+    auto* list = find<QComboBox>(window, id);
+    list->setCurrentIndex(index);
+    emit list->activated(index);
+  }
+
+  static void click(const QWidget& window, ControlId id) {
+    QTest::mouseClick(find<QPushButton>(window, id), Qt::LeftButton);
+  }
+
+  static QString shown(const QWidget& window, ControlId id) {
+    if (auto* list = find<QComboBox>(window, id)) return list->currentText();
+    return find(window, id)->property("text").toString();
+  }
+
+  std::string engine() const { return m_dir.read("game/Ini/ve3.ini"); }
+  std::string debug() const { return m_dir.read("game/Ini/debug.ini"); }
+  std::string stored(const OtherRow& row) const {
+    const auto& file = row.file == OtherFile::Engine ? m_paths.engineIni : m_paths.debugIni;
+    return config::getProfileString(file, row.section, row.key, "missing");
+  }
+
+  void expectNothingWritten() const {
+    EXPECT_EQ(engine(), m_engine);
+    EXPECT_EQ(debug(), m_debug);
+  }
+
+  test::TempDir m_dir;
+  app::ConfigPaths m_paths = pathsIn(m_dir.path());
+  i18n::Translator m_translator{fs::path(VALDOR_SOURCE_DIR) / "src/res/translation.ini"};
+  test::FakeDialogs m_dialogs;
+  std::string m_engine;
+  std::string m_debug;
+};
+
+// ---- showing and saving ----
+
+TEST_F(OtherSettingsDlgTest, OpensWithTheStoredValuesAndSavesThePlayersInGerman) {
+  auto window = open();
+  const auto loaded = LoadOtherSettings(m_paths.engineIni, m_paths.debugIni);
+  EXPECT_EQ(window->settings(), loaded);
+  for (ControlId field : kExchangeOrder) EXPECT_EQ(shown(*window, field), ui::toQString(FieldText(loaded, field)));
+  EXPECT_EQ(shown(*window, ControlId::LowViewRangeObjects), "-250");
+  EXPECT_EQ(shown(*window, ControlId::LevelOfDetail), "0.02");
+  auto* memory = find<QComboBox>(*window, ControlId::PlayerMemory);
+  ASSERT_EQ(memory->count(), 2);
+  EXPECT_EQ(memory->itemText(0), "deaktiviert");
+  EXPECT_EQ(memory->currentText(), "aktiviert");
+  EXPECT_EQ(shown(*window, ControlId::Close), "schließen");
+
+  choose(*window, ControlId::PlayerMemory, 0);
+  choose(*window, ControlId::TestMode, 1);
+  type(*window, ControlId::FpsMax, " 4294967295 ");  // the largest unsigned value, blanks around it
+  type(*window, ControlId::LevelOfDetail, "0.5");
+  click(*window, ControlId::Save);
+
+  EXPECT_TRUE(m_dialogs.messages.empty());
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(window->result(), QDialog::Accepted);
+  EXPECT_EQ(stored(*FindOtherRow(ControlId::PlayerMemory)), "false");
+  EXPECT_EQ(stored(*FindOtherRow(ControlId::TestMode)), "true");
+  EXPECT_EQ(stored(*FindOtherRow(ControlId::FpsMax)), "4294967295.0");
+  EXPECT_EQ(stored(*FindOtherRow(ControlId::LevelOfDetail)), "0.50");
+  // Every other key is rewritten in the game's format: a stored 5000.0 stays 5000.0.
+  EXPECT_EQ(stored(*FindOtherRow(ControlId::LowViewRangeHigh)), "5000.0");
+  EXPECT_EQ(stored(*FindOtherRow(ControlId::PrefetchCellSize)), "8000");
+}
+
+TEST_F(OtherSettingsDlgTest, AnUntouchedListWithoutAChoiceKeepsItsStoredWord) {
+  ASSERT_TRUE(config::writeProfileString(m_paths.debugIni, "PropertySets", "PlayerMemory.Enabled", "high").ok());
+  auto window = open();
+  EXPECT_EQ(find<QComboBox>(*window, ControlId::PlayerMemory)->currentIndex(), -1);
+  choose(*window, ControlId::TestMode, 0);
+  click(*window, ControlId::Save);
+  EXPECT_EQ(stored(*FindOtherRow(ControlId::PlayerMemory)), "high");
+  EXPECT_EQ(stored(*FindOtherRow(ControlId::TestMode)), "false");
+}
+
+// ---- fields that hold no number of their kind ----
+
+TEST_F(OtherSettingsDlgTest, AFractionInAViewRangeIsNamedFocusedAndNothingIsWritten) {
+  auto window = open();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  choose(*window, ControlId::TestMode, 0);
+  type(*window, ControlId::FpsAverage, "50");  // taken before the refused field: still not written
+  type(*window, ControlId::HighViewRangeObjects, "300.5");
+  click(*window, ControlId::Save);
+
+  EXPECT_EQ(m_dialogs.messages, std::vector<std::string>{"Bitte geben Sie eine ganze Zahl ein:\nSichtweite Objekte"});
+  auto* refused = find<QLineEdit>(*window, ControlId::HighViewRangeObjects);
+  EXPECT_TRUE(refused->hasFocus());
+  EXPECT_EQ(refused->selectedText(), "300.5");
+  EXPECT_TRUE(window->isVisible());
+  expectNothingWritten();
+
+  // Closing takes the fields too, and stays open for the same field.
+  click(*window, ControlId::Close);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(m_dialogs.messages.size(), 2u);
+}
+
+TEST_F(OtherSettingsDlgTest, EachKindRefusesWhatItCannotHold) {
+  m_translator.setLanguage("english");
+  struct Case {
+    ControlId field;
+    const char* text;
+    const char* message;
+  };
+  const Case cases[] = {
+      {ControlId::FpsMin, "-1", "Please enter a whole number without a minus sign:\nmin FPS"},
+      {ControlId::DofEnd, "", "Please enter a whole number:\nbloom effect end"},
+      {ControlId::HighViewRangeHigh, "10 000", "Please enter a whole number:\nview range high quality"},
+      {ControlId::LevelOfDetail, "0,5", "Please enter a number, with a point before the decimals:\nlevel detail factor"},
+  };
+  for (const Case& c : cases) {
+    auto window = open();
+    m_dialogs.messages.clear();
+    type(*window, c.field, c.text);
+    click(*window, ControlId::Save);
+    EXPECT_EQ(m_dialogs.messages, std::vector<std::string>{c.message}) << c.text;
+    EXPECT_TRUE(window->isVisible()) << c.text;
+  }
+  expectNothingWritten();
+}
+
+// ---- restoring the defaults ----
+
+TEST_F(OtherSettingsDlgTest, RestoringAsksFirstAndOnlySavingWritesTheDefaults) {
+  auto window = open();
+  type(*window, ControlId::DofStart, "1234");
+  m_dialogs.yesNoAnswers = {false, true};
+  click(*window, ControlId::RestoreSettings);
+  EXPECT_EQ(m_dialogs.questions, std::vector<std::string>{"Wollen Sie die Einstellungen wirklich wiederherstellen?"});
+  EXPECT_EQ(shown(*window, ControlId::DofStart), "1234");
+
+  click(*window, ControlId::RestoreSettings);
+  EXPECT_EQ(shown(*window, ControlId::DofStart), "1000");
+  EXPECT_EQ(shown(*window, ControlId::LowViewRangeObjects), "-300");
+  EXPECT_EQ(shown(*window, ControlId::LevelOfDetail), "0.01");
+  EXPECT_EQ(shown(*window, ControlId::PlayerMemory), "deaktiviert");
+  EXPECT_EQ(shown(*window, ControlId::TestMode), "deaktiviert");
+  expectNothingWritten();
+
+  click(*window, ControlId::Save);
+  // What the model writes for the defaults into another copy of the same files.
+  test::TempDir other;
+  other.copySample("game");
+  const auto paths = pathsIn(other.path());
+  ASSERT_TRUE(SaveOtherSettings(paths.engineIni, paths.debugIni, DefaultOtherSettings()).ok());
+  EXPECT_EQ(engine(), test::readBytes(paths.engineIni));
+  EXPECT_EQ(debug(), test::readBytes(paths.debugIni));
+}
+
+// ---- failures and closing ----
+
+TEST_F(OtherSettingsDlgTest, AReadOnlyEngineFileIsNamedAndTheWindowKeepsThePlayersValues) {
+  fs::permissions(m_paths.engineIni, fs::perms::owner_read);
+  auto window = open();
+  choose(*window, ControlId::PlayerMemory, 0);
+  type(*window, ControlId::DofEnd, "7777");
+  click(*window, ControlId::Save);
+
+  ASSERT_EQ(m_dialogs.messages.size(), 1u);
+  EXPECT_NE(m_dialogs.messages[0].find(m_paths.engineIni.string()), std::string::npos) << m_dialogs.messages[0];
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(shown(*window, ControlId::DofEnd), "7777");
+  EXPECT_EQ(shown(*window, ControlId::PlayerMemory), "deaktiviert");
+  EXPECT_EQ(debug(), m_debug);  // both files or neither
+}
+
+TEST_F(OtherSettingsDlgTest, EnterClosesWithoutSavingAndEscapeWithoutTakingTheFields) {
+  auto window = open();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  auto* first = find<QLineEdit>(*window, ControlId::LowViewRangeObjects);
+  EXPECT_EQ(QApplication::focusWidget(), first);
+  type(*window, ControlId::LowViewRangeObjects, "-1");
+  QTest::keyClick(first, Qt::Key_Return);
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(window->result(), QDialog::Accepted);
+  expectNothingWritten();
+
+  auto again = open();
+  type(*again, ControlId::LevelOfDetail, "none");
+  QTest::keyClick(again.get(), Qt::Key_Escape);
+  EXPECT_FALSE(again->isVisible());
+  EXPECT_EQ(again->result(), QDialog::Rejected);
+  EXPECT_TRUE(m_dialogs.messages.empty());
+  expectNothingWritten();
+}
+
+// ---- texts, tooltips and look ----
+
+TEST_F(OtherSettingsDlgTest, EveryValuesTooltipEndsWithItsDefault) {
+  m_translator.setLanguage("english");
+  auto window = open();
+  const auto tip = [&](ControlId id) { return find(*window, id)->toolTip(); };
+  EXPECT_EQ(tip(ControlId::LowViewRangeObjects), "view range objects\ndefault:-300.0");
+  EXPECT_EQ(tip(ControlId::HighViewRangeObjects), "view range objects\ndefault:300.0");
+  EXPECT_EQ(tip(ControlId::FpsMax), "max FPS\ndefault:120");
+  EXPECT_EQ(tip(ControlId::LevelOfDetail), "level detail factor\ndefault:0.01");
+  EXPECT_EQ(tip(ControlId::TestMode), "test mode\ndefault:disabled");
+  const auto entries = main_window::MainTexts::fromTranslator(m_translator).entries;
+  for (const OtherRow& row : kOtherRows) {
+    EXPECT_TRUE(tip(row.control).endsWith(ui::toQString(*TooltipDefault(row.control, entries)))) << row.key;
+  }
+  EXPECT_EQ(tip(ControlId::Close), "");
+}
+
+TEST_F(OtherSettingsDlgTest, EveryControlIsThereReachableAndInTheWindowsColours) {
+  auto window = open();
+  EXPECT_EQ(window->size(), QSize(527, 513));  // 351 by 342 dialog units of Liberation Sans 11 px
+  for (const auto& row : kControls) {
+    if (row.id == ControlId::None) continue;
+    EXPECT_NE(find(*window, row.id), nullptr) << static_cast<int>(row.id);
+  }
+  // The group box drawn after the prefetch field lets the mouse through to it.
+  auto* prefetch = find(*window, ControlId::PrefetchCellSize);
+  EXPECT_EQ(window->childAt(prefetch->geometry().center()), prefetch);
+
+  auto* close = find<QPushButton>(*window, ControlId::Close);
+  EXPECT_TRUE(close->isDefault());
+  EXPECT_EQ(close->palette().color(QPalette::ButtonText), QColor(240, 170, 0));
+  EXPECT_EQ(find<QLineEdit>(*window, ControlId::DofEnd)->palette().color(QPalette::Base), QColor(100, 0, 0));
+  EXPECT_EQ(find<QLineEdit>(*window, ControlId::DofEnd)->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+}
+
+}  // namespace
+}  // namespace valdor::other_window

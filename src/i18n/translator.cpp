@@ -42,7 +42,10 @@ std::string Translator::format(std::string_view key,
                                std::initializer_list<std::pair<std::string_view, std::string>> args) const {
   std::string text = message(key);
   for (const auto& [name, value] : args) {
-    const std::string placeholder = "{" + std::string(name) + "}";
+    // Appended piece by piece: GCC 12's -Wrestrict misreads "{" + name + "}"
+    // in optimised builds.
+    std::string placeholder(1, '{');
+    placeholder.append(name).push_back('}');
     // File names come from the system in UTF-8; the texts are Windows-1252.
     const std::string converted = utf8ToCp1252(value);
     for (std::size_t pos = text.find(placeholder); pos != std::string::npos;

@@ -183,6 +183,17 @@ std::optional<Installation> knownInstallation(const ProgramOptions& options, con
   return Installation{*folder, app::plannedPaths(startup, *folder, app::gameDocumentsFolder(store, startup, *folder))};
 }
 
+std::variant<int, ProgramOptions> runArguments(std::span<const std::string> args, std::ostream& out,
+                                               std::ostream& err) {
+  auto parsed = parseProgramOptions(args);
+  if (!parsed.options) {
+    err << parsed.error;
+    return kExitBadUsage;
+  }
+  if (auto exitCode = runCommandLine(*parsed.options, out, err)) return *exitCode;
+  return std::move(*parsed.options);
+}
+
 std::optional<int> runCommandLine(const ProgramOptions& options, std::ostream& out, std::ostream& err) {
   if (options.help) {
     out << usageText();

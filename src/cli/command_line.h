@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "app/config_paths.h"
@@ -21,6 +22,12 @@ namespace valdor::cli {
 inline constexpr int kExitDone = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitBadUsage = 2;
+
+// The program's arguments parsed and carried out: the exit code of help,
+// version, a command or a mistake (reported on err), or the options the
+// editor opens with when there is no command.
+std::variant<int, ProgramOptions> runArguments(std::span<const std::string> args, std::ostream& out,
+                                               std::ostream& err);
 
 // Help, version or a command; nullopt when the editor is to open instead.
 std::optional<int> runCommandLine(const ProgramOptions& options, std::ostream& out, std::ostream& err);

@@ -67,7 +67,7 @@ struct CacheRow {
   std::string_view key;
   std::string_view defaultText;  // the restored value, and what the tooltip announces
   std::string_view tooltipKey;
-  std::string_view labelKey;  // the field's label, to name the field in a message
+  std::string_view labelKey;  // the field's label, which also names the field in a message
   ControlId valueField;
   ControlId megabyteLabel;
 };
@@ -132,8 +132,20 @@ inline constexpr std::array<CacheColumnRow, kColumnCount> kCacheColumnRows{{
 const CacheRow& RowOf(CacheField field);
 const CacheColumnRow& ColumnRowOf(CacheColumn column);
 
-// The row of a value field; nullptr for other controls.
-const CacheRow* FindCacheRow(ControlId valueField);
+// The label key of a value field and the caption key of a column's group box,
+// for the window's template; naming a control without a value does not compile.
+consteval std::string_view labelKeyOf(ControlId valueField) {
+  for (const CacheRow& row : kCacheRows) {
+    if (row.valueField == valueField) return row.labelKey;
+  }
+  throw "no value is shown in this control";
+}
+consteval std::string_view captionKeyOf(CacheColumn column) {
+  for (const CacheColumnRow& row : kCacheColumnRows) {
+    if (row.column == column) return row.captionKey;
+  }
+  throw "no such column";
+}
 
 // The row of a key name, compared without regard to case; nullptr when unknown.
 const CacheRow* FindCacheKey(std::string_view key);

@@ -24,9 +24,9 @@ config::EntryTexts entryTexts(const i18n::Translator& translator) {
 
 std::string keyNames() {
   std::string names;
-  for (ow::ControlId control : ow::kReadingOrder) {
+  for (const ow::OtherRow* row : ow::OtherRowsInReadingOrder()) {
     if (!names.empty()) names += ", ";
-    names += ow::FindOtherRow(control)->key;
+    names += row->key;
   }
   return names;
 }

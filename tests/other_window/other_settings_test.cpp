@@ -217,7 +217,7 @@ TEST(OtherSettings, ARefusedFieldIsNamedAndNothingIsTaken) {
   ASSERT_TRUE(ini.save(DefaultOtherSettings()).ok());
   OtherSettings settings = ini.load();
   std::map<ControlId, std::string> texts;
-  for (ControlId field : kExchangeOrder) texts[field] = FieldText(settings, field);
+  for (const OtherRow* row : FieldRowsInExchangeOrder()) texts[row->control] = FieldText(settings, row->control);
   const auto textOf = [&texts](ControlId field) { return texts.at(field); };
 
   texts[ControlId::FpsMax] = "60";

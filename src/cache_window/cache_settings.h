@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -168,6 +169,9 @@ double RealReading(std::string_view text);
 // What a value or percentage field lets the user type or paste: digits only
 // (empty while the user types).
 bool IsFieldInput(std::string_view text);
+
+// The largest budget a value field takes: all 32 bits set.
+inline constexpr std::uint32_t kMaxCacheBytes = std::numeric_limits<std::uint32_t>::max();
 
 // What saving accepts: decimal digits, a "-" before them allowed (scaling
 // down by more than 100 % gives it), naming a 32-bit pattern: -2147483648 to

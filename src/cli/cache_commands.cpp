@@ -105,7 +105,8 @@ int scale(const app::ConfigPaths& paths, std::string_view columnName, std::strin
           const i18n::Translator& translator, std::ostream& err) {
   const auto column = findColumn(columnName);
   if (!column) {
-    err << "valdor3-tuning: unknown cache column '" << columnName << "'; the columns are: " << cacheColumnNames() << "\n";
+    err << "valdor3-tuning: unknown cache column '" << columnName << "'; the columns are: " << cacheColumnNames()
+        << "\n";
     return kExitFailed;
   }
   // The sign stands for the window's two buttons; the digits are what its
@@ -142,8 +143,8 @@ std::string cacheUsage() {
   std::vector<std::string_view> levels;
   for (cw::CacheColumn level : cw::kCacheLevels) levels.push_back(cw::ColumnRowOf(level).name);
   return "The cache commands name each budget by its key in ve3.ini (case ignored) and show it as\n"
-         "KEY=BYTES (MB); " + std::string(kTotalPrefix) + "COLUMN is a column's sum, " + std::string(kFinalCachePrefix) +
-         "LEVEL (" + joinedNames(levels) + ") the\n"
+         "KEY=BYTES (MB); " + std::string(kTotalPrefix) + "COLUMN is a column's sum, " +
+         std::string(kFinalCachePrefix) + "LEVEL (" + joinedNames(levels) + ") the\n"
          "level's total plus the high-texture budget. BYTES is digits only, up to " +
          std::to_string(cw::kMaxCacheBytes) + ".\n"
          "Nothing is written when a KEY, BYTES, COLUMN or PERCENT is not taken.\n";

@@ -157,7 +157,9 @@ void CTuningDlg::setTooltips() {
     if (auto announced = TooltipDefault(row.control, m_texts)) text = config::ConcatText(text, *announced);
     ui::setWrappedToolTip(control(row.control), ui::toQString(text));
   }
-  for (const auto& tip : kTooltips) ui::setWrappedToolTip(control(tip.id), ui::toQString(m_translator.message(tip.key)));
+  for (const auto& tip : kTooltips) {
+    ui::setWrappedToolTip(control(tip.id), ui::toQString(m_translator.message(tip.key)));
+  }
 }
 
 void CTuningDlg::showSettings() {

@@ -32,12 +32,17 @@ static_assert(std::all_of(kOtherRows.begin(), kOtherRows.end(),
 // Whether the rows but those `skipped` (which hold -1) have the places 0, 1,
 // 2... of an order, each its own.
 constexpr bool isOrder(int OtherRow::*place, bool (*skipped)(const OtherRow&)) {
-  const auto count = std::count_if(kOtherRows.begin(), kOtherRows.end(), [skipped](const OtherRow& row) { return !skipped(row); });
+  const auto count =
+      std::count_if(kOtherRows.begin(), kOtherRows.end(), [skipped](const OtherRow& row) { return !skipped(row); });
   std::array<bool, kOtherRows.size()> taken{};
   for (const OtherRow& row : kOtherRows) {
     const int at = row.*place;
-    if (skipped(row) ? at != -1 : at < 0 || at >= count || taken[static_cast<std::size_t>(at)]) return false;
-    if (!skipped(row)) taken[static_cast<std::size_t>(at)] = true;
+    if (skipped(row)) {
+      if (at != -1) return false;
+      continue;
+    }
+    if (at < 0 || at >= count || taken[static_cast<std::size_t>(at)]) return false;
+    taken[static_cast<std::size_t>(at)] = true;
   }
   return true;
 }

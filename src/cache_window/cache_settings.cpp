@@ -112,12 +112,6 @@ const CacheRow& RowOf(CacheField field) {
 
 const CacheColumnRow& ColumnRowOf(CacheColumn column) { return kCacheColumnRows[indexOf(column)]; }
 
-const CacheRow* FindCacheRow(ControlId valueField) {
-  const auto found = std::find_if(kCacheRows.begin(), kCacheRows.end(),
-                                  [valueField](const CacheRow& row) { return row.valueField == valueField; });
-  return found == kCacheRows.end() ? nullptr : &*found;
-}
-
 const CacheRow* FindCacheKey(std::string_view key) {
   const auto found = std::find_if(kCacheRows.begin(), kCacheRows.end(),
                                   [key](const CacheRow& row) { return config::equalsIgnoreCase(row.key, key); });

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -67,7 +68,7 @@ struct CacheRow {
   std::string_view key;
   std::string_view defaultText;  // the restored value, and what the tooltip announces
   std::string_view tooltipKey;
-  std::string_view labelKey;  // the field's label, to name the field in a message
+  std::string_view labelKey;  // the field's label, which also names the field in a message
   ControlId valueField;
   ControlId megabyteLabel;
 };
@@ -132,8 +133,20 @@ inline constexpr std::array<CacheColumnRow, kColumnCount> kCacheColumnRows{{
 const CacheRow& RowOf(CacheField field);
 const CacheColumnRow& ColumnRowOf(CacheColumn column);
 
-// The row of a value field; nullptr for other controls.
-const CacheRow* FindCacheRow(ControlId valueField);
+// The label key of a value field and the caption key of a column's group box,
+// for the window's template; naming a control without a value does not compile.
+consteval std::string_view labelKeyOf(ControlId valueField) {
+  for (const CacheRow& row : kCacheRows) {
+    if (row.valueField == valueField) return row.labelKey;
+  }
+  throw "no value is shown in this control";
+}
+consteval std::string_view captionKeyOf(CacheColumn column) {
+  for (const CacheColumnRow& row : kCacheColumnRows) {
+    if (row.column == column) return row.captionKey;
+  }
+  throw "no such column";
+}
 
 // The row of a key name, compared without regard to case; nullptr when unknown.
 const CacheRow* FindCacheKey(std::string_view key);
@@ -156,6 +169,9 @@ double RealReading(std::string_view text);
 // What a value or percentage field lets the user type or paste: digits only
 // (empty while the user types).
 bool IsFieldInput(std::string_view text);
+
+// The largest budget a value field takes: all 32 bits set.
+inline constexpr std::uint32_t kMaxCacheBytes = std::numeric_limits<std::uint32_t>::max();
 
 // What saving accepts: decimal digits, a "-" before them allowed (scaling
 // down by more than 100 % gives it), naming a 32-bit pattern: -2147483648 to

@@ -57,15 +57,6 @@ std::string keyNames() {
   return names;
 }
 
-std::string columnNames() {
-  std::string names;
-  for (const cw::CacheColumnRow& row : cw::kCacheColumnRows) {
-    if (!names.empty()) names += ", ";
-    names += row.name;
-  }
-  return names;
-}
-
 std::optional<cw::CacheColumn> findColumn(std::string_view name) {
   const auto found = std::find_if(cw::kCacheColumnRows.begin(), cw::kCacheColumnRows.end(),
                                   [name](const cw::CacheColumnRow& row) { return config::equalsIgnoreCase(row.name, name); });
@@ -99,8 +90,8 @@ int setValues(const app::ConfigPaths& paths, const std::vector<Assignment>& assi
       err << "valdor3-tuning: unknown cache key '" << assignment.key << "'; the keys are: " << keyNames() << "\n";
       allTaken = false;
     } else if (!isFieldValue(assignment.value)) {
-      err << "valdor3-tuning: " << row->key << " takes a number of bytes from 0 to 4294967295 in digits only, not '"
-          << assignment.value << "'\n";
+      err << "valdor3-tuning: " << row->key << " takes a number of bytes from 0 to " << cw::kMaxCacheBytes
+          << " in digits only, not '" << assignment.value << "'\n";
       allTaken = false;
     } else {
       cw::TextOf(sizes, row->field) = assignment.value;  // leading zeros and all, as the field would hold it
@@ -114,7 +105,8 @@ int scale(const app::ConfigPaths& paths, std::string_view columnName, std::strin
           const i18n::Translator& translator, std::ostream& err) {
   const auto column = findColumn(columnName);
   if (!column) {
-    err << "valdor3-tuning: unknown cache column '" << columnName << "'; the columns are: " << columnNames() << "\n";
+    err << "valdor3-tuning: unknown cache column '" << columnName << "'; the columns are: " << cacheColumnNames()
+        << "\n";
     return kExitFailed;
   }
   // The sign stands for the window's two buttons; the digits are what its
@@ -140,6 +132,23 @@ int restoreDefaults(const app::ConfigPaths& paths, const i18n::Translator& trans
 }
 
 }  // namespace
+
+std::string cacheColumnNames() {
+  std::vector<std::string_view> names;
+  for (const cw::CacheColumnRow& row : cw::kCacheColumnRows) names.push_back(row.name);
+  return joinedNames(names);
+}
+
+std::string cacheUsage() {
+  std::vector<std::string_view> levels;
+  for (cw::CacheColumn level : cw::kCacheLevels) levels.push_back(cw::ColumnRowOf(level).name);
+  return "The cache commands name each budget by its key in ve3.ini (case ignored) and show it as\n"
+         "KEY=BYTES (MB); " + std::string(kTotalPrefix) + "COLUMN is a column's sum, " +
+         std::string(kFinalCachePrefix) + "LEVEL (" + joinedNames(levels) + ") the\n"
+         "level's total plus the high-texture budget. BYTES is digits only, up to " +
+         std::to_string(cw::kMaxCacheBytes) + ".\n"
+         "Nothing is written when a KEY, BYTES, COLUMN or PERCENT is not taken.\n";
+}
 
 int runCacheCommand(std::span<const std::string> args, const ProgramOptions& options, const app::SettingsStore& store,
                     std::ostream& out, std::ostream& err) {

@@ -17,4 +17,10 @@ namespace valdor::cli {
 int runCacheCommand(std::span<const std::string> args, const ProgramOptions& options, const app::SettingsStore& store,
                     std::ostream& out, std::ostream& err);
 
+// The columns' names as `cache scale` takes them: "Common, Low, Medium, High".
+std::string cacheColumnNames();
+
+// The usage text's paragraph about the cache commands.
+std::string cacheUsage();
+
 }  // namespace valdor::cli

@@ -146,6 +146,15 @@ i18n::Translator translatorFor(const ProgramOptions& options) {
   return translator;
 }
 
+std::string joinedNames(const std::vector<std::string_view>& names) {
+  std::string joined;
+  for (std::string_view name : names) {
+    if (!joined.empty()) joined += ", ";
+    joined += name;
+  }
+  return joined;
+}
+
 std::optional<std::vector<Assignment>> parseAssignments(std::span<const std::string> args, std::string_view command,
                                                         std::string_view valueWord, std::ostream& err) {
   const std::string name(command);

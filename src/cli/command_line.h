@@ -1,11 +1,13 @@
 #pragma once
 
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <ostream>
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -45,6 +47,25 @@ i18n::Translator messageTranslator(const ProgramOptions& options, const app::Set
 
 // The language of the settings commands' output: --language, else English.
 i18n::Translator translatorFor(const ProgramOptions& options);
+
+// "from MIN to MAX" of the whole numbers a settings member of the variant
+// `member` holds; "" for a member that holds no whole number.
+template <typename... Pointers>
+std::string wholeRangeOf(const std::variant<Pointers...>& member) {
+  return std::visit(
+      []<typename Record, typename Value>(Value Record::*) -> std::string {
+        if constexpr (std::is_integral_v<Value>) {
+          return "from " + std::to_string(std::numeric_limits<Value>::min()) + " to " +
+                 std::to_string(std::numeric_limits<Value>::max());
+        } else {
+          return {};
+        }
+      },
+      member);
+}
+
+// The names joined with ", ".
+std::string joinedNames(const std::vector<std::string_view>& names);
 
 // One KEY=VALUE argument, as the terminal gave it (UTF-8).
 struct Assignment {

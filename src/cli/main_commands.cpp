@@ -58,7 +58,7 @@ std::string allowedValues(const mw::MainRow& row, const std::array<mw::MainTexts
     case mw::MainKind::Decimal:
       return "a whole number";
     case mw::MainKind::Count:
-      return "a whole number from 0 to 4294967295";
+      return "a whole number " + wholeRangeOf(row.member);
     default:
       break;
   }
@@ -124,6 +124,18 @@ int restoreDefaults(const app::ConfigPaths& paths, const i18n::Translator& trans
 }
 
 }  // namespace
+
+std::string mainUsage() {
+  const std::string resolution(mw::kResolutionName);
+  return "The main commands show values in --language (english when not given) and take them in\n"
+         "English or German, case ignored. KEY is a key of the game's files or " + resolution + "; VALUE\n"
+         "an entry of the editor's list, a whole number for a number field, or WxH@RHz for\n" +
+         resolution + ". Without the editor there is no list of display modes: " + resolution + " shows the\n"
+         "stored mode, set takes any mode at least " + std::to_string(mw::kMinimumModeWidth) +
+         " wide, and the resolution is written only\n"
+         "when set names it (defaults leaves it as stored). Nothing is written when a KEY or\n"
+         "VALUE is not known.\n";
+}
 
 int runMainCommand(std::span<const std::string> args, const ProgramOptions& options, const app::SettingsStore& store,
                    std::ostream& out, std::ostream& err) {

@@ -1,5 +1,6 @@
 #include "cli/other_commands.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 #include <vector>
@@ -24,9 +25,9 @@ config::EntryTexts entryTexts(const i18n::Translator& translator) {
 
 std::string keyNames() {
   std::string names;
-  for (ow::ControlId control : ow::kReadingOrder) {
+  for (const ow::OtherRow* row : ow::OtherRowsInReadingOrder()) {
     if (!names.empty()) names += ", ";
-    names += ow::FindOtherRow(control)->key;
+    names += row->key;
   }
   return names;
 }
@@ -34,8 +35,8 @@ std::string keyNames() {
 // What a key takes, for the message about a value it does not take.
 std::string allowedValues(const ow::OtherRow& row, const config::EntryTexts& texts) {
   switch (row.kind) {
-    case ow::OtherKind::Signed: return "a whole number from -2147483648 to 2147483647";
-    case ow::OtherKind::Unsigned: return "a whole number from 0 to 4294967295";
+    case ow::OtherKind::Signed:
+    case ow::OtherKind::Unsigned: return "a whole number " + wholeRangeOf(row.member);
     case ow::OtherKind::Decimal: return "a decimal number with a point, for example 0.01";
     case ow::OtherKind::Switch: break;
   }
@@ -86,7 +87,44 @@ int setValues(const app::ConfigPaths& paths, const std::vector<Assignment>& assi
   return save(paths, settings, translator, err);
 }
 
+// The keys of the rows of a kind, in row order.
+std::vector<std::string_view> keysOfKind(ow::OtherKind kind) {
+  std::vector<std::string_view> keys;
+  for (const ow::OtherRow& row : ow::kOtherRows) {
+    if (row.kind == kind) keys.push_back(row.key);
+  }
+  return keys;
+}
+
+// The keys as a group named by their common first part ("the FpS keys"), or
+// listed when they have none.
+std::string keyGroup(const std::vector<std::string_view>& keys) {
+  const std::string_view group = keys.empty() ? std::string_view() : keys.front().substr(0, keys.front().find('.'));
+  const bool shared = !group.empty() && std::all_of(keys.begin(), keys.end(), [group](std::string_view key) {
+    return key.starts_with(group) && key.size() > group.size() && key[group.size()] == '.';
+  });
+  return shared ? "the " + std::string(group) + " keys" : joinedNames(keys);
+}
+
+// The names joined with ", " and a last " and ".
+std::string spokenList(const std::vector<std::string_view>& names) {
+  std::string spoken;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) spoken += i + 1 == names.size() ? " and " : ", ";
+    spoken += names[i];
+  }
+  return spoken;
+}
+
 }  // namespace
+
+std::string otherUsage() {
+  return "The other commands name each value by its key in ve3.ini or debug.ini (case ignored).\n"
+         "VALUE is a whole number (no minus sign for " + keyGroup(keysOfKind(ow::OtherKind::Unsigned)) +
+         "), a decimal number with a point\n"
+         "for " + spokenList(keysOfKind(ow::OtherKind::Decimal)) + ", or enabled/disabled in English or German for\n" +
+         spokenList(keysOfKind(ow::OtherKind::Switch)) + ". Nothing is written when a KEY or VALUE is not taken.\n";
+}
 
 int runOtherCommand(std::span<const std::string> args, const ProgramOptions& options, const app::SettingsStore& store,
                     std::ostream& out, std::ostream& err) {

@@ -17,4 +17,7 @@ namespace valdor::cli {
 int runOtherCommand(std::span<const std::string> args, const ProgramOptions& options, const app::SettingsStore& store,
                     std::ostream& out, std::ostream& err);
 
+// The usage text's paragraph about the other commands.
+std::string otherUsage();
+
 }  // namespace valdor::cli

@@ -3,6 +3,9 @@
 #include <array>
 #include <string_view>
 
+#include "cli/cache_commands.h"
+#include "cli/main_commands.h"
+#include "cli/other_commands.h"
 #include "config/value_words.h"
 #include "i18n/translator.h"
 
@@ -125,30 +128,14 @@ std::string usageText() {
          "  cache set KEY=BYTES...\n"
          "                       change cache budgets and save them as the cache window's save button does\n"
          "  cache scale COLUMN PERCENT\n"
-         "                       scale a column (Common, Low, Medium, High) up by N or +N %, down by -N %\n"
+         "                       scale a column (" + cacheColumnNames() + ") up by N or +N %, down by -N %\n"
          "  cache defaults       save the default cache budgets\n"
          "  other show           show the other settings, one KEY=VALUE a line\n"
          "  other set KEY=VALUE...\n"
          "                       change other settings and save them as the other settings window does\n"
          "  other defaults       save the other settings' default values\n"
-         "\n"
-         "The main commands show values in --language (english when not given) and take them in\n"
-         "English or German, case ignored. KEY is a key of the game's files or Resolution; VALUE\n"
-         "an entry of the editor's list, a whole number for a number field, or WxH@RHz for\n"
-         "Resolution. Without the editor there is no list of display modes: Resolution shows the\n"
-         "stored mode, set takes any mode at least 640 wide, and the resolution is written only\n"
-         "when set names it (defaults leaves it as stored). Nothing is written when a KEY or\n"
-         "VALUE is not known.\n"
-         "\n"
-         "The cache commands name each budget by its key in ve3.ini (case ignored) and show it as\n"
-         "KEY=BYTES (MB); Total.COLUMN is a column's sum, FinalCache.LEVEL (Low, Medium, High) the\n"
-         "level's total plus the high-texture budget. BYTES is digits only, up to 4294967295.\n"
-         "Nothing is written when a KEY, BYTES, COLUMN or PERCENT is not taken.\n"
-         "\n"
-         "The other commands name each value by its key in ve3.ini or debug.ini (case ignored).\n"
-         "VALUE is a whole number (no minus sign for the FpS keys), a decimal number with a point\n"
-         "for Render.GlobalVisualLoDFactor, or enabled/disabled in English or German for\n"
-         "PlayerMemory.Enabled and TestMode. Nothing is written when a KEY or VALUE is not taken.\n";
+         "\n" +
+         mainUsage() + "\n" + cacheUsage() + "\n" + otherUsage();
 }
 
 std::string versionText() { return "valdor3-tuning " VALDOR_VERSION "\n"; }

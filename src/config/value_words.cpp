@@ -35,19 +35,6 @@ std::string IndexToQualityText(const EntryTexts& texts, int level) {
   }
 }
 
-std::string_view TextToValueWord(const EntryTexts& texts, std::string_view text) {
-  // The order decides when two entry texts are equal (a table without them).
-  const std::pair<const std::string*, std::string_view> table[] = {
-      {&texts.enabled, "true"}, {&texts.disabled, "false"}, {&texts.low, "low"},
-      {&texts.medium, "med"},   {&texts.high, "high"},      {&texts.ultraHigh, "ultrahigh"},
-      {&texts.normal, "normal"},
-  };
-  for (const auto& [entry, word] : table) {
-    if (*entry == text) return word;
-  }
-  return {};
-}
-
 int ValueWordToIndex(std::string_view word, bool lodFamily) {
   const std::string lower = toLowerAscii(word);
   if (lodFamily) {

@@ -28,9 +28,6 @@ struct EntryTexts {
 // Quality level 0..3 to its entry text (disabled, low, medium, high); other levels give "".
 std::string IndexToQualityText(const EntryTexts& texts, int level);
 
-// An entry's text to its value word, compared exactly; no match gives "".
-std::string_view TextToValueWord(const EntryTexts& texts, std::string_view text);
-
 // A stored word (any case) to its list position; unknown words give 0.
 int ValueWordToIndex(std::string_view word, bool lodFamily);
 

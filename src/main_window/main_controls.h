@@ -6,6 +6,7 @@
 #include "ui/dialog_layout.h"
 #include "main_window/control_ids.h"
 #include "main_window/display_modes.h"
+#include "main_window/main_settings.h"
 
 // The main window's template: its size, caption, colours and controls.
 namespace valdor::main_window {
@@ -24,7 +25,8 @@ inline constexpr std::array<std::string_view, 4> kIconImages{
 using Row = ui::ControlRow<ControlId>;
 using ui::ControlKind;
 
-// In template order, which is also the focus order.
+// In template order, which is also the focus order. A setting's label key
+// comes from its row in kMainRows.
 inline constexpr std::array kControls{
     // id                               kind                       x    y    w    h    caption key
     Row{ControlId::Picture,             ControlKind::Picture,      {7, 7, 417, 92}},
@@ -34,58 +36,58 @@ inline constexpr std::array kControls{
     Row{ControlId::CommonGroup,         ControlKind::GroupBox,     {7, 116, 184, 230},  "TEXT_COMMONSETTINGS"},
     Row{ControlId::LanguageLabel,       ControlKind::Label,        {19, 135, 69, 9},    {}, "Sprache / language:"},
     Row{ControlId::Language,            ControlKind::ComboBox,     {92, 133, 80, 171}},
-    Row{ControlId::ResolutionLabel,     ControlKind::Label,        {19, 149, 54, 9},    "TEXT_RESOLUTION"},
+    Row{ControlId::ResolutionLabel,     ControlKind::Label,        {19, 149, 54, 9},    labelKeyOf(ControlId::Resolution)},
     Row{ControlId::Resolution,          ControlKind::ComboBox,     {92, 148, 80, 171}},
     Row{ControlId::AspectRatioLabel,    ControlKind::Label,        {20, 163, 54, 9},    "TEXT_ASPECTRATIO"},
     Row{ControlId::AspectRatio,         ControlKind::LabelCentred, {95, 164, 64, 9},    {}, kInitialAspectRatio},
-    Row{ControlId::ViewRangeHighLabel,  ControlKind::LabelNoWrap,  {20, 178, 59, 10},   "TEXT_VIEWRANGEHIGH"},
+    Row{ControlId::ViewRangeHighLabel,  ControlKind::LabelNoWrap,  {20, 178, 59, 10},   labelKeyOf(ControlId::ViewRangeHigh)},
     Row{ControlId::ViewRangeHigh,       ControlKind::ComboBox,     {92, 177, 80, 72}},
-    Row{ControlId::ViewRangeLowLabel,   ControlKind::Label,        {20, 193, 71, 10},   "TEXT_VIEWRANGELOW"},
+    Row{ControlId::ViewRangeLowLabel,   ControlKind::Label,        {20, 193, 71, 10},   labelKeyOf(ControlId::ViewRangeLow)},
     Row{ControlId::ViewRangeLow,        ControlKind::ComboBox,     {92, 192, 80, 72}},
-    Row{ControlId::ResourceCacheLabel,  ControlKind::Label,        {20, 208, 70, 10},   "TEXT_RESOURCECACHE"},
+    Row{ControlId::ResourceCacheLabel,  ControlKind::Label,        {20, 208, 70, 10},   labelKeyOf(ControlId::ResourceCache)},
     Row{ControlId::ResourceCache,       ControlKind::ComboBox,     {92, 206, 80, 72}},
-    Row{ControlId::ObjectDetailsLabel,  ControlKind::Label,        {20, 222, 59, 10},   "TEXT_OBJECTDETAILS"},
+    Row{ControlId::ObjectDetailsLabel,  ControlKind::Label,        {20, 222, 59, 10},   labelKeyOf(ControlId::ObjectDetails)},
     Row{ControlId::ObjectDetails,       ControlKind::ComboBox,     {92, 221, 80, 72}},
-    Row{ControlId::ShaderQualityLabel,  ControlKind::Label,        {20, 237, 59, 10},   "TEXT_SHADERQUALITY"},
+    Row{ControlId::ShaderQualityLabel,  ControlKind::Label,        {20, 237, 59, 10},   labelKeyOf(ControlId::ShaderQuality)},
     Row{ControlId::ShaderQuality,       ControlKind::ComboBox,     {92, 235, 80, 72}},
-    Row{ControlId::TextureQualityLabel, ControlKind::Label,        {20, 251, 59, 10},   "TEXT_TEXTUREQUALITY"},
+    Row{ControlId::TextureQualityLabel, ControlKind::Label,        {20, 251, 59, 10},   labelKeyOf(ControlId::TextureQuality)},
     Row{ControlId::TextureQuality,      ControlKind::ComboBox,     {92, 249, 80, 72}},
-    Row{ControlId::TextureFilterLabel,  ControlKind::Label,        {20, 265, 59, 10},   "TEXT_TEXTUREFILTER"},
+    Row{ControlId::TextureFilterLabel,  ControlKind::Label,        {20, 265, 59, 10},   labelKeyOf(ControlId::TextureFilter)},
     Row{ControlId::TextureFilter,       ControlKind::ComboBox,     {92, 263, 80, 72}},
-    Row{ControlId::VegetationQualityLabel, ControlKind::Label,     {20, 278, 72, 10},   "TEXT_VEGETATIONQUALITY"},
+    Row{ControlId::VegetationQualityLabel, ControlKind::Label,     {20, 278, 72, 10},   labelKeyOf(ControlId::VegetationQuality)},
     Row{ControlId::VegetationQuality,   ControlKind::ComboBox,     {92, 277, 80, 72}},
-    Row{ControlId::ShadowQualityLabel,  ControlKind::Label,        {20, 292, 72, 10},   "TEXT_SHADOWQUALITY"},
+    Row{ControlId::ShadowQualityLabel,  ControlKind::Label,        {20, 292, 72, 10},   labelKeyOf(ControlId::ShadowQuality)},
     Row{ControlId::ShadowQuality,       ControlKind::ComboBox,     {92, 291, 80, 72}},
-    Row{ControlId::PostProcessingLabel, ControlKind::Label,        {20, 307, 72, 10},   "TEXT_POSTPROCESSING"},
+    Row{ControlId::PostProcessingLabel, ControlKind::Label,        {20, 307, 72, 10},   labelKeyOf(ControlId::PostProcessing)},
     Row{ControlId::PostProcessing,      ControlKind::ComboBox,     {92, 305, 80, 72}},
     Row{ControlId::RestoreStartLogos,   ControlKind::Button,       {13, 324, 97, 14},   "TEXT_RESTORESTARTLOGOS"},
     Row{ControlId::RemoveStartLogos,    ControlKind::Button,       {112, 324, 73, 14},  "TEXT_REMOVESTARTLOGOS"},
     Row{ControlId::AdvancedGroup,       ControlKind::GroupBox,     {200, 116, 224, 230}, "TEXT_ADVANCEDSETTINGS"},
-    Row{ControlId::VegetationLabel,     ControlKind::Label,        {215, 132, 72, 10},  "TEXT_VEGETATION"},
+    Row{ControlId::VegetationLabel,     ControlKind::Label,        {215, 132, 72, 10},  labelKeyOf(ControlId::Vegetation)},
     Row{ControlId::Vegetation,          ControlKind::ComboBox,     {327, 131, 75, 72}},
-    Row{ControlId::VegetationDetailsLabel, ControlKind::Label,     {215, 146, 72, 10},  "TEXT_VEGETATIONDETAILS"},
+    Row{ControlId::VegetationDetailsLabel, ControlKind::Label,     {215, 146, 72, 10},  labelKeyOf(ControlId::VegetationDetails)},
     Row{ControlId::VegetationDetails,   ControlKind::ComboBox,     {327, 145, 75, 72}},
-    Row{ControlId::VegetationViewRangeLabel, ControlKind::Label,   {215, 161, 74, 10},  "TEXT_VEGETATIONVIEWRANGE"},
+    Row{ControlId::VegetationViewRangeLabel, ControlKind::Label,   {215, 161, 74, 10},  labelKeyOf(ControlId::VegetationViewRange)},
     Row{ControlId::VegetationViewRange, ControlKind::Edit,         {327, 159, 74, 13}},
-    Row{ControlId::TreeShadowsLabel,    ControlKind::Label,        {215, 176, 72, 10},  "TEXT_TREESHADOWS"},
+    Row{ControlId::TreeShadowsLabel,    ControlKind::Label,        {215, 176, 72, 10},  labelKeyOf(ControlId::TreeShadows)},
     Row{ControlId::TreeShadows,         ControlKind::ComboBox,     {327, 175, 75, 72}},
-    Row{ControlId::StaticShadowsLabel,  ControlKind::Label,        {215, 191, 72, 10},  "TEXT_STATICSHADOWS"},
+    Row{ControlId::StaticShadowsLabel,  ControlKind::Label,        {215, 191, 72, 10},  labelKeyOf(ControlId::StaticShadows)},
     Row{ControlId::StaticShadows,       ControlKind::ComboBox,     {327, 189, 75, 72}},
-    Row{ControlId::DetailedShadowsLabel, ControlKind::Label,       {215, 205, 72, 10},  "TEXT_DETAILEDSHADOWS"},
+    Row{ControlId::DetailedShadowsLabel, ControlKind::Label,       {215, 205, 72, 10},  labelKeyOf(ControlId::DetailedShadows)},
     Row{ControlId::DetailedShadows,     ControlKind::ComboBox,     {327, 204, 75, 72}},
-    Row{ControlId::PhysicsViewRangeLabel, ControlKind::Label,      {215, 221, 74, 10},  "TEXT_PHYSICSVIEWRANGE"},
+    Row{ControlId::PhysicsViewRangeLabel, ControlKind::Label,      {215, 221, 74, 10},  labelKeyOf(ControlId::PhysicsViewRange)},
     Row{ControlId::PhysicsViewRange,    ControlKind::Edit,         {327, 218, 74, 13}},
-    Row{ControlId::MaxRagdollsLabel,    ControlKind::Label,        {215, 236, 71, 10},  "TEXT_MAXRAGDOLLS"},
+    Row{ControlId::MaxRagdollsLabel,    ControlKind::Label,        {215, 236, 71, 10},  labelKeyOf(ControlId::MaxRagdolls)},
     Row{ControlId::MaxRagdolls,         ControlKind::Edit,         {327, 233, 74, 13}},
-    Row{ControlId::RoiViewRangeLabel,   ControlKind::Label,        {215, 251, 102, 10}, "TEXT_ROIVIEWRANGE"},
+    Row{ControlId::RoiViewRangeLabel,   ControlKind::Label,        {215, 251, 102, 10}, labelKeyOf(ControlId::RoiViewRange)},
     Row{ControlId::RoiViewRange,        ControlKind::Edit,         {327, 248, 74, 13}},
-    Row{ControlId::LowPolygonsLabel,    ControlKind::Label,        {215, 265, 109, 10}, "TEXT_LOWPOLYGONS"},
+    Row{ControlId::LowPolygonsLabel,    ControlKind::Label,        {215, 265, 109, 10}, labelKeyOf(ControlId::LowPolygons)},
     Row{ControlId::LowPolygons,         ControlKind::ComboBox,     {327, 263, 75, 72}},
-    Row{ControlId::MeshQualityLabel,    ControlKind::Label,        {215, 278, 72, 10},  "TEXT_MESHQUALITY"},
+    Row{ControlId::MeshQualityLabel,    ControlKind::Label,        {215, 278, 72, 10},  labelKeyOf(ControlId::MeshQuality)},
     Row{ControlId::MeshQuality,         ControlKind::ComboBox,     {327, 277, 75, 72}},
-    Row{ControlId::AnimationQualityLabel, ControlKind::Label,      {215, 292, 72, 10},  "TEXT_ANIMATIONQUALITY"},
+    Row{ControlId::AnimationQualityLabel, ControlKind::Label,      {215, 292, 72, 10},  labelKeyOf(ControlId::AnimationQuality)},
     Row{ControlId::AnimationQuality,    ControlKind::ComboBox,     {327, 291, 75, 72}},
-    Row{ControlId::ImageQualityLabel,   ControlKind::Label,        {215, 307, 72, 10},  "TEXT_IMAGEQUALITY"},
+    Row{ControlId::ImageQualityLabel,   ControlKind::Label,        {215, 307, 72, 10},  labelKeyOf(ControlId::ImageQuality)},
     Row{ControlId::ImageQuality,        ControlKind::ComboBox,     {327, 305, 75, 72}},
     Row{ControlId::CacheSettings,       ControlKind::Button,       {210, 324, 97, 14},  "TEXT_CACHESETTINGS"},
     Row{ControlId::OtherSettings,       ControlKind::Button,       {313, 324, 102, 14}, "TEXT_OTHERSETTINGS"},
@@ -98,43 +100,18 @@ inline constexpr std::array kControls{
     Row{ControlId::Credits,             ControlKind::Button,       {192, 381, 47, 16},  "TEXT_CREDITS"},
 };
 
-// A control's tooltip: the translated text, followed by the default of the
-// control's setting where it has one.
+// The tooltips of the controls without a setting, in the order they are
+// added; the settings' tooltips come from their rows in kMainRows. The exit
+// button, the labels, the aspect ratio and the picture have none.
 struct TooltipRow {
   ControlId id;
   std::string_view key;
 };
 
-// In the order the tooltips are added. The exit button, the labels, the
-// aspect ratio and the picture have none.
 inline constexpr std::array kTooltips{
     TooltipRow{ControlId::Language,            "TOOLTIP_LANGUAGE"},
-    TooltipRow{ControlId::Resolution,          "TOOLTIP_RESOLUTION"},
-    TooltipRow{ControlId::ViewRangeHigh,       "TOOLTIP_VIEWRANGEHIGH"},
-    TooltipRow{ControlId::ViewRangeLow,        "TOOLTIP_VIEWRANGELOW"},
-    TooltipRow{ControlId::ResourceCache,       "TOOLTIP_RESOURCECACHE"},
-    TooltipRow{ControlId::ShadowQuality,       "TOOLTIP_SHADOWQUALITY"},
-    TooltipRow{ControlId::ObjectDetails,       "TOOLTIP_OBJECTDETAILS"},
-    TooltipRow{ControlId::ShaderQuality,       "TOOLTIP_SHADERQUALITY"},
-    TooltipRow{ControlId::TextureQuality,      "TOOLTIP_TEXTUREQUALITY"},
-    TooltipRow{ControlId::TextureFilter,       "TOOLTIP_TEXTUREFILTER"},
-    TooltipRow{ControlId::VegetationQuality,   "TOOLTIP_VEGETATIONQUALITY"},
-    TooltipRow{ControlId::PostProcessing,      "TOOLTIP_POSTPROCESSING"},
     TooltipRow{ControlId::RemoveStartLogos,    "TOOLTIP_REMOVESTARTLOGOS"},
     TooltipRow{ControlId::RestoreStartLogos,   "TOOLTIP_RESTORESTARTLOGOS"},
-    TooltipRow{ControlId::Vegetation,          "TOOLTIP_VEGETATION"},
-    TooltipRow{ControlId::VegetationDetails,   "TOOLTIP_VEGETATIONDETAILS"},
-    TooltipRow{ControlId::VegetationViewRange, "TOOLTIP_VEGETATIONVIEWRANGE"},
-    TooltipRow{ControlId::TreeShadows,         "TOOLTIP_TREESHADOWS"},
-    TooltipRow{ControlId::StaticShadows,       "TOOLTIP_STATICSHADOWS"},
-    TooltipRow{ControlId::DetailedShadows,     "TOOLTIP_DETAILEDSHADOWS"},
-    TooltipRow{ControlId::PhysicsViewRange,    "TOOLTIP_PHYSICSVIEWRANGE"},
-    TooltipRow{ControlId::MaxRagdolls,         "TOOLTIP_MAXRAGDOLLS"},
-    TooltipRow{ControlId::RoiViewRange,        "TOOLTIP_ROIVIEWRANGE"},
-    TooltipRow{ControlId::LowPolygons,         "TOOLTIP_LOWPOLYGONS"},
-    TooltipRow{ControlId::MeshQuality,         "TOOLTIP_MESHQUALITY"},
-    TooltipRow{ControlId::AnimationQuality,    "TOOLTIP_ANIMATIONQUALITY"},
-    TooltipRow{ControlId::ImageQuality,        "TOOLTIP_IMAGEQUALITY"},
     TooltipRow{ControlId::CacheSettings,       "TOOLTIP_CACHESETTINGS"},
     TooltipRow{ControlId::OtherSettings,       "TOOLTIP_OTHERSETTINGS"},
     TooltipRow{ControlId::LoadBackup,          "TOOLTIP_LOADBACKUP"},
@@ -142,6 +119,5 @@ inline constexpr std::array kTooltips{
     TooltipRow{ControlId::SaveSettings,        "TOOLTIP_SAVE"},
     TooltipRow{ControlId::Credits,             "TOOLTIP_CREDITS"},
 };
-static_assert(kTooltips.size() == 33);
 
 }  // namespace valdor::main_window

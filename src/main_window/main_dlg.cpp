@@ -150,11 +150,15 @@ void CTuningDlg::setCaptions() {
 }
 
 void CTuningDlg::setTooltips() {
-  for (const auto& tip : kTooltips) {
-    std::string text = m_translator.message(tip.key);
+  for (const MainRow& row : kMainRows) {
+    if (FindMainRow(row.control) != &row) continue;  // the three display-mode keys share one list
+    std::string text = m_translator.message(row.tooltipKey);
     // The default comes from the same row that restoring the defaults uses.
-    if (auto announced = TooltipDefault(tip.id, m_texts)) text = config::ConcatText(text, *announced);
-    ui::setWrappedToolTip(control(tip.id), ui::toQString(text));
+    if (auto announced = TooltipDefault(row.control, m_texts)) text = config::ConcatText(text, *announced);
+    ui::setWrappedToolTip(control(row.control), ui::toQString(text));
+  }
+  for (const auto& tip : kTooltips) {
+    ui::setWrappedToolTip(control(tip.id), ui::toQString(m_translator.message(tip.key)));
   }
 }
 

@@ -228,17 +228,9 @@ std::string defaultResolutionText() {
 }  // namespace
 
 std::size_t ListSize(MainKind kind) {
-  switch (kind) {
-    case MainKind::Level0To3: return 4;
-    case MainKind::Level1To3:
-    case MainKind::ShaderModel:
-    case MainKind::Effects:
-    case MainKind::VegetationWord:
-    case MainKind::DetailWord: return 3;
-    case MainKind::Filter: return 5;
-    case MainKind::Switch: return 2;
-    default: return 0;
-  }
+  // Counted from the lists themselves, so the two cannot disagree; the texts
+  // do not matter for the count.
+  return MainTexts{}.list(kind).size();
 }
 
 const MainRow* FindMainRow(ControlId control) {

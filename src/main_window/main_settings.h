@@ -70,7 +70,8 @@ enum class MainKind {
   Count,           // an edit field held as unsigned 32 bits, stored as "%i"
 };
 
-// The number of entries of a kind's list; 0 for the kinds without a fixed list.
+// The number of entries of a kind's list (that of MainTexts::list); 0 for
+// the kinds without a fixed list.
 std::size_t ListSize(MainKind kind);
 
 using MainMember = std::variant<std::string MainSettings::*, int MainSettings::*, float MainSettings::*,
@@ -83,7 +84,8 @@ struct MainRow {
   std::string_view section;
   std::string_view key;
   ControlId control;
-  std::string_view labelKey;
+  std::string_view labelKey;    // the label beside the control, also naming the field in a message
+  std::string_view tooltipKey;  // the tooltip, to which the restore default is appended
   MainKind kind;
   MainMember member;
   std::string_view readDefault;     // what reading takes for a missing key
@@ -93,34 +95,43 @@ struct MainRow {
 // In the order the keys are written; the three display-mode rows give width,
 // height and refresh rate in this order.
 inline constexpr std::array<MainRow, 26> kMainRows{{
-  // file               section           key                                          control                         label key                   kind                     member                                    read     restore
-  {MainFile::UserOptions, "Options.Video",  "Resolution.Width",                          ControlId::Resolution,          "TEXT_RESOLUTION",          MainKind::DisplayMode,    &MainSettings::resolution,                "0",      "1024"},
-  {MainFile::UserOptions, "Options.Video",  "Resolution.Height",                         ControlId::Resolution,          "TEXT_RESOLUTION",          MainKind::DisplayMode,    &MainSettings::resolution,                "0",      "768"},
-  {MainFile::UserOptions, "Options.Video",  "Resolution.RefreshRate",                    ControlId::Resolution,          "TEXT_RESOLUTION",          MainKind::DisplayMode,    &MainSettings::resolution,                "0",      "60"},
-  {MainFile::UserOptions, "Options.Custom", "DistanceHigh",                              ControlId::ViewRangeHigh,       "TEXT_VIEWRANGEHIGH",       MainKind::Level1To3,      &MainSettings::distanceHigh,              "1",      "2"},
-  {MainFile::UserOptions, "Options.Custom", "DistanceLow",                               ControlId::ViewRangeLow,        "TEXT_VIEWRANGELOW",        MainKind::Level0To3,      &MainSettings::distanceLow,               "1",      "2"},
-  {MainFile::UserOptions, "Options.Custom", "ResourceCache",                             ControlId::ResourceCache,       "TEXT_RESOURCECACHE",       MainKind::Level1To3,      &MainSettings::resourceCache,             "1",      "2"},
-  {MainFile::UserOptions, "Options.Custom", "ObjectDetails",                             ControlId::ObjectDetails,       "TEXT_OBJECTDETAILS",       MainKind::Level1To3,      &MainSettings::objectDetails,             "1",      "2"},
-  {MainFile::UserOptions, "Options.Custom", "ShaderQuality",                             ControlId::ShaderQuality,       "TEXT_SHADERQUALITY",       MainKind::ShaderModel,    &MainSettings::shaderQuality,             "1.4",    "2.0"},
-  {MainFile::UserOptions, "Options.Custom", "TextureQuality",                            ControlId::TextureQuality,      "TEXT_TEXTUREQUALITY",      MainKind::Level1To3,      &MainSettings::textureQuality,            "1",      "2"},
-  {MainFile::UserOptions, "Options.Custom", "TextureFilter",                             ControlId::TextureFilter,       "TEXT_TEXTUREFILTER",       MainKind::Filter,         &MainSettings::textureFilter,             "1",      "1"},
-  {MainFile::UserOptions, "Options.Custom", "VegetationQuality",                         ControlId::VegetationQuality,   "TEXT_VEGETATIONQUALITY",   MainKind::Level1To3,      &MainSettings::vegetationQuality,         "1",      "1"},
-  {MainFile::UserOptions, "Options.Custom", "ShadowQuality",                             ControlId::ShadowQuality,       "TEXT_SHADOWQUALITY",       MainKind::Level0To3,      &MainSettings::shadowQuality,             "1",      "1"},
-  {MainFile::UserOptions, "Options.Custom", "PostProcessing",                            ControlId::PostProcessing,      "TEXT_POSTPROCESSING",      MainKind::Effects,        &MainSettings::postProcessing,            "0",      "1"},
-  {MainFile::Engine,      "Engine.Setup",   "Render.EnableVegetationRendering",          ControlId::Vegetation,          "TEXT_VEGETATION",          MainKind::Switch,         &MainSettings::enableVegetationRendering, "false",  "true"},
-  {MainFile::Engine,      "Engine.Setup",   "VegetationAdmin.Quality",                   ControlId::VegetationDetails,   "TEXT_VEGETATIONDETAILS",   MainKind::VegetationWord, &MainSettings::vegetationAdminQuality,    "low",    "high"},
-  {MainFile::Engine,      "Engine.Setup",   "VegetationAdmin.ViewRange",                 ControlId::VegetationViewRange, "TEXT_VEGETATIONVIEWRANGE", MainKind::Decimal,        &MainSettings::vegetationAdminViewRange,  "0",      "3500.0"},
-  {MainFile::Engine,      "Engine.Setup",   "Shader.EnableTreeShadows",                  ControlId::TreeShadows,         "TEXT_TREESHADOWS",         MainKind::Switch,         &MainSettings::enableTreeShadows,         "false",  "true"},
-  {MainFile::Engine,      "Engine.Setup",   "Shader.EnableStaticShadows",                ControlId::StaticShadows,       "TEXT_STATICSHADOWS",       MainKind::Switch,         &MainSettings::enableStaticShadows,       "false",  "true"},
-  {MainFile::Engine,      "Engine.Setup",   "Shader.EnableDetailShadows",                ControlId::DetailedShadows,     "TEXT_DETAILEDSHADOWS",     MainKind::Switch,         &MainSettings::enableDetailShadows,       "false",  "true"},
-  {MainFile::Engine,      "Engine.Setup",   "AnimationBlending.PhysicControllerDistance", ControlId::PhysicsViewRange,   "TEXT_PHYSICSVIEWRANGE",    MainKind::Decimal,        &MainSettings::physicControllerDistance,  "0",      "1200.0"},
-  {MainFile::Engine,      "Engine.Setup",   "Animation.MaxRagDolls",                     ControlId::MaxRagdolls,         "TEXT_MAXRAGDOLLS",         MainKind::Count,          &MainSettings::maxRagDolls,               "0",      "999"},
-  {MainFile::Engine,      "Engine.Setup",   "Entity.ROI",                                ControlId::RoiViewRange,        "TEXT_ROIVIEWRANGE",        MainKind::Decimal,        &MainSettings::entityRoi,                 "0",      "4000.0"},
-  {MainFile::Engine,      "Engine.Setup",   "Render.EnableLowpolyRendering",             ControlId::LowPolygons,         "TEXT_LOWPOLYGONS",         MainKind::Switch,         &MainSettings::enableLowpolyRendering,    "false",  "true"},
-  {MainFile::Engine,      "Engine.Setup",   "Render.MeshLoDQuality",                     ControlId::MeshQuality,         "TEXT_MESHQUALITY",         MainKind::DetailWord,     &MainSettings::meshLoDQuality,            "normal", "ultrahigh"},
-  {MainFile::Engine,      "Engine.Setup",   "Render.AnimationLoDQuality",                ControlId::AnimationQuality,    "TEXT_ANIMATIONQUALITY",    MainKind::DetailWord,     &MainSettings::animationLoDQuality,       "normal", "ultrahigh"},
-  {MainFile::Engine,      "Engine.Setup",   "Render.ImageLoDQuality",                    ControlId::ImageQuality,        "TEXT_IMAGEQUALITY",        MainKind::DetailWord,     &MainSettings::imageLoDQuality,           "normal", "ultrahigh"},
+  // file               section           key                                          control                         label key                   tooltip key                    kind                     member                                    read     restore
+  {MainFile::UserOptions, "Options.Video",  "Resolution.Width",                          ControlId::Resolution,          "TEXT_RESOLUTION",          "TOOLTIP_RESOLUTION",          MainKind::DisplayMode,    &MainSettings::resolution,                "0",      "1024"},
+  {MainFile::UserOptions, "Options.Video",  "Resolution.Height",                         ControlId::Resolution,          "TEXT_RESOLUTION",          "TOOLTIP_RESOLUTION",          MainKind::DisplayMode,    &MainSettings::resolution,                "0",      "768"},
+  {MainFile::UserOptions, "Options.Video",  "Resolution.RefreshRate",                    ControlId::Resolution,          "TEXT_RESOLUTION",          "TOOLTIP_RESOLUTION",          MainKind::DisplayMode,    &MainSettings::resolution,                "0",      "60"},
+  {MainFile::UserOptions, "Options.Custom", "DistanceHigh",                              ControlId::ViewRangeHigh,       "TEXT_VIEWRANGEHIGH",       "TOOLTIP_VIEWRANGEHIGH",       MainKind::Level1To3,      &MainSettings::distanceHigh,              "1",      "2"},
+  {MainFile::UserOptions, "Options.Custom", "DistanceLow",                               ControlId::ViewRangeLow,        "TEXT_VIEWRANGELOW",        "TOOLTIP_VIEWRANGELOW",        MainKind::Level0To3,      &MainSettings::distanceLow,               "1",      "2"},
+  {MainFile::UserOptions, "Options.Custom", "ResourceCache",                             ControlId::ResourceCache,       "TEXT_RESOURCECACHE",       "TOOLTIP_RESOURCECACHE",       MainKind::Level1To3,      &MainSettings::resourceCache,             "1",      "2"},
+  {MainFile::UserOptions, "Options.Custom", "ObjectDetails",                             ControlId::ObjectDetails,       "TEXT_OBJECTDETAILS",       "TOOLTIP_OBJECTDETAILS",       MainKind::Level1To3,      &MainSettings::objectDetails,             "1",      "2"},
+  {MainFile::UserOptions, "Options.Custom", "ShaderQuality",                             ControlId::ShaderQuality,       "TEXT_SHADERQUALITY",       "TOOLTIP_SHADERQUALITY",       MainKind::ShaderModel,    &MainSettings::shaderQuality,             "1.4",    "2.0"},
+  {MainFile::UserOptions, "Options.Custom", "TextureQuality",                            ControlId::TextureQuality,      "TEXT_TEXTUREQUALITY",      "TOOLTIP_TEXTUREQUALITY",      MainKind::Level1To3,      &MainSettings::textureQuality,            "1",      "2"},
+  {MainFile::UserOptions, "Options.Custom", "TextureFilter",                             ControlId::TextureFilter,       "TEXT_TEXTUREFILTER",       "TOOLTIP_TEXTUREFILTER",       MainKind::Filter,         &MainSettings::textureFilter,             "1",      "1"},
+  {MainFile::UserOptions, "Options.Custom", "VegetationQuality",                         ControlId::VegetationQuality,   "TEXT_VEGETATIONQUALITY",   "TOOLTIP_VEGETATIONQUALITY",   MainKind::Level1To3,      &MainSettings::vegetationQuality,         "1",      "1"},
+  {MainFile::UserOptions, "Options.Custom", "ShadowQuality",                             ControlId::ShadowQuality,       "TEXT_SHADOWQUALITY",       "TOOLTIP_SHADOWQUALITY",       MainKind::Level0To3,      &MainSettings::shadowQuality,             "1",      "1"},
+  {MainFile::UserOptions, "Options.Custom", "PostProcessing",                            ControlId::PostProcessing,      "TEXT_POSTPROCESSING",      "TOOLTIP_POSTPROCESSING",      MainKind::Effects,        &MainSettings::postProcessing,            "0",      "1"},
+  {MainFile::Engine,      "Engine.Setup",   "Render.EnableVegetationRendering",          ControlId::Vegetation,          "TEXT_VEGETATION",          "TOOLTIP_VEGETATION",          MainKind::Switch,         &MainSettings::enableVegetationRendering, "false",  "true"},
+  {MainFile::Engine,      "Engine.Setup",   "VegetationAdmin.Quality",                   ControlId::VegetationDetails,   "TEXT_VEGETATIONDETAILS",   "TOOLTIP_VEGETATIONDETAILS",   MainKind::VegetationWord, &MainSettings::vegetationAdminQuality,    "low",    "high"},
+  {MainFile::Engine,      "Engine.Setup",   "VegetationAdmin.ViewRange",                 ControlId::VegetationViewRange, "TEXT_VEGETATIONVIEWRANGE", "TOOLTIP_VEGETATIONVIEWRANGE", MainKind::Decimal,        &MainSettings::vegetationAdminViewRange,  "0",      "3500.0"},
+  {MainFile::Engine,      "Engine.Setup",   "Shader.EnableTreeShadows",                  ControlId::TreeShadows,         "TEXT_TREESHADOWS",         "TOOLTIP_TREESHADOWS",         MainKind::Switch,         &MainSettings::enableTreeShadows,         "false",  "true"},
+  {MainFile::Engine,      "Engine.Setup",   "Shader.EnableStaticShadows",                ControlId::StaticShadows,       "TEXT_STATICSHADOWS",       "TOOLTIP_STATICSHADOWS",       MainKind::Switch,         &MainSettings::enableStaticShadows,       "false",  "true"},
+  {MainFile::Engine,      "Engine.Setup",   "Shader.EnableDetailShadows",                ControlId::DetailedShadows,     "TEXT_DETAILEDSHADOWS",     "TOOLTIP_DETAILEDSHADOWS",     MainKind::Switch,         &MainSettings::enableDetailShadows,       "false",  "true"},
+  {MainFile::Engine,      "Engine.Setup",   "AnimationBlending.PhysicControllerDistance", ControlId::PhysicsViewRange,   "TEXT_PHYSICSVIEWRANGE",    "TOOLTIP_PHYSICSVIEWRANGE",    MainKind::Decimal,        &MainSettings::physicControllerDistance,  "0",      "1200.0"},
+  {MainFile::Engine,      "Engine.Setup",   "Animation.MaxRagDolls",                     ControlId::MaxRagdolls,         "TEXT_MAXRAGDOLLS",         "TOOLTIP_MAXRAGDOLLS",         MainKind::Count,          &MainSettings::maxRagDolls,               "0",      "999"},
+  {MainFile::Engine,      "Engine.Setup",   "Entity.ROI",                                ControlId::RoiViewRange,        "TEXT_ROIVIEWRANGE",        "TOOLTIP_ROIVIEWRANGE",        MainKind::Decimal,        &MainSettings::entityRoi,                 "0",      "4000.0"},
+  {MainFile::Engine,      "Engine.Setup",   "Render.EnableLowpolyRendering",             ControlId::LowPolygons,         "TEXT_LOWPOLYGONS",         "TOOLTIP_LOWPOLYGONS",         MainKind::Switch,         &MainSettings::enableLowpolyRendering,    "false",  "true"},
+  {MainFile::Engine,      "Engine.Setup",   "Render.MeshLoDQuality",                     ControlId::MeshQuality,         "TEXT_MESHQUALITY",         "TOOLTIP_MESHQUALITY",         MainKind::DetailWord,     &MainSettings::meshLoDQuality,            "normal", "ultrahigh"},
+  {MainFile::Engine,      "Engine.Setup",   "Render.AnimationLoDQuality",                ControlId::AnimationQuality,    "TEXT_ANIMATIONQUALITY",    "TOOLTIP_ANIMATIONQUALITY",    MainKind::DetailWord,     &MainSettings::animationLoDQuality,       "normal", "ultrahigh"},
+  {MainFile::Engine,      "Engine.Setup",   "Render.ImageLoDQuality",                    ControlId::ImageQuality,        "TEXT_IMAGEQUALITY",        "TOOLTIP_IMAGEQUALITY",        MainKind::DetailWord,     &MainSettings::imageLoDQuality,           "normal", "ultrahigh"},
 }};
+
+// The label key of the setting a control shows, for the window's template;
+// naming a control without a setting does not compile.
+consteval std::string_view labelKeyOf(ControlId control) {
+  for (const MainRow& row : kMainRows) {
+    if (row.control == control) return row.labelKey;
+  }
+  throw "no setting is shown in this control";
+}
 
 // The first row of a control; nullptr for controls without a setting.
 const MainRow* FindMainRow(ControlId control);

@@ -28,10 +28,38 @@ constexpr std::size_t memberIndex(OtherKind kind) {
 static_assert(std::all_of(kOtherRows.begin(), kOtherRows.end(),
                           [](const OtherRow& row) { return row.member.index() == memberIndex(row.kind); }),
               "every row's member has the type of its kind");
-static_assert(static_cast<std::size_t>(std::count_if(kOtherRows.begin(), kOtherRows.end(), [](const OtherRow& row) {
-                return row.kind != OtherKind::Switch;
-              })) == kExchangeOrder.size(),
-              "every field is taken once");
+
+// Whether the rows but those `skipped` (which hold -1) have the places 0, 1,
+// 2... of an order, each its own.
+constexpr bool isOrder(int OtherRow::*place, bool (*skipped)(const OtherRow&)) {
+  const auto count =
+      std::count_if(kOtherRows.begin(), kOtherRows.end(), [skipped](const OtherRow& row) { return !skipped(row); });
+  std::array<bool, kOtherRows.size()> taken{};
+  for (const OtherRow& row : kOtherRows) {
+    const int at = row.*place;
+    if (skipped(row)) {
+      if (at != -1) return false;
+      continue;
+    }
+    if (at < 0 || at >= count || taken[static_cast<std::size_t>(at)]) return false;
+    taken[static_cast<std::size_t>(at)] = true;
+  }
+  return true;
+}
+constexpr bool noRow(const OtherRow&) { return false; }
+constexpr bool isSwitchRow(const OtherRow& row) { return row.kind == OtherKind::Switch; }
+static_assert(isOrder(&OtherRow::readingOrder, noRow), "every value is presented once");
+static_assert(isOrder(&OtherRow::exchangeOrder, isSwitchRow), "every field is taken once");
+
+// The rows but those `skipped`, sorted by one of their places.
+std::vector<const OtherRow*> rowsBy(int OtherRow::*place, bool (*skipped)(const OtherRow&)) {
+  std::vector<const OtherRow*> rows;
+  for (const OtherRow& row : kOtherRows) {
+    if (!skipped(row)) rows.push_back(&row);
+  }
+  std::sort(rows.begin(), rows.end(), [place](const OtherRow* a, const OtherRow* b) { return a->*place < b->*place; });
+  return rows;
+}
 
 // The value texts are read into a buffer of 260 characters, terminator included.
 constexpr std::size_t kReadCapacity = 260;
@@ -192,6 +220,10 @@ std::string switchText(SwitchPosition position, const config::EntryTexts& texts)
 
 }  // namespace
 
+std::vector<const OtherRow*> OtherRowsInReadingOrder() { return rowsBy(&OtherRow::readingOrder, noRow); }
+
+std::vector<const OtherRow*> FieldRowsInExchangeOrder() { return rowsBy(&OtherRow::exchangeOrder, isSwitchRow); }
+
 const OtherRow* FindOtherRow(ControlId control) {
   auto found = std::find_if(kOtherRows.begin(), kOtherRows.end(),
                             [control](const OtherRow& row) { return row.control == control; });
@@ -316,8 +348,8 @@ std::optional<ControlId> TakeFieldTexts(OtherSettings& settings, const std::func
   // Nothing is taken unless every field is: a save then never writes a mix of
   // new values and the old values of the refused field and those after it.
   OtherSettings taken = settings;
-  for (ControlId field : kExchangeOrder) {
-    if (!SetFieldText(taken, *FindOtherRow(field), textOf(field))) return field;
+  for (const OtherRow* row : FieldRowsInExchangeOrder()) {
+    if (!SetFieldText(taken, *row, textOf(row->control))) return row->control;
   }
   settings = std::move(taken);
   return std::nullopt;
@@ -357,9 +389,8 @@ std::string SettingText(const OtherSettings& settings, const OtherRow& row, cons
 
 std::vector<std::string> ShowOtherSettings(const OtherSettings& settings, const config::EntryTexts& texts) {
   std::vector<std::string> lines;
-  for (ControlId control : kReadingOrder) {
-    const OtherRow& row = *FindOtherRow(control);
-    lines.push_back(std::string(row.key) + "=" + SettingText(settings, row, texts));
+  for (const OtherRow* row : OtherRowsInReadingOrder()) {
+    lines.push_back(std::string(row->key) + "=" + SettingText(settings, *row, texts));
   }
   return lines;
 }

@@ -78,52 +78,53 @@ struct OtherRow {
   std::string_view readDefault;     // what reading takes for a missing key
   WriteFormat format;
   std::string_view restoreDefault;  // what the restore button puts in, and the tooltip announces
+  // Where the value comes as the window presents them: the left column (low,
+  // medium, high settings), then the right column from top to bottom.
+  int readingOrder;
+  // Where an edit field comes in the order the window takes their values: the
+  // first field that does not parse in this order is the one reported. -1 for
+  // the switches, which are lists.
+  int exchangeOrder;
 };
 
 // In the order the keys are written.
 inline constexpr std::array<OtherRow, 19> kOtherRows{{
-  // file            section          key                                                control                             label key                      tooltip key                  kind                 member                                    read      format                     restore
-  {OtherFile::Engine, "Option.Sliders", "ObjectDetails.fRangedBaseLoDOffset_Low",          ControlId::LowViewRangeObjects,    "TEXT_LOWVIEWRANGEOBJECTS",    "TOOLTIP_VIEWRANGEOBJECTS", OtherKind::Signed,   &OtherSettings::lowViewRangeObjects,    "0",      WriteFormat::OneDecimal,  "-300.0"},
-  {OtherFile::Engine, "Option.Sliders", "DistanceHigh.fFarClippingPlane_Low",              ControlId::LowViewRangeHigh,       "TEXT_LOWVIEWRANGEHIGH",       "TOOLTIP_VIEWRANGEHIGH2",   OtherKind::Signed,   &OtherSettings::lowViewRangeHigh,       "0",      WriteFormat::OneDecimal,  "6000.0"},
-  {OtherFile::Engine, "Option.Sliders", "DistanceLow.fFarClippingPlaneLowPolyMesh_Low",    ControlId::LowViewRangeLow,        "TEXT_LOWVIEWRANGELOW",        "TOOLTIP_VIEWRANGELOW2",    OtherKind::Signed,   &OtherSettings::lowViewRangeLow,        "0",      WriteFormat::OneDecimal,  "20000.0"},
-  {OtherFile::Engine, "Option.Sliders", "ObjectDetails.fRangedBaseLoDOffset_Medium",       ControlId::MediumViewRangeObjects, "TEXT_MEDIUMVIEWRANGEOBJECTS", "TOOLTIP_VIEWRANGEOBJECTS", OtherKind::Signed,   &OtherSettings::mediumViewRangeObjects, "0",      WriteFormat::OneDecimal,  "0.0"},
-  {OtherFile::Engine, "Option.Sliders", "DistanceHigh.fFarClippingPlane_Medium",           ControlId::MediumViewRangeHigh,    "TEXT_MEDIUMVIEWRANGEHIGH",    "TOOLTIP_VIEWRANGEHIGH2",   OtherKind::Signed,   &OtherSettings::mediumViewRangeHigh,    "0",      WriteFormat::OneDecimal,  "8000.0"},
-  {OtherFile::Engine, "Option.Sliders", "DistanceLow.fFarClippingPlaneLowPolyMesh_Medium", ControlId::MediumViewRangeLow,     "TEXT_MEDIUMVIEWRANGELOW",     "TOOLTIP_VIEWRANGELOW2",    OtherKind::Signed,   &OtherSettings::mediumViewRangeLow,     "0",      WriteFormat::OneDecimal,  "45000.0"},
-  {OtherFile::Engine, "Option.Sliders", "ObjectDetails.fRangedBaseLoDOffset_High",         ControlId::HighViewRangeObjects,   "TEXT_HIGHVIEWRANGEOBJECTS",   "TOOLTIP_VIEWRANGEOBJECTS", OtherKind::Signed,   &OtherSettings::highViewRangeObjects,   "0",      WriteFormat::OneDecimal,  "300.0"},
-  {OtherFile::Engine, "Option.Sliders", "DistanceHigh.fFarClippingPlane_High",             ControlId::HighViewRangeHigh,      "TEXT_HIGHVIEWRANGEHIGH",      "TOOLTIP_VIEWRANGEHIGH2",   OtherKind::Signed,   &OtherSettings::highViewRangeHigh,      "0",      WriteFormat::OneDecimal,  "10000.0"},
-  {OtherFile::Engine, "Option.Sliders", "DistanceLow.fFarClippingPlaneLowPolyMesh_High",   ControlId::HighViewRangeLow,       "TEXT_HIGHVIEWRANGELOW",       "TOOLTIP_VIEWRANGELOW2",    OtherKind::Signed,   &OtherSettings::highViewRangeLow,       "0",      WriteFormat::OneDecimal,  "100000.0"},
-  {OtherFile::Engine, "Engine.Setup",   "FpS.Average",                                     ControlId::FpsAverage,             "TEXT_FPSAVERAGE",             "TOOLTIP_FPSAVERAGE",       OtherKind::Unsigned, &OtherSettings::fpsAverage,             "0",      WriteFormat::OneDecimal,  "30.0"},
-  {OtherFile::Engine, "Engine.Setup",   "FpS.Min",                                         ControlId::FpsMin,                 "TEXT_FPSMIN",                 "TOOLTIP_FPSMIN",           OtherKind::Unsigned, &OtherSettings::fpsMin,                 "0",      WriteFormat::OneDecimal,  "10.0"},
-  {OtherFile::Engine, "Engine.Setup",   "FpS.Max",                                         ControlId::FpsMax,                 "TEXT_FPSMAX",                 "TOOLTIP_FPSMAX",           OtherKind::Unsigned, &OtherSettings::fpsMax,                 "0",      WriteFormat::OneDecimal,  "120"},
-  {OtherFile::Engine, "Engine.Setup",   "Render.PrefetchGridCellSize",                     ControlId::PrefetchCellSize,       "TEXT_PREFETCHCELLSIZE",       "TOOLTIP_PREFETCHCELLSIZE", OtherKind::Signed,   &OtherSettings::prefetchCellSize,       "10000",  WriteFormat::Whole,       "10000"},
-  {OtherFile::Engine, "Camera",         "fMaxDistToPlayer",                                ControlId::MaxDistToPlayer,        "TEXT_MAXDISTTOPLAYER",        "TOOLTIP_MAXDISTTOPLAYER",  OtherKind::Signed,   &OtherSettings::maxDistToPlayer,        "500.0",  WriteFormat::OneDecimal,  "500.0"},
-  {OtherFile::Engine, "Engine.Setup",   "Render.DOFStart",                                 ControlId::DofStart,               "TEXT_DOFSTART",               "TOOLTIP_DOFSTART",         OtherKind::Signed,   &OtherSettings::dofStart,               "1000.0", WriteFormat::OneDecimal,  "1000.0"},
-  {OtherFile::Engine, "Engine.Setup",   "Render.DOFEnd",                                   ControlId::DofEnd,                 "TEXT_DOFEND",                 "TOOLTIP_DOFEND",           OtherKind::Signed,   &OtherSettings::dofEnd,                 "8000.0", WriteFormat::OneDecimal,  "8000.0"},
-  {OtherFile::Engine, "Engine.Setup",   "Render.GlobalVisualLoDFactor",                    ControlId::LevelOfDetail,          "TEXT_LEVELOFDETAIL",          "TOOLTIP_LEVELOFDETAIL",    OtherKind::Decimal,  &OtherSettings::levelOfDetail,          "0.01",   WriteFormat::TwoDecimals, "0.01"},
-  {OtherFile::Debug,  "PropertySets",   "PlayerMemory.Enabled",                            ControlId::PlayerMemory,           "TEXT_PLAYERMEMORY",           "TOOLTIP_PLAYERMEMORY",     OtherKind::Switch,   &OtherSettings::playerMemory,           "false",  WriteFormat::Word,        "false"},
-  {OtherFile::Engine, "Game",           "TestMode",                                        ControlId::TestMode,               "TEXT_TESTMODE",               "TOOLTIP_TESTMODE",         OtherKind::Switch,   &OtherSettings::testMode,               "false",  WriteFormat::Word,        "false"},
+  // file            section          key                                                control                             label key                      tooltip key                  kind                 member                                    read      format                     restore    read exchange
+  {OtherFile::Engine, "Option.Sliders", "ObjectDetails.fRangedBaseLoDOffset_Low",          ControlId::LowViewRangeObjects,    "TEXT_LOWVIEWRANGEOBJECTS",    "TOOLTIP_VIEWRANGEOBJECTS", OtherKind::Signed,   &OtherSettings::lowViewRangeObjects,    "0",      WriteFormat::OneDecimal,  "-300.0",    0,  3},
+  {OtherFile::Engine, "Option.Sliders", "DistanceHigh.fFarClippingPlane_Low",              ControlId::LowViewRangeHigh,       "TEXT_LOWVIEWRANGEHIGH",       "TOOLTIP_VIEWRANGEHIGH2",   OtherKind::Signed,   &OtherSettings::lowViewRangeHigh,       "0",      WriteFormat::OneDecimal,  "6000.0",    1,  4},
+  {OtherFile::Engine, "Option.Sliders", "DistanceLow.fFarClippingPlaneLowPolyMesh_Low",    ControlId::LowViewRangeLow,        "TEXT_LOWVIEWRANGELOW",        "TOOLTIP_VIEWRANGELOW2",    OtherKind::Signed,   &OtherSettings::lowViewRangeLow,        "0",      WriteFormat::OneDecimal,  "20000.0",   2,  5},
+  {OtherFile::Engine, "Option.Sliders", "ObjectDetails.fRangedBaseLoDOffset_Medium",       ControlId::MediumViewRangeObjects, "TEXT_MEDIUMVIEWRANGEOBJECTS", "TOOLTIP_VIEWRANGEOBJECTS", OtherKind::Signed,   &OtherSettings::mediumViewRangeObjects, "0",      WriteFormat::OneDecimal,  "0.0",       3,  6},
+  {OtherFile::Engine, "Option.Sliders", "DistanceHigh.fFarClippingPlane_Medium",           ControlId::MediumViewRangeHigh,    "TEXT_MEDIUMVIEWRANGEHIGH",    "TOOLTIP_VIEWRANGEHIGH2",   OtherKind::Signed,   &OtherSettings::mediumViewRangeHigh,    "0",      WriteFormat::OneDecimal,  "8000.0",    4,  7},
+  {OtherFile::Engine, "Option.Sliders", "DistanceLow.fFarClippingPlaneLowPolyMesh_Medium", ControlId::MediumViewRangeLow,     "TEXT_MEDIUMVIEWRANGELOW",     "TOOLTIP_VIEWRANGELOW2",    OtherKind::Signed,   &OtherSettings::mediumViewRangeLow,     "0",      WriteFormat::OneDecimal,  "45000.0",   5,  8},
+  {OtherFile::Engine, "Option.Sliders", "ObjectDetails.fRangedBaseLoDOffset_High",         ControlId::HighViewRangeObjects,   "TEXT_HIGHVIEWRANGEOBJECTS",   "TOOLTIP_VIEWRANGEOBJECTS", OtherKind::Signed,   &OtherSettings::highViewRangeObjects,   "0",      WriteFormat::OneDecimal,  "300.0",     6,  0},
+  {OtherFile::Engine, "Option.Sliders", "DistanceHigh.fFarClippingPlane_High",             ControlId::HighViewRangeHigh,      "TEXT_HIGHVIEWRANGEHIGH",      "TOOLTIP_VIEWRANGEHIGH2",   OtherKind::Signed,   &OtherSettings::highViewRangeHigh,      "0",      WriteFormat::OneDecimal,  "10000.0",   7,  1},
+  {OtherFile::Engine, "Option.Sliders", "DistanceLow.fFarClippingPlaneLowPolyMesh_High",   ControlId::HighViewRangeLow,       "TEXT_HIGHVIEWRANGELOW",       "TOOLTIP_VIEWRANGELOW2",    OtherKind::Signed,   &OtherSettings::highViewRangeLow,       "0",      WriteFormat::OneDecimal,  "100000.0",  8,  2},
+  {OtherFile::Engine, "Engine.Setup",   "FpS.Average",                                     ControlId::FpsAverage,             "TEXT_FPSAVERAGE",             "TOOLTIP_FPSAVERAGE",       OtherKind::Unsigned, &OtherSettings::fpsAverage,             "0",      WriteFormat::OneDecimal,  "30.0",     13, 10},
+  {OtherFile::Engine, "Engine.Setup",   "FpS.Min",                                         ControlId::FpsMin,                 "TEXT_FPSMIN",                 "TOOLTIP_FPSMIN",           OtherKind::Unsigned, &OtherSettings::fpsMin,                 "0",      WriteFormat::OneDecimal,  "10.0",     14, 12},
+  {OtherFile::Engine, "Engine.Setup",   "FpS.Max",                                         ControlId::FpsMax,                 "TEXT_FPSMAX",                 "TOOLTIP_FPSMAX",           OtherKind::Unsigned, &OtherSettings::fpsMax,                 "0",      WriteFormat::OneDecimal,  "120",      15, 11},
+  {OtherFile::Engine, "Engine.Setup",   "Render.PrefetchGridCellSize",                     ControlId::PrefetchCellSize,       "TEXT_PREFETCHCELLSIZE",       "TOOLTIP_PREFETCHCELLSIZE", OtherKind::Signed,   &OtherSettings::prefetchCellSize,       "10000",  WriteFormat::Whole,       "10000",     9, 13},
+  {OtherFile::Engine, "Camera",         "fMaxDistToPlayer",                                ControlId::MaxDistToPlayer,        "TEXT_MAXDISTTOPLAYER",        "TOOLTIP_MAXDISTTOPLAYER",  OtherKind::Signed,   &OtherSettings::maxDistToPlayer,        "500.0",  WriteFormat::OneDecimal,  "500.0",    10, 14},
+  {OtherFile::Engine, "Engine.Setup",   "Render.DOFStart",                                 ControlId::DofStart,               "TEXT_DOFSTART",               "TOOLTIP_DOFSTART",         OtherKind::Signed,   &OtherSettings::dofStart,               "1000.0", WriteFormat::OneDecimal,  "1000.0",   11, 16},
+  {OtherFile::Engine, "Engine.Setup",   "Render.DOFEnd",                                   ControlId::DofEnd,                 "TEXT_DOFEND",                 "TOOLTIP_DOFEND",           OtherKind::Signed,   &OtherSettings::dofEnd,                 "8000.0", WriteFormat::OneDecimal,  "8000.0",   12, 15},
+  {OtherFile::Engine, "Engine.Setup",   "Render.GlobalVisualLoDFactor",                    ControlId::LevelOfDetail,          "TEXT_LEVELOFDETAIL",          "TOOLTIP_LEVELOFDETAIL",    OtherKind::Decimal,  &OtherSettings::levelOfDetail,          "0.01",   WriteFormat::TwoDecimals, "0.01",     16,  9},
+  {OtherFile::Debug,  "PropertySets",   "PlayerMemory.Enabled",                            ControlId::PlayerMemory,           "TEXT_PLAYERMEMORY",           "TOOLTIP_PLAYERMEMORY",     OtherKind::Switch,   &OtherSettings::playerMemory,           "false",  WriteFormat::Word,        "false",    17, -1},
+  {OtherFile::Engine, "Game",           "TestMode",                                        ControlId::TestMode,               "TEXT_TESTMODE",               "TOOLTIP_TESTMODE",         OtherKind::Switch,   &OtherSettings::testMode,               "false",  WriteFormat::Word,        "false",    18, -1},
 }};
 
-// The seventeen edit fields in the order the window takes their values: the
-// first field that does not parse in this order is the one reported.
-inline constexpr std::array<ControlId, 17> kExchangeOrder{
-    ControlId::HighViewRangeObjects, ControlId::HighViewRangeHigh,   ControlId::HighViewRangeLow,
-    ControlId::LowViewRangeObjects,  ControlId::LowViewRangeHigh,    ControlId::LowViewRangeLow,
-    ControlId::MediumViewRangeObjects, ControlId::MediumViewRangeHigh, ControlId::MediumViewRangeLow,
-    ControlId::LevelOfDetail,        ControlId::FpsAverage,          ControlId::FpsMax,
-    ControlId::FpsMin,               ControlId::PrefetchCellSize,    ControlId::MaxDistToPlayer,
-    ControlId::DofEnd,               ControlId::DofStart};
+// The label key of the value a control shows, for the window's template;
+// naming a control without a value does not compile.
+consteval std::string_view labelKeyOf(ControlId control) {
+  for (const OtherRow& row : kOtherRows) {
+    if (row.control == control) return row.labelKey;
+  }
+  throw "no value is shown in this control";
+}
 
-// The nineteen values as the window presents them: the left column (low,
-// medium, high settings), then the right column from top to bottom.
-inline constexpr std::array<ControlId, 19> kReadingOrder{
-    ControlId::LowViewRangeObjects,    ControlId::LowViewRangeHigh,    ControlId::LowViewRangeLow,
-    ControlId::MediumViewRangeObjects, ControlId::MediumViewRangeHigh, ControlId::MediumViewRangeLow,
-    ControlId::HighViewRangeObjects,   ControlId::HighViewRangeHigh,   ControlId::HighViewRangeLow,
-    ControlId::PrefetchCellSize,       ControlId::MaxDistToPlayer,     ControlId::DofStart,
-    ControlId::DofEnd,                 ControlId::FpsAverage,          ControlId::FpsMin,
-    ControlId::FpsMax,                 ControlId::LevelOfDetail,       ControlId::PlayerMemory,
-    ControlId::TestMode};
+// The nineteen rows in reading order.
+std::vector<const OtherRow*> OtherRowsInReadingOrder();
+
+// The seventeen edit fields' rows in exchange order.
+std::vector<const OtherRow*> FieldRowsInExchangeOrder();
 
 // The row of a value control; nullptr for other controls.
 const OtherRow* FindOtherRow(ControlId control);

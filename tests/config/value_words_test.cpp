@@ -23,19 +23,6 @@ TEST(ValueWords, StoredWordsMapToListPositionsInAnyCase) {
   EXPECT_EQ(ValueWordToIndex("", true), 0);
 }
 
-TEST(ValueWords, EntryTextsTurnIntoStoredWordsExactly) {
-  EXPECT_EQ(TextToValueWord(kEnglish, "enabled"), "true");
-  EXPECT_EQ(TextToValueWord(kEnglish, "medium"), "med");
-  EXPECT_EQ(TextToValueWord(kEnglish, "ultra high"), "ultrahigh");
-  EXPECT_EQ(TextToValueWord(kEnglish, "normal"), "normal");
-  EXPECT_EQ(TextToValueWord(kEnglish, "Enabled"), "") << "comparison is exact";
-  EXPECT_EQ(TextToValueWord(kEnglish, ""), "");
-}
-
-TEST(ValueWords, TableWithoutEntryTextsWritesTrueForAnEmptyEntry) {
-  EXPECT_EQ(TextToValueWord(EntryTexts{}, ""), "true");
-}
-
 TEST(ValueWords, QualityLevelsOutsideZeroToThreeHaveNoText) {
   EXPECT_EQ(IndexToQualityText(kEnglish, 0), "disabled");
   EXPECT_EQ(IndexToQualityText(kEnglish, 3), "high");

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "config/profile.h"
+#include "main_window/main_controls.h"
 #include "main_window/main_settings.h"
 #include "support/temp_dir.h"
 
@@ -227,6 +229,21 @@ TEST_F(MainSettingsTest, RestoreKeepsTheResolutionWhenTheDefaultModeIsNotListed)
   RestoreMainDefaults(settings, german, modes);
   EXPECT_EQ(settings.resolution, "1280x1024@75Hz");
   EXPECT_EQ(settings.distanceLow, 2);
+}
+
+TEST(MainRows, EveryControlHasOneTooltipFromItsRowOrTheTooltipTable) {
+  std::set<ControlId> controls;
+  std::set<std::string_view> keys;
+  for (const MainRow& row : kMainRows) {
+    if (controls.insert(row.control).second) keys.insert(row.tooltipKey);
+    EXPECT_EQ(FindMainRow(row.control)->tooltipKey, row.tooltipKey) << row.key << ": one list, one tooltip";
+  }
+  for (const TooltipRow& tip : kTooltips) {
+    EXPECT_EQ(FindMainRow(tip.id), nullptr) << tip.key << " is a setting's tooltip given twice";
+    EXPECT_TRUE(controls.insert(tip.id).second) << tip.key;
+    keys.insert(tip.key);
+  }
+  EXPECT_EQ(keys.size(), controls.size()) << "a tooltip text used for two controls";
 }
 
 TEST_F(MainSettingsTest, TooltipsAnnounceTheRestoreDefaults) {

@@ -99,7 +99,9 @@ TEST_F(OtherSettingsDlgTest, OpensWithTheStoredValuesAndSavesThePlayersInGerman)
   auto window = open();
   const auto loaded = LoadOtherSettings(m_paths.engineIni, m_paths.debugIni);
   EXPECT_EQ(window->settings(), loaded);
-  for (ControlId field : kExchangeOrder) EXPECT_EQ(shown(*window, field), ui::toQString(FieldText(loaded, field)));
+  for (const OtherRow* row : FieldRowsInExchangeOrder()) {
+    EXPECT_EQ(shown(*window, row->control), ui::toQString(FieldText(loaded, row->control)));
+  }
   EXPECT_EQ(shown(*window, ControlId::LowViewRangeObjects), "-250");
   EXPECT_EQ(shown(*window, ControlId::LevelOfDetail), "0.02");
   auto* memory = find<QComboBox>(*window, ControlId::PlayerMemory);

@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <limits>
 #include <map>
 #include <string>
+#include <utility>
 
 #include "config/profile.h"
+#include "other_window/other_controls.h"
 #include "support/temp_dir.h"
 
 namespace valdor::other_window {
@@ -217,7 +220,7 @@ TEST(OtherSettings, ARefusedFieldIsNamedAndNothingIsTaken) {
   ASSERT_TRUE(ini.save(DefaultOtherSettings()).ok());
   OtherSettings settings = ini.load();
   std::map<ControlId, std::string> texts;
-  for (ControlId field : kExchangeOrder) texts[field] = FieldText(settings, field);
+  for (const OtherRow* row : FieldRowsInExchangeOrder()) texts[row->control] = FieldText(settings, row->control);
   const auto textOf = [&texts](ControlId field) { return texts.at(field); };
 
   texts[ControlId::FpsMax] = "60";
@@ -291,6 +294,22 @@ TEST(OtherSettings, SwitchesAreWrittenAsWordsWhateverTheLanguage) {
   EXPECT_EQ(lines[0], "ObjectDetails.fRangedBaseLoDOffset_Low=0");
   EXPECT_EQ(lines[17], "PlayerMemory.Enabled=aktiviert");
   EXPECT_EQ(lines[18], "TestMode=");
+}
+
+// ---- orders ----
+
+TEST(OtherSettings, ReadingOrderIsTheLeftColumnThenTheRightFromTopToBottom) {
+  // Where the template places the controls: column by column, then down.
+  const auto placeOf = [](ControlId id) {
+    const auto found =
+        std::find_if(kControls.begin(), kControls.end(), [id](const auto& control) { return control.id == id; });
+    return found == kControls.end() ? std::pair{-1, -1} : std::pair{found->rect.x, found->rect.y};
+  };
+  const auto rows = OtherRowsInReadingOrder();
+  ASSERT_EQ(rows.size(), kOtherRows.size());
+  for (std::size_t i = 1; i < rows.size(); ++i) {
+    EXPECT_LT(placeOf(rows[i - 1]->control), placeOf(rows[i]->control)) << rows[i]->key;
+  }
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "config/value_words.h"
+#include "config/text.h"
 #include "i18n/translator.h"
 
 namespace valdor::cli {

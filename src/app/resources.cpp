@@ -3,7 +3,7 @@
 #include <system_error>
 
 #include "config/environment.h"
-#include "config/value_words.h"
+#include "config/text.h"
 #include "i18n/translator.h"
 
 #ifndef _WIN32

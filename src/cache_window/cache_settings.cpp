@@ -1,13 +1,14 @@
 #include "cache_window/cache_settings.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <limits>
 
 #include "i18n/file_messages.h"
 #include "config/formats.h"
 #include "config/profile.h"
+#include "config/numbers.h"
+#include "config/text.h"
 #include "config/value_words.h"
 #include "i18n/cp1252.h"
 
@@ -28,49 +29,6 @@ constexpr bool coversEveryValueOnce() {
   return std::all_of(seen.begin(), seen.end(), [](int count) { return count == 1; });
 }
 static_assert(coversEveryValueOnce(), "one row for each of the 29 values");
-
-// The white space the C library's number conversions skip.
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Drops leading white space and an optional sign; true when the sign was "-".
-bool takeSign(std::string_view& text) {
-  std::size_t pos = 0;
-  while (pos < text.size() && isSpace(text[pos])) ++pos;
-  bool negative = false;
-  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-    negative = text[pos] == '-';
-    ++pos;
-  }
-  text.remove_prefix(pos);
-  return negative;
-}
-
-// For a decimal number that does not fit a double: whether it is too large
-// (at least 1) rather than too small, from the place of its first significant
-// digit and its exponent.
-bool isTooLarge(std::string_view number) {
-  const std::size_t e = number.find_first_of("eE");
-  const std::string_view mantissa = number.substr(0, e);
-  std::int64_t exponent = 0;
-  if (e != std::string_view::npos) {
-    std::string_view digits = number.substr(e + 1);
-    const bool negative = takeSign(digits);
-    std::uint64_t magnitude = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude);
-    // An exponent too long for 64 bits decides the question by its sign alone.
-    if (error == std::errc::result_out_of_range) return !negative;
-    magnitude = std::min<std::uint64_t>(magnitude, std::uint64_t{1} << 62);
-    exponent = negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude);
-  }
-  const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
-  const std::size_t first = mantissa.find_first_of("123456789");
-  if (first == std::string_view::npos) return false;
-  // The power of ten of the first significant digit.
-  const std::int64_t order = first < point ? static_cast<std::int64_t>(point - first) - 1
-                                           : -static_cast<std::int64_t>(first - point);
-  return order > -exponent - 1;
-}
 
 // The platform's conversion of a double beyond the 64-bit range gives the
 // "integer indefinite" 2^63, whose low 32 bits are 0; a NaN gives the same.
@@ -130,42 +88,18 @@ std::array<CacheField, kValueCount> WindowOrder() {
 
 // ---- readings of a text ----
 
-std::int32_t IntegerReading(std::string_view text) {
-  const bool negative = takeSign(text);
-  std::uint32_t total = 0;
-  for (std::size_t pos = 0; pos < text.size() && isDigit(text[pos]); ++pos) {
-    total = total * 10 + static_cast<std::uint32_t>(text[pos] - '0');
-  }
-  return static_cast<std::int32_t>(negative ? 0u - total : total);
-}
+std::int32_t IntegerReading(std::string_view text) { return static_cast<std::int32_t>(config::leadingWhole(text)); }
 
-double RealReading(std::string_view text) {
-  const bool negative = takeSign(text);
-  // from_chars takes no sign of its own here, and a second sign is no number.
-  if (text.empty() || text.front() == '+' || text.front() == '-') return 0.0;
-  double value = 0.0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error == std::errc::invalid_argument) return 0.0;
-  if (error == std::errc::result_out_of_range) {
-    value = isTooLarge(text.substr(0, static_cast<std::size_t>(end - text.data())))
-                ? std::numeric_limits<double>::infinity()
-                : 0.0;
-  }
-  return negative ? -value : value;
-}
+double RealReading(std::string_view text) { return config::leadingDecimal(text); }
 
-bool IsFieldInput(std::string_view text) { return std::all_of(text.begin(), text.end(), isDigit); }
+bool IsFieldInput(std::string_view text) { return text.empty() || config::isDigits(text); }
 
 bool IsCacheNumber(std::string_view text) {
+  // Leading zeros are kept as typed, so the value decides, not the length.
   const bool negative = text.starts_with('-');
   if (negative) text.remove_prefix(1);
-  if (text.empty() || !IsFieldInput(text)) return false;
-  // Leading zeros are kept as typed, so the value decides, not the length.
-  const std::string_view digits = text.substr(std::min(text.find_first_not_of('0'), text.size()));
-  if (digits.size() > 10) return false;
-  std::uint64_t value = 0;
-  std::from_chars(digits.data(), digits.data() + digits.size(), value);
-  return value <= (negative ? std::uint64_t{1} << 31 : std::numeric_limits<std::uint32_t>::max());
+  return config::parseDigits(text, negative ? std::uint64_t{1} << 31 : std::numeric_limits<std::uint32_t>::max())
+      .has_value();
 }
 
 // ---- derived values ----

@@ -7,7 +7,7 @@
 
 #include "cache_window/cache_settings.h"
 #include "cli/command_line.h"
-#include "config/value_words.h"
+#include "config/text.h"
 #include "i18n/cp1252.h"
 #include "i18n/translator.h"
 

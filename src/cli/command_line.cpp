@@ -1,6 +1,5 @@
 #include "cli/command_line.h"
 
-#include <charconv>
 #include <cstdint>
 #include <limits>
 #include <string_view>
@@ -13,6 +12,7 @@
 #include "cli/main_commands.h"
 #include "cli/other_commands.h"
 #include "cli/wine_commands.h"
+#include "config/numbers.h"
 #include "config/profile.h"
 #include "i18n/cp1252.h"
 #include "i18n/translator.h"
@@ -60,15 +60,6 @@ std::optional<IniArguments> splitIniArguments(std::span<const std::string> args,
   return result;
 }
 
-template <typename Number>
-std::optional<Number> parseNumber(std::string_view text) {
-  if (text.starts_with('+')) text.remove_prefix(1);
-  Number value{};
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
 // Messages of the command line: in the language asked for, else in the
 // editor's, German when that names none; from the table carried in the
 // program, so nothing is extracted.
@@ -78,10 +69,9 @@ int iniGet(std::span<const std::string> args, std::ostream& out, std::ostream& e
   if (!parsed) return badUsage(err, "ini get: " + error);
   std::size_t capacity = config::kValueCapacity;
   if (parsed->size) {
-    auto size = parseNumber<std::size_t>(*parsed->size);
-    if (!size || *size < 1 || *size > kMaxCapacity)
-      return badUsage(err, "ini get: --size takes a number from 1 to " + std::to_string(kMaxCapacity));
-    capacity = *size;
+    auto size = config::parseWhole(*parsed->size, 1, kMaxCapacity);
+    if (!size) return badUsage(err, "ini get: --size takes a number from 1 to " + std::to_string(kMaxCapacity));
+    capacity = static_cast<std::size_t>(*size);
   }
   const auto& p = parsed->positional;
   out << config::getProfileString(p[0], p[1], p[2], parsed->defaultValue.value_or(std::string()), capacity) << "\n";
@@ -94,9 +84,10 @@ int iniGetInt(std::span<const std::string> args, std::ostream& out, std::ostream
   if (!parsed) return badUsage(err, "ini get-int: " + error);
   std::int32_t defaultValue = 0;
   if (parsed->defaultValue) {
-    auto number = parseNumber<std::int32_t>(*parsed->defaultValue);
+    auto number = config::parseWhole(*parsed->defaultValue, std::numeric_limits<std::int32_t>::min(),
+                                     std::numeric_limits<std::int32_t>::max());
     if (!number) return badUsage(err, "ini get-int: --default takes a 32-bit number");
-    defaultValue = *number;
+    defaultValue = static_cast<std::int32_t>(*number);
   }
   const auto& p = parsed->positional;
   out << static_cast<std::int32_t>(config::getProfileInt(p[0], p[1], p[2], defaultValue)) << "\n";

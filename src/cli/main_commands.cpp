@@ -1,12 +1,13 @@
 #include "cli/main_commands.h"
 
 #include <array>
-#include <charconv>
 #include <cstdint>
+#include <limits>
 #include <string_view>
 #include <vector>
 
 #include "cli/command_line.h"
+#include "config/numbers.h"
 #include "i18n/cp1252.h"
 #include "i18n/translator.h"
 #include "main_window/display_modes.h"
@@ -23,10 +24,8 @@ namespace mw = main_window;
 bool isOfferedMode(std::string_view text) {
   const auto parts = mw::splitEntryText(text);
   if (!parts) return false;
-  const std::string_view width = parts->width;
-  std::uint32_t number = 0;
-  const auto [end, error] = std::from_chars(width.data(), width.data() + width.size(), number);
-  return error == std::errc() && end == width.data() + width.size() && number >= mw::kMinimumModeWidth;
+  const auto width = config::parseDigits(parts->width, std::numeric_limits<std::uint32_t>::max());
+  return width && *width >= mw::kMinimumModeWidth;
 }
 
 // The command line never asks the display for its modes. Showing lists the

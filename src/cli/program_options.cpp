@@ -6,7 +6,7 @@
 #include "cli/cache_commands.h"
 #include "cli/main_commands.h"
 #include "cli/other_commands.h"
-#include "config/value_words.h"
+#include "config/text.h"
 #include "i18n/translator.h"
 
 namespace valdor::cli {

@@ -1,6 +1,6 @@
 #include "config/list_search.h"
 
-#include "config/value_words.h"
+#include "config/text.h"
 
 namespace valdor::config {
 

@@ -2,19 +2,16 @@
 
 #include <vector>
 
-#include "config/value_words.h"
+#include "config/numbers.h"
+#include "config/text.h"
 
 namespace valdor::config {
 
 namespace {
 
-// Besides space and tab the platform also drops vertical tab, form feed and
-// the old end-of-file mark Ctrl-Z around names and values.
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1a'; }
-
 std::string_view trim(std::string_view text) {
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+  while (!text.empty() && isProfileBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isProfileBlank(text.back())) text.remove_suffix(1);
   return text;
 }
 
@@ -75,7 +72,7 @@ std::optional<Line> findSectionHeader(std::string_view content, std::string_view
   const std::string_view wanted = trim(section);
   for (std::size_t pos = content.find('['); pos != std::string_view::npos; pos = content.find('[', pos + 1)) {
     std::size_t start = pos;
-    while (start > 0 && isBlank(content[start - 1])) --start;
+    while (start > 0 && isProfileBlank(content[start - 1])) --start;
     if (start > 0 && content[start - 1] != '\n' && content[start - 1] != '\r') continue;
     Line line = lineAt(content, start);
     classify(content, line);
@@ -155,7 +152,7 @@ std::string readProfileString(std::string_view content, std::string_view section
 
 std::uint32_t parseProfileInt(std::string_view value) {
   std::size_t pos = 0;
-  while (pos < value.size() && static_cast<unsigned char>(value[pos]) <= ' ') ++pos;
+  while (pos < value.size() && isProfileIntBlank(value[pos])) ++pos;
   bool negative = false;
   if (pos < value.size() && (value[pos] == '+' || value[pos] == '-')) {
     negative = value[pos] == '-';
@@ -173,11 +170,10 @@ std::uint32_t parseProfileInt(std::string_view value) {
   }
   std::uint32_t total = 0;  // wraps modulo 2^32, as the platform's conversion does
   for (; pos < value.size(); ++pos) {
-    const char c = value[pos];
+    const char c = lowerAscii(value[pos]);
     unsigned digit = 99;
-    if (c >= '0' && c <= '9') digit = static_cast<unsigned>(c - '0');
+    if (isDecimalDigit(c)) digit = static_cast<unsigned>(c - '0');
     else if (c >= 'a' && c <= 'z') digit = static_cast<unsigned>(c - 'a' + 10);
-    else if (c >= 'A' && c <= 'Z') digit = static_cast<unsigned>(c - 'A' + 10);
     if (digit >= base) break;
     total = total * base + digit;
   }

@@ -2,28 +2,9 @@
 
 #include <algorithm>
 
+#include "config/text.h"
+
 namespace valdor::config {
-
-namespace {
-
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-}  // namespace
-
-std::string toLowerAscii(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(), lowerAscii);
-  return lower;
-}
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
-}
-
-bool startsWithIgnoreCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && equalsIgnoreCase(text.substr(0, prefix.size()), prefix);
-}
 
 std::string IndexToQualityText(const EntryTexts& texts, int level) {
   switch (level) {

@@ -34,9 +34,4 @@ int ValueWordToIndex(std::string_view word, bool lodFamily);
 // A tooltip text followed directly by its default.
 std::string ConcatText(std::string_view first, std::string_view second);
 
-// ASCII-only case folding and comparison, as the game's files need.
-std::string toLowerAscii(std::string_view text);
-bool equalsIgnoreCase(std::string_view a, std::string_view b);
-bool startsWithIgnoreCase(std::string_view text, std::string_view prefix);
-
 }  // namespace valdor::config

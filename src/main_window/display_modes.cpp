@@ -1,29 +1,12 @@
 #include "main_window/display_modes.h"
 
-#include <charconv>
 #include <cmath>
 
 #include "config/list_search.h"
 #include "config/formats.h"
+#include "config/numbers.h"
 
 namespace valdor::main_window {
-
-namespace {
-
-// The leading decimal number of text the way the C runtime's atof reads it:
-// white space and a sign first, then as much of a number as there is, 0 when
-// there is none (or it is out of range). Unlike atof it ignores the locale,
-// so a German locale does not stop it at a decimal point.
-double leadingNumber(std::string_view text) {
-  std::size_t pos = text.find_first_not_of(" \t\n\v\f\r");
-  if (pos == std::string_view::npos) return 0.0;
-  if (text[pos] == '+') ++pos;  // from_chars takes only a minus sign
-  double value = 0.0;
-  if (std::from_chars(text.data() + pos, text.data() + text.size(), value).ec != std::errc()) return 0.0;
-  return value;
-}
-
-}  // namespace
 
 std::string entryText(std::int64_t width, std::int64_t height, std::int64_t refreshRate) {
   return config::formatInt(width) + "x" + config::formatInt(height) + "@" + config::formatInt(refreshRate) + "Hz";
@@ -57,8 +40,8 @@ std::optional<std::string_view> aspectRatioOf(std::string_view entryText) {
   // The width in single and the height in double precision, and the limits
   // single-precision values compared with the double ratio: so 1400x1000,
   // exactly 1.4, is wider than 1.4f and counts as 16:10, as it always has.
-  const float width = static_cast<float>(leadingNumber(entryText.substr(0, x)));
-  const double height = leadingNumber(entryText.substr(x + 1, at - x - 1));
+  const float width = static_cast<float>(config::leadingDecimal(entryText.substr(0, x)));
+  const double height = config::leadingDecimal(entryText.substr(x + 1, at - x - 1));
   if (!(width > 0.0f) || !(height > 0.0)) return std::nullopt;
   const double ratio = static_cast<double>(width) / height;
   if (!std::isfinite(ratio)) return std::nullopt;

@@ -1,13 +1,15 @@
 #include "main_window/main_settings.h"
 
 #include <algorithm>
-#include <charconv>
+#include <limits>
 #include <utility>
 
 #include "i18n/file_messages.h"
 #include "config/list_search.h"
 #include "config/formats.h"
+#include "config/numbers.h"
 #include "config/profile.h"
+#include "config/text.h"
 #include "main_window/display_modes.h"
 
 namespace valdor::main_window {
@@ -144,27 +146,16 @@ Stored readValue(std::string_view content, const MainRow& row) {
   return {0, config::readProfileString(content, row.section, row.key, row.readDefault)};
 }
 
-bool allDigits(std::string_view text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-template <typename Number>
-std::optional<Number> parseWhole(std::string_view text) {
-  if (!allDigits(text)) return std::nullopt;
-  Number value{};
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
+constexpr std::uint64_t kMax32 = std::numeric_limits<std::uint32_t>::max();
 
 bool setField(MainSettings& settings, const MainRow& row, std::string_view text) {
   if (row.kind == MainKind::Decimal) {
-    auto value = parseWhole<float>(text);
+    auto value = config::parseDigitsAsSingle(text);
     if (value) settings.*std::get<float MainSettings::*>(row.member) = *value;
     return value.has_value();
   }
-  auto value = parseWhole<std::uint32_t>(text);
-  if (value) settings.*std::get<std::uint32_t MainSettings::*>(row.member) = *value;
+  auto value = config::parseDigits(text, kMax32);
+  if (value) settings.*std::get<std::uint32_t MainSettings::*>(row.member) = static_cast<std::uint32_t>(*value);
   return value.has_value();
 }
 
@@ -176,11 +167,12 @@ std::optional<std::string> parseModeText(std::string_view text) {
       !config::equalsIgnoreCase(text.substr(text.size() - 2), "Hz")) {
     return std::nullopt;
   }
-  const auto width = parseWhole<std::uint32_t>(text.substr(0, x));
-  const auto height = parseWhole<std::uint32_t>(text.substr(x + 1, at - x - 1));
-  const auto rate = parseWhole<std::uint32_t>(text.substr(at + 1, text.size() - at - 3));
+  const auto width = config::parseDigits(text.substr(0, x), kMax32);
+  const auto height = config::parseDigits(text.substr(x + 1, at - x - 1), kMax32);
+  const auto rate = config::parseDigits(text.substr(at + 1, text.size() - at - 3), kMax32);
   if (!width || !height || !rate) return std::nullopt;
-  return entryText(*width, *height, *rate);
+  return entryText(static_cast<std::int64_t>(*width), static_cast<std::int64_t>(*height),
+                   static_cast<std::int64_t>(*rate));
 }
 
 // The value a row writes, nullopt when it writes nothing: a list without a

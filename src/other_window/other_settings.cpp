@@ -7,7 +7,9 @@
 #include <utility>
 
 #include "config/formats.h"
+#include "config/numbers.h"
 #include "config/profile.h"
+#include "config/text.h"
 
 namespace valdor::other_window {
 
@@ -64,61 +66,6 @@ std::vector<const OtherRow*> rowsBy(int OtherRow::*place, bool (*skipped)(const 
 // The value texts are read into a buffer of 260 characters, terminator included.
 constexpr std::size_t kReadCapacity = 260;
 
-// The C library's white space, which both number readings skip.
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-std::string_view trimBlanks(std::string_view text) {
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-// The length of the longest prefix that is a decimal number: an optional
-// sign, digits with an optional fraction (one digit at least), an optional
-// exponent. 0 when there is none.
-std::size_t decimalPrefix(std::string_view text) {
-  std::size_t i = 0;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-  std::size_t digits = 0;
-  for (; i < text.size() && isDigit(text[i]); ++i) ++digits;
-  if (i < text.size() && text[i] == '.') {
-    for (++i; i < text.size() && isDigit(text[i]); ++i) ++digits;
-  }
-  if (digits == 0) return 0;
-  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-    std::size_t j = i + 1;
-    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
-    const std::size_t exponentStart = j;
-    while (j < text.size() && isDigit(text[j])) ++j;
-    if (j > exponentStart) i = j;
-  }
-  return i;
-}
-
-// The value of a text decimalPrefix accepted whole. Always with a point, never
-// with the decimal comma a German locale would expect.
-double decimalValue(std::string_view number) {
-  const bool negative = number.front() == '-';
-  if (number.front() == '+' || number.front() == '-') number.remove_prefix(1);
-  double value = 0;
-  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
-  if (error == std::errc::result_out_of_range) {
-    // Too large becomes infinite and too small zero, as the C library has it.
-    const bool tiny = number.find("e-") != std::string_view::npos || number.find("E-") != std::string_view::npos;
-    value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
-  }
-  return negative ? -value : value;
-}
-
-// The stored detail factor as the game's runtime converts text: blanks
-// skipped, then the longest decimal prefix, 0 when there is none ("abc").
-double textToDouble(std::string_view text) {
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  const std::size_t length = decimalPrefix(text);
-  return length == 0 ? 0.0 : decimalValue(text.substr(0, length));
-}
-
 // Narrowing beyond the float range is undefined in C++; the hardware gives infinity.
 float toSingle(double value) {
   if (std::fabs(value) > std::numeric_limits<float>::max()) {
@@ -127,29 +74,13 @@ float toSingle(double value) {
   return static_cast<float>(value);
 }
 
-// A whole number of a field: an optional sign (a minus only where allowed)
-// and decimal digits; nullopt beyond 33 bits, which no field can hold anyway.
-std::optional<std::int64_t> parseWhole(std::string_view text, bool minusAllowed) {
-  text = trimBlanks(text);
-  bool negative = false;
-  if (!text.empty() && (text.front() == '+' || (minusAllowed && text.front() == '-'))) {
-    negative = text.front() == '-';
-    text.remove_prefix(1);
-  }
-  if (text.empty() || !std::all_of(text.begin(), text.end(), isDigit)) return std::nullopt;
-  std::uint64_t magnitude = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), magnitude);
-  if (error != std::errc() || magnitude > (std::uint64_t{1} << 32)) return std::nullopt;
-  const auto value = static_cast<std::int64_t>(magnitude);
-  return negative ? -value : value;
-}
-
+// A decimal field: runtime blanks around one decimal number, which must fit a float.
 std::optional<float> parseDecimal(std::string_view text) {
-  text = trimBlanks(text);
-  if (text.empty() || decimalPrefix(text) != text.size()) return std::nullopt;
-  const float value = toSingle(decimalValue(text));
-  if (!std::isfinite(value)) return std::nullopt;
-  return value;
+  const auto value = config::parseDecimal(config::trimRuntimeBlanks(text));
+  if (!value) return std::nullopt;
+  const float single = toSingle(*value);
+  if (!std::isfinite(single)) return std::nullopt;
+  return single;
 }
 
 std::int32_t& signedOf(OtherSettings& s, const OtherRow& row) {
@@ -183,7 +114,7 @@ void applyValue(const OtherRow& row, OtherSettings& settings, std::uint32_t numb
       unsignedOf(settings, row) = number;
       break;
     case OtherKind::Decimal:
-      decimalOf(settings, row) = toSingle(textToDouble(text));
+      decimalOf(settings, row) = toSingle(config::leadingDecimal(text));
       break;
     case OtherKind::Switch:
       // "high" gives position 2, which leaves the list without a choice.
@@ -320,17 +251,16 @@ std::string FieldText(const OtherSettings& settings, ControlId field) {
 bool SetFieldText(OtherSettings& settings, const OtherRow& row, std::string_view text) {
   switch (row.kind) {
     case OtherKind::Signed: {
-      const auto value = parseWhole(text, true);
-      if (!value || *value < std::numeric_limits<std::int32_t>::min() ||
-          *value > std::numeric_limits<std::int32_t>::max()) {
-        return false;
-      }
+      const auto value = config::parseWhole(config::trimRuntimeBlanks(text), std::numeric_limits<std::int32_t>::min(),
+                                            std::numeric_limits<std::int32_t>::max());
+      if (!value) return false;
       signedOf(settings, row) = static_cast<std::int32_t>(*value);
       return true;
     }
     case OtherKind::Unsigned: {
-      const auto value = parseWhole(text, false);
-      if (!value || *value > std::numeric_limits<std::uint32_t>::max()) return false;
+      const auto value =
+          config::parseWhole(config::trimRuntimeBlanks(text), 0, std::numeric_limits<std::uint32_t>::max());
+      if (!value) return false;
       unsignedOf(settings, row) = static_cast<std::uint32_t>(*value);
       return true;
     }

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "config/file_io.h"
+#include "config/numbers.h"
+#include "config/text.h"
 
 namespace valdor::wine {
 
@@ -53,16 +55,6 @@ std::vector<Token> tokenize(std::string_view text) {
   return tokens;
 }
 
-bool isIndex(std::string_view key) {
-  return !key.empty() && std::all_of(key.begin(), key.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
-}
-
 class Parser {
  public:
   explicit Parser(std::vector<Token> tokens) : m_tokens(std::move(tokens)) {}
@@ -73,7 +65,7 @@ class Parser {
       if (open()) {
         pathOfBlock();
       } else if (auto value = word()) {
-        if (equalsIgnoringCase(*key, wanted)) return value;
+        if (config::equalsIgnoreCase(*key, wanted)) return value;
       } else {
         break;
       }
@@ -88,9 +80,9 @@ class Parser {
     while (auto key = word()) {
       if (open()) {
         auto path = pathOfBlock();
-        if (path && !path->empty() && isIndex(*key)) found.emplace_back(*path);
+        if (path && !path->empty() && config::isDigits(*key)) found.emplace_back(*path);
       } else if (auto value = word()) {
-        if (!value->empty() && isIndex(*key)) found.emplace_back(*value);
+        if (!value->empty() && config::isDigits(*key)) found.emplace_back(*value);
       } else {
         break;
       }
@@ -119,7 +111,7 @@ class Parser {
       if (open()) {
         pathOfBlock();
       } else if (auto value = word()) {
-        if (!path && equalsIgnoringCase(*key, "path")) path = std::move(value);
+        if (!path && config::equalsIgnoreCase(*key, "path")) path = std::move(value);
       } else {
         break;
       }

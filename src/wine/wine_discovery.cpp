@@ -10,6 +10,7 @@
 #include "wine/steam_libraries.h"
 #include "wine/wine_registry.h"
 #include "config/file_io.h"
+#include "config/text.h"
 
 #ifndef _WIN32
 #include <pwd.h>
@@ -27,13 +28,6 @@ constexpr std::array kSourceNames{"steam"sv, "lutris"sv, "heroic"sv, "bottles"sv
 
 // Folders in drive_c/users that belong to no one who runs programs.
 constexpr std::array kSharedUserFolders{"public"sv, "default"sv, "default user"sv, "all users"sv};
-
-char foldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return foldAscii(x) == foldAscii(y); });
-}
 
 bool folderExists(const fs::path& path) {
   std::error_code ec;
@@ -85,7 +79,7 @@ fs::path childIgnoringCase(const fs::path& folder, const std::string& name) {
   if (pathExists(exact)) return exact;
   std::error_code ec;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    if (equalsIgnoringCase(it->path().filename().string(), name)) return it->path();
+    if (config::equalsIgnoreCase(it->path().filename().string(), name)) return it->path();
   }
   return exact;
 }
@@ -350,7 +344,7 @@ std::optional<std::filesystem::path> linuxPathInPrefix(const std::filesystem::pa
   // \\?\C:\... and \??\C:\... are the same path, told not to be parsed.
   if (windowsPath.starts_with("\\\\?\\") || windowsPath.starts_with("\\??\\")) windowsPath.remove_prefix(4);
   if (windowsPath.size() < 2 || windowsPath[1] != ':') return std::nullopt;
-  const char drive = foldAscii(windowsPath[0]);
+  const char drive = config::lowerAscii(windowsPath[0]);
   if (drive < 'a' || drive > 'z') return std::nullopt;
 
   fs::path folder;
@@ -390,7 +384,7 @@ std::filesystem::path prefixDocuments(const std::filesystem::path& prefix, bool 
     for (const auto& folder : subfolders(users)) {
       auto name = folder.filename().string();
       const bool shared = std::any_of(kSharedUserFolders.begin(), kSharedUserFolders.end(),
-                                      [&](std::string_view other) { return equalsIgnoringCase(name, other); });
+                                      [&](std::string_view other) { return config::equalsIgnoreCase(name, other); });
       if (!shared) candidates.push_back(std::move(name));
     }
     // The folder the game already keeps its options in is the one it reads.

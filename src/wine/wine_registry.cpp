@@ -3,16 +3,11 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "config/text.h"
+
 namespace valdor::wine {
 
 namespace {
-
-char foldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return foldAscii(x) == foldAscii(y); });
-}
 
 int hexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -155,7 +150,7 @@ bool spellsIgnoringCase(std::string_view text, char close, std::string_view asci
   EscapedText escaped(text, close);
   std::size_t i = 0;
   while (auto unit = escaped.next()) {
-    if (i >= ascii.size() || unit->value >= 0x80 || foldAscii(static_cast<char>(unit->value)) != foldAscii(ascii[i]))
+    if (i >= ascii.size() || unit->value >= 0x80 || config::lowerAscii(static_cast<char>(unit->value)) != config::lowerAscii(ascii[i]))
       return false;
     ++i;
   }
@@ -293,7 +288,7 @@ std::vector<std::optional<std::string>> readRegistryStrings(std::string_view hiv
         } else {
           std::string_view rest = escapedKey;
           const auto key = unescape(rest, ']');
-          same = key && equalsIgnoringCase(*key, wanted[i].key);
+          same = key && config::equalsIgnoreCase(*key, wanted[i].key);
         }
         if (same) inKey.push_back(i);
       }
@@ -314,7 +309,7 @@ std::vector<std::optional<std::string>> readRegistryStrings(std::string_view hiv
     rest.remove_prefix(1);
     for (auto i : inKey) {
       const std::string_view wantedName = wanted[i].name == "@" ? std::string_view() : wanted[i].name;
-      if (settled[i] || !equalsIgnoringCase(*name, wantedName)) continue;
+      if (settled[i] || !config::equalsIgnoreCase(*name, wantedName)) continue;
       // The first value of that name counts, even when it is no string.
       found[i] = stringData(rest);
       settled[i] = true;

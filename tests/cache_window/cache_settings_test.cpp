@@ -9,7 +9,7 @@
 #include <tuple>
 #include <vector>
 
-#include "config/value_words.h"
+#include "config/text.h"
 #include "support/temp_dir.h"
 
 using namespace valdor::cache_window;

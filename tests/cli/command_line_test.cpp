@@ -41,6 +41,8 @@ TEST(ProgramOptions, BadOptionsGiveTheUsageAndExitStatus2) {
   EXPECT_EQ(run({"ini", "get", "file", "section"}).exitCode, 2);
   EXPECT_EQ(run({"ini", "get", "--size=0", "f", "s", "k"}).exitCode, 2);
   EXPECT_EQ(run({"ini", "get-int", "--default=1.5", "f", "s", "k"}).exitCode, 2);
+  EXPECT_EQ(run({"ini", "get-int", "--default=+-5", "f", "s", "k"}).exitCode, 2);
+  EXPECT_EQ(run({"ini", "get-int", "--default=2147483648", "f", "s", "k"}).exitCode, 2);
   EXPECT_EQ(run({"locate", "extra"}).exitCode, 2);
 }
 

@@ -73,6 +73,17 @@ TEST(OtherCommands, SetInEitherLanguageWritesWhatTheModelsSaveWrites) {
   EXPECT_EQ(german.files(), expected.files());
 }
 
+TEST(OtherCommands, EverySpellingOfATooSmallFactorIsTakenAsZero) {
+  // The game reads both as 0; neither is refused as no decimal number.
+  const OtherGameCopy exponent;
+  const OtherGameCopy writtenOut;
+  EXPECT_EQ(exponent.other({"set", "Render.GlobalVisualLoDFactor=1e-400"}).exitCode, 0);
+  const Outcome result = writtenOut.other({"set", "Render.GlobalVisualLoDFactor=0." + std::string(400, '0') + "1"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(writtenOut.files(), exponent.files());
+  EXPECT_NE(writtenOut.files().find("Render.GlobalVisualLoDFactor=0.00"), std::string::npos);
+}
+
 TEST(OtherCommands, AnUnknownKeyOrValueNamesWhatIsAllowedAndWritesNothing) {
   const OtherGameCopy game;
   const std::string before = game.files();

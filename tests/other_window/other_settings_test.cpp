@@ -130,6 +130,19 @@ TEST(OtherSettings, DetailFactorKeepsItsFractionAndIsWrittenWithTheGamesRounding
   EXPECT_EQ(ini.loadStored("Engine.Setup", "Render.GlobalVisualLoDFactor", "0.015").levelOfDetail, 0.015f);
 }
 
+TEST(OtherSettings, AStoredFactorReadsAlikeInEverySpellingOfItsNumber) {
+  const IniFolder ini;
+  const std::string huge = "1" + std::string(400, '0');
+  const std::vector<std::pair<std::string, std::string>> spellings{
+      {"1e-400", "0." + std::string(400, '0') + "1"}, {"1e-400", "1000e-403"}, {"1e390", huge + "e-10"},
+      {"-1e400", "-" + huge},                         {"0.25", "25e-2"}};
+  for (const auto& [one, other] : spellings) {
+    const float first = ini.loadStored("Engine.Setup", "Render.GlobalVisualLoDFactor", one).levelOfDetail;
+    const float second = ini.loadStored("Engine.Setup", "Render.GlobalVisualLoDFactor", other).levelOfDetail;
+    EXPECT_EQ(first, second) << one;
+  }
+}
+
 TEST(OtherSettings, SwitchWordsIgnoreCaseAndAnUnlistedWordKeepsItsKey) {
   const IniFolder ini;
   const std::map<std::string, SwitchPosition> cases{
@@ -203,7 +216,9 @@ TEST(OtherSettings, FieldsTakeNumbersOfTheirKindWithBlanksAround) {
       {ControlId::FpsMin, "4294967296", false},            {ControlId::FpsMin, "-0", false},
       {ControlId::LevelOfDetail, " 0.5 ", true},           {ControlId::LevelOfDetail, "1e-2", true},
       {ControlId::LevelOfDetail, "0,01", false},           {ControlId::LevelOfDetail, "1e39", false},
-      {ControlId::LevelOfDetail, ".", false},              {ControlId::LevelOfDetail, "", false}};
+      {ControlId::LevelOfDetail, ".", false},              {ControlId::LevelOfDetail, "", false},
+      {ControlId::LevelOfDetail, "1e-400", true},          {ControlId::LevelOfDetail, "0." + std::string(400, '0') + "1", true},
+      {ControlId::LevelOfDetail, "1" + std::string(39, '0'), false}};
   for (const auto& [field, text, taken] : cases) {
     OtherSettings settings;
     settings.fpsMin = 9;

@@ -10,7 +10,6 @@
 #include "ui/dialog_builder.h"
 #include "ui/qt_text.h"
 #include "cache_window/cache_dlg.h"
-#include "config/value_words.h"
 #include "credits_window/credits_dlg.h"
 #include "other_window/other_dlg.h"
 
@@ -114,12 +113,7 @@ void CTuningDlg::fillLists() {
 }
 
 void CTuningDlg::setTooltips() {
-  for (const auto& tip : kTooltips) {
-    std::string text = m_translator.message(tip.key);
-    // The default comes from the same row that restoring the defaults uses.
-    if (auto announced = TooltipDefault(tip.id, m_texts)) text = config::ConcatText(text, *announced);
-    setTooltip(tip.id, text);
-  }
+  for (const auto& tip : kTooltips) setTooltip(tip.id, m_translator, tip.key, TooltipDefault(tip.id, m_texts));
 }
 
 void CTuningDlg::showSettings() {

@@ -77,10 +77,7 @@ void COtherSettingsDlg::ApplyTexts() {
   }
   applyCaptions(m_translator);
   for (const OtherRow& row : kOtherRows) {
-    std::string text = m_translator.message(row.tooltipKey);
-    // The default comes from the same row that restoring the defaults uses.
-    if (auto announced = TooltipDefault(row.control, m_entries)) text = config::ConcatText(text, *announced);
-    setTooltip(row.control, text);
+    setTooltip(row.control, m_translator, row.tooltipKey, TooltipDefault(row.control, m_entries));
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 
+#include "config/value_words.h"
 #include "i18n/cp1252.h"
 #include "ui/window_look.h"
 
@@ -47,6 +48,12 @@ void TemplateDialogBase::refuseWidget(app::Dialogs& dialogs, std::string_view me
 
 void TemplateDialogBase::setTooltipOf(QWidget* control, const std::string& text) {
   setWrappedToolTip(control, toQString(text));
+}
+
+std::string TemplateDialogBase::tooltipText(const i18n::Translator& translator, std::string_view key,
+                                            const std::optional<std::string>& announcedDefault) {
+  const std::string text = translator.message(key);
+  return announcedDefault ? config::ConcatText(text, *announcedDefault) : text;
 }
 
 void TemplateDialogBase::fillWidget(QWidget* list, std::span<const std::string> entries) {

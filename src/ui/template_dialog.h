@@ -42,6 +42,8 @@ class TemplateDialogBase : public QDialog {
   // player can type over it; the window stays open.
   static void refuseWidget(app::Dialogs& dialogs, std::string_view message, QWidget* field);
   static void setTooltipOf(QWidget* control, const std::string& text);
+  static std::string tooltipText(const i18n::Translator& translator, std::string_view key,
+                                 const std::optional<std::string>& announcedDefault);
   static void fillWidget(QWidget* list, std::span<const std::string> entries);
 };
 
@@ -76,6 +78,14 @@ class TemplateDialog : public TemplateDialogBase {
 
   // The tooltip's text with its lines wrapped; an empty text removes it.
   void setTooltip(Id id, const std::string& text) { setTooltipOf(control(id), text); }
+
+  // The tooltip of key, closed by the default it announces, if any. The
+  // default comes from the same row that restoring the defaults uses, so the
+  // two cannot drift apart.
+  void setTooltip(Id id, const i18n::Translator& translator, std::string_view key,
+                  const std::optional<std::string>& announcedDefault) {
+    setTooltip(id, tooltipText(translator, key, announcedDefault));
+  }
 
   // The list's entries replace those it had; none is chosen.
   void fillList(Id id, std::span<const std::string> entries) { fillWidget(control(id), entries); }

@@ -77,11 +77,10 @@ void CCacheDlg::connectHandlers() {
     connect(control<QPushButton>(row.decreaseButton), &QPushButton::clicked, this,
             [this, column = row.column] { OnScaleColumn(column, ScaleDirection::Decrease); });
   }
-  connect(control<QPushButton>(ControlId::RestoreDefaults), &QPushButton::clicked, this,
-          [this] { OnRestoreDefaults(); });
-  connect(control<QPushButton>(ControlId::Save), &QPushButton::clicked, this, [this] { OnSaveCache(); });
   // Closing writes nothing, whatever the fields hold.
-  connect(control<QPushButton>(ControlId::Close), &QPushButton::clicked, this, &QDialog::accept);
+  connectButtons(this, {{ControlId::RestoreDefaults, &CCacheDlg::OnRestoreDefaults},
+                        {ControlId::Save, &CCacheDlg::OnSaveCache},
+                        {ControlId::Close, &CCacheDlg::accept}});
 }
 
 void CCacheDlg::ApplyCacheTexts() {

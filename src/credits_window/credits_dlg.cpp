@@ -5,7 +5,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
-#include <QPushButton>
 #include <QUrl>
 #include <qdrawutil.h>
 
@@ -28,7 +27,7 @@ CCreditsDlg::CCreditsDlg(const i18n::Translator& translator, std::filesystem::pa
       m_makeMusic(std::move(makeMusic)),
       m_openAddress(std::move(openAddress)) {
   OnInitDialog();
-  connect(control<QPushButton>(ControlId::Link), &QPushButton::clicked, this, [this] { OnLink(); });
+  connectButtons(this, {{ControlId::Link, &CCreditsDlg::OnLink}});
 }
 
 void CCreditsDlg::OnInitDialog() {

@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QIcon>
 #include <QPixmap>
-#include <QPushButton>
 
 #include <algorithm>
 
@@ -54,22 +53,16 @@ void CTuningDlg::connectHandlers() {
   connect(control<QComboBox>(ControlId::Language), &QComboBox::activated, this, [this] { OnSelchangeLanguage(); });
   connect(control<QComboBox>(ControlId::Resolution), &QComboBox::activated, this,
           [this] { OnSelchangeResolution(); });
-  connect(control<QPushButton>(ControlId::SaveSettings), &QPushButton::clicked, this, [this] { OnSaveSettings(); });
-  connect(control<QPushButton>(ControlId::RestoreSettings), &QPushButton::clicked, this,
-          [this] { OnRestoreDefaults(); });
-  connect(control<QPushButton>(ControlId::Exit), &QPushButton::clicked, this, [this] { OnExit(); });
-  const std::pair<ControlId, void (CTuningDlg::*)()> buttons[] = {
-      {ControlId::RestoreStartLogos, &CTuningDlg::OnRestoreStartLogos},
-      {ControlId::RemoveStartLogos, &CTuningDlg::OnRemoveStartLogos},
-      {ControlId::LoadBackup, &CTuningDlg::OnLoadBackup},
-      {ControlId::CreateBackup, &CTuningDlg::OnCreateBackup},
-      {ControlId::CacheSettings, &CTuningDlg::OpenCacheSettings},
-      {ControlId::OtherSettings, &CTuningDlg::OpenOtherSettings},
-      {ControlId::Credits, &CTuningDlg::OpenCredits},
-  };
-  for (auto [id, handler] : buttons) {
-    connect(control<QPushButton>(id), &QPushButton::clicked, this, [this, handler = handler] { (this->*handler)(); });
-  }
+  connectButtons(this, {{ControlId::SaveSettings, &CTuningDlg::OnSaveSettings},
+                        {ControlId::RestoreSettings, &CTuningDlg::OnRestoreDefaults},
+                        {ControlId::Exit, &CTuningDlg::OnExit},
+                        {ControlId::RestoreStartLogos, &CTuningDlg::OnRestoreStartLogos},
+                        {ControlId::RemoveStartLogos, &CTuningDlg::OnRemoveStartLogos},
+                        {ControlId::LoadBackup, &CTuningDlg::OnLoadBackup},
+                        {ControlId::CreateBackup, &CTuningDlg::OnCreateBackup},
+                        {ControlId::CacheSettings, &CTuningDlg::OpenCacheSettings},
+                        {ControlId::OtherSettings, &CTuningDlg::OpenOtherSettings},
+                        {ControlId::Credits, &CTuningDlg::OpenCredits}});
 }
 
 bool CTuningDlg::OnInitDialog() {

@@ -5,7 +5,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 
 #include <algorithm>
 
@@ -52,14 +51,9 @@ COtherSettingsDlg::COtherSettingsDlg(const app::ConfigPaths& paths, const i18n::
 }
 
 void COtherSettingsDlg::connectHandlers() {
-  const std::pair<ControlId, void (COtherSettingsDlg::*)()> buttons[] = {
-      {ControlId::Save, &COtherSettingsDlg::OnSaveSettings},
-      {ControlId::RestoreSettings, &COtherSettingsDlg::OnRestoreDefaults},
-      {ControlId::Close, &COtherSettingsDlg::OnClose},
-  };
-  for (auto [id, handler] : buttons) {
-    connect(control<QPushButton>(id), &QPushButton::clicked, this, [this, handler = handler] { (this->*handler)(); });
-  }
+  connectButtons(this, {{ControlId::Save, &COtherSettingsDlg::OnSaveSettings},
+                        {ControlId::RestoreSettings, &COtherSettingsDlg::OnRestoreDefaults},
+                        {ControlId::Close, &COtherSettingsDlg::OnClose}});
 }
 
 void COtherSettingsDlg::OnInitDialog() {

@@ -1,15 +1,19 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QDialog>
 #include <QLineEdit>
 #include <QString>
 #include <QWidget>
 
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 
 #include "app/dialogs.h"
 #include "i18n/translator.h"
@@ -67,6 +71,16 @@ class TemplateDialog : public TemplateDialogBase {
   }
 
   const std::map<Id, QWidget*>& controls() const { return m_controls; }
+
+  // A click on each button calls its handler on window.
+  template <typename Window>
+  void connectButtons(Window* window,
+                      std::initializer_list<std::pair<Id, std::type_identity_t<void (Window::*)()>>> buttons) {
+    for (auto [id, handler] : buttons) {
+      connect(control<QAbstractButton>(id), &QAbstractButton::clicked, window,
+              [window, handler = handler] { (window->*handler)(); });
+    }
+  }
 
   // Every caption of the rows, shown as looked up: "|" is a line break only in
   // messages and tooltips.

@@ -25,11 +25,7 @@
 namespace valdor::main_window {
 namespace {
 
-using test::choose;
-using test::click;
-using test::find;
-using test::shown;
-using test::type;
+using namespace test;  // the window driver
 
 // The sample installation's values where a test changes them.
 constexpr std::string_view kStoredTexture = "TextureQuality=3\r\n";

@@ -24,11 +24,7 @@
 namespace valdor::other_window {
 namespace {
 
-using test::choose;
-using test::click;
-using test::find;
-using test::shown;
-using test::type;
+using namespace test;  // find, type, choose, click, shown
 
 namespace fs = std::filesystem;
 

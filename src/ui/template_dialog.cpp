@@ -8,7 +8,7 @@
 
 // The artwork lives in a static library, whose resources have to be
 // registered by hand; the macro must be used outside any namespace.
-static void registerResources() {
+static void registerArtwork() {
   static const bool registered = [] {
     Q_INIT_RESOURCE(resources);
     return true;
@@ -17,8 +17,6 @@ static void registerResources() {
 }
 
 namespace valdor::ui {
-
-void registerArtwork() { registerResources(); }
 
 std::string withoutColon(std::string label) {
   // The tables close labels with ':'; one English label closes with ';'.
@@ -34,7 +32,7 @@ std::string notANumberMessage(const i18n::Translator& translator, std::string_vi
 
 TemplateDialogBase::TemplateDialogBase(QWidget* parent, Qt::WindowFlags flags, WindowColours colours)
     : QDialog(parent) {
-  registerArtwork();
+  ::registerArtwork();  // the main window's header picture and icons, the credits picture
   setWindowFlags(flags);
   applyWindowLook(this, colours);
   applyTooltipLook();

@@ -26,9 +26,6 @@
 // field that holds no number.
 namespace valdor::ui {
 
-// The pictures and icons compiled into the kit; registered once.
-void registerArtwork();
-
 // A label without its closing colon (or the semicolon one English label has)
 // and the blanks before it, to name its field inside a message.
 std::string withoutColon(std::string label);

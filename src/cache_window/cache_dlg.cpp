@@ -7,7 +7,6 @@
 
 #include "ui/dialog_builder.h"
 #include "ui/qt_text.h"
-#include "ui/window_look.h"
 
 namespace valdor::cache_window {
 
@@ -24,18 +23,20 @@ const std::string& megabytesOf(const CacheFigures& figures, CacheField field) {
 
 CCacheDlg::CCacheDlg(const app::ConfigPaths& paths, const i18n::Translator& translator, app::Dialogs& dialogs,
                      QWidget* parent)
-    : QDialog(parent), m_engineIni(paths.engineIni), m_translator(translator), m_dialogs(dialogs) {
-  // A small tool-window title bar with a close box and no caption text.
-  setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    // A small tool-window title bar with a close box and no caption text.
+    : TemplateDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint, kColours, kTemplateWidth,
+                     kTemplateHeight, kControls),
+      m_engineIni(paths.engineIni),
+      m_translator(translator),
+      m_dialogs(dialogs) {
   setWindowTitle(QString());
-  ui::applyWindowLook(this, kColours);
-  ui::applyTooltipLook();
-
-  m_controls = ui::buildDialog<ControlId>(this, kTemplateWidth, kTemplateHeight, kControls);
   control<QLabel>(ControlId::Heading)->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   shapeFields();
   connectHandlers();
+  OnInitDialog();
+}
 
+void CCacheDlg::OnInitDialog() {
   ApplyCacheTexts();
   m_sizes = LoadCacheSizes(m_engineIni);
   m_figures = RecalcAll(m_sizes);
@@ -76,32 +77,25 @@ void CCacheDlg::connectHandlers() {
     connect(control<QPushButton>(row.decreaseButton), &QPushButton::clicked, this,
             [this, column = row.column] { OnScaleColumn(column, ScaleDirection::Decrease); });
   }
-  connect(control<QPushButton>(ControlId::RestoreDefaults), &QPushButton::clicked, this,
-          [this] { OnRestoreDefaults(); });
-  connect(control<QPushButton>(ControlId::Save), &QPushButton::clicked, this, [this] { OnSaveCache(); });
   // Closing writes nothing, whatever the fields hold.
-  connect(control<QPushButton>(ControlId::Close), &QPushButton::clicked, this, &QDialog::accept);
+  connectButtons(this, {{ControlId::RestoreDefaults, &CCacheDlg::OnRestoreDefaults},
+                        {ControlId::Save, &CCacheDlg::OnSaveCache},
+                        {ControlId::Close, &CCacheDlg::accept}});
 }
 
 void CCacheDlg::ApplyCacheTexts() {
-  // Captions are shown as looked up: "|" is a line break only in tooltips.
-  for (const auto& row : kControls) {
-    if (!row.captionKey.empty()) ui::setControlText(control(row.id), m_translator.LookupText(row.captionKey));
-  }
-  const auto tip = [this](ControlId id, const std::string& text) {
-    ui::setWrappedToolTip(control(id), ui::toQString(text));
-  };
-  for (const CacheRow& row : kCacheRows) tip(row.valueField, CacheTooltip(m_translator, row.field));
+  applyCaptions(m_translator);
+  for (const CacheRow& row : kCacheRows) setTooltip(row.valueField, CacheTooltip(m_translator, row.field));
   for (const CacheColumnRow& row : kCacheColumnRows) {
-    tip(row.increaseButton, m_translator.message(kIncreaseTooltip));
-    tip(row.decreaseButton, m_translator.message(kDecreaseTooltip));
-    if (row.finalField != ControlId::None) tip(row.finalField, m_translator.message(kFinalCacheTooltip));
+    setTooltip(row.increaseButton, m_translator.message(kIncreaseTooltip));
+    setTooltip(row.decreaseButton, m_translator.message(kDecreaseTooltip));
+    if (row.finalField != ControlId::None) setTooltip(row.finalField, m_translator.message(kFinalCacheTooltip));
   }
 }
 
 void CCacheDlg::takeFields() {
   for (const CacheRow& row : kCacheRows) {
-    TextOf(m_sizes, row.field) = ui::fromQString(control<QLineEdit>(row.valueField)->text());
+    TextOf(m_sizes, row.field) = fieldText(row.valueField);
   }
 }
 
@@ -132,7 +126,7 @@ void CCacheDlg::showText(ControlId id, const std::string& text) {
 }
 
 std::string CCacheDlg::percentOf(CacheColumn column) const {
-  return ui::fromQString(control<QLineEdit>(ColumnRowOf(column).percentField)->text());
+  return fieldText(ColumnRowOf(column).percentField);
 }
 
 void CCacheDlg::RecalcColumn(CacheColumn column) {
@@ -171,11 +165,11 @@ void CCacheDlg::OnSaveCache() {
   }
   // Closing as if saved would lose the player's values without a word: the
   // window stays, and a field that is no number gets the focus.
-  m_dialogs.showMessage(SaveFailureMessage(m_translator, result));
+  const std::string message = SaveFailureMessage(m_translator, result);
   if (result.invalid) {
-    auto* field = control<QLineEdit>(RowOf(*result.invalid).valueField);
-    field->setFocus();
-    field->selectAll();
+    refuseField(m_dialogs, message, RowOf(*result.invalid).valueField);
+  } else {
+    m_dialogs.showMessage(message);
   }
 }
 

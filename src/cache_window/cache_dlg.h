@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QDialog>
-
 #include <filesystem>
-#include <map>
 #include <string>
 
 #include "app/config_paths.h"
@@ -11,13 +8,14 @@
 #include "cache_window/cache_controls.h"
 #include "cache_window/cache_settings.h"
 #include "i18n/translator.h"
+#include "ui/template_dialog.h"
 
 namespace valdor::cache_window {
 
 // The cache settings window: the memory budgets of the game's resource
 // caches with their totals and final caches. It reads ve3.ini when it opens
 // and writes it only from its save button.
-class CCacheDlg : public QDialog {
+class CCacheDlg : public ui::TemplateDialog<ControlId> {
   Q_OBJECT
 
  public:
@@ -47,13 +45,10 @@ class CCacheDlg : public QDialog {
 
   const CacheSizes& sizes() const { return m_sizes; }
 
-  template <typename T = QWidget>
-  T* control(ControlId id) const {
-    auto found = m_controls.find(id);
-    return found == m_controls.end() ? nullptr : qobject_cast<T*>(found->second);
-  }
-
  private:
+  // The texts, then the budgets as stored; the focus starts in the Common
+  // image field.
+  void OnInitDialog();
   void shapeFields();
   void connectHandlers();
   // The 29 value texts from their fields.
@@ -67,7 +62,6 @@ class CCacheDlg : public QDialog {
   std::filesystem::path m_engineIni;
   i18n::Translator m_translator;
   app::Dialogs& m_dialogs;
-  std::map<ControlId, QWidget*> m_controls;
   CacheSizes m_sizes;
   CacheFigures m_figures;
 };

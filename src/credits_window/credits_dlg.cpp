@@ -5,26 +5,13 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
-#include <QPushButton>
 #include <QUrl>
 #include <qdrawutil.h>
 
 #include <utility>
 
-#include "ui/dialog_builder.h"
 #include "ui/qt_text.h"
-#include "ui/window_look.h"
 #include "credits_window/credits_settings.h"
-
-// The artwork lives in a static library, whose resources have to be
-// registered by hand; the macro must be used outside any namespace.
-static void registerCreditsArtwork() {
-  static const bool registered = [] {
-    Q_INIT_RESOURCE(resources);
-    return true;
-  }();
-  (void)registered;
-}
 
 namespace valdor::credits_window {
 
@@ -32,18 +19,18 @@ void openInBrowser(std::string_view address) { QDesktopServices::openUrl(QUrl(ui
 
 CCreditsDlg::CCreditsDlg(const i18n::Translator& translator, std::filesystem::path privateFolder,
                          platform::MusicPlayerFactory makeMusic, OpenAddress openAddress, QWidget* parent)
-    : QDialog(parent),
+    // The template places the controls in the client area, inside the edge.
+    : TemplateDialog(parent, Qt::Dialog | Qt::FramelessWindowHint, kColours, kTemplateWidth, kTemplateHeight,
+                     kControls, kClientEdge),
       m_translator(translator),
       m_privateFolder(std::move(privateFolder)),
       m_makeMusic(std::move(makeMusic)),
       m_openAddress(std::move(openAddress)) {
-  registerCreditsArtwork();
-  setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-  ui::applyWindowLook(this, kColours);
+  OnInitDialog();
+  connectButtons(this, {{ControlId::Link, &CCreditsDlg::OnLink}});
+}
 
-  // The template places the controls in the client area, inside the edge.
-  m_controls = ui::buildDialog<ControlId>(this, kTemplateWidth, kTemplateHeight, kControls, kClientEdge);
-
+void CCreditsDlg::OnInitDialog() {
   // The picture and the labels let every click through to the window, which
   // closes on it; only the link button takes clicks of its own.
   auto* picture = findChild<QLabel*>(QString::number(static_cast<int>(ControlId::Picture)), Qt::FindDirectChildrenOnly);
@@ -55,8 +42,7 @@ CCreditsDlg::CCreditsDlg(const i18n::Translator& translator, std::filesystem::pa
     control(label)->setAutoFillBackground(true);
   }
   control<QLabel>(kBorderedLabel)->setFrameStyle(QFrame::Box | QFrame::Plain);
-  setTexts();
-  connect(control<QPushButton>(ControlId::Link), &QPushButton::clicked, this, [this] { OnLink(); });
+  ApplyTexts();
 }
 
 // A player still held here (the window was destroyed while shown) is stopped
@@ -74,12 +60,7 @@ void CCreditsDlg::showPicture(QLabel* picture) {
   picture->resize(bitmap.size() + QSize(2 * frame, 2 * frame));
 }
 
-void CCreditsDlg::setTexts() {
-  // Captions are shown as looked up: "|" is a line break only in messages.
-  for (const auto& row : kControls) {
-    if (!row.captionKey.empty()) ui::setControlText(control(row.id), m_translator.LookupText(row.captionKey));
-  }
-}
+void CCreditsDlg::ApplyTexts() { applyCaptions(m_translator); }
 
 void CCreditsDlg::OnLink() { m_openAddress(CommunityAddress(m_translator.language())); }
 

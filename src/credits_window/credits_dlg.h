@@ -1,16 +1,14 @@
 #pragma once
 
-#include <QDialog>
-
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string_view>
 
 #include "credits_window/credits_controls.h"
 #include "platform/music_player.h"
 #include "i18n/translator.h"
+#include "ui/template_dialog.h"
 
 class QLabel;
 
@@ -26,7 +24,7 @@ void openInBrowser(std::string_view address);
 // The credits: picture, version, thanks, the community's link and the contact
 // line, with the short tune playing while the window is shown. A left click
 // anywhere but on the link closes it, and so does Escape.
-class CCreditsDlg : public QDialog {
+class CCreditsDlg : public ui::TemplateDialog<ControlId> {
   Q_OBJECT
 
  public:
@@ -42,12 +40,6 @@ class CCreditsDlg : public QDialog {
   // Ends the window either way, stopping the tune, also in the middle.
   void done(int result) override;
 
-  template <typename T = QWidget>
-  T* control(ControlId id) const {
-    auto found = m_controls.find(id);
-    return found == m_controls.end() ? nullptr : qobject_cast<T*>(found->second);
-  }
-
  protected:
   // Each showing plays the tune from its beginning.
   void showEvent(QShowEvent* event) override;
@@ -55,14 +47,15 @@ class CCreditsDlg : public QDialog {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  // The picture, the labels that let clicks through, the texts.
+  void OnInitDialog();
   void showPicture(QLabel* picture);
-  void setTexts();
+  void ApplyTexts();
 
   const i18n::Translator& m_translator;
   std::filesystem::path m_privateFolder;
   platform::MusicPlayerFactory m_makeMusic;
   OpenAddress m_openAddress;
-  std::map<ControlId, QWidget*> m_controls;
   std::unique_ptr<platform::MusicPlayer> m_music;  // while the window is shown; none without a player
 };
 

@@ -2,30 +2,15 @@
 
 #include <QComboBox>
 #include <QIcon>
-#include <QLineEdit>
 #include <QPixmap>
-#include <QPushButton>
 
 #include <algorithm>
 
 #include "ui/dialog_builder.h"
 #include "ui/qt_text.h"
-#include "ui/window_look.h"
 #include "cache_window/cache_dlg.h"
-#include "config/value_words.h"
 #include "credits_window/credits_dlg.h"
-#include "i18n/cp1252.h"
 #include "other_window/other_dlg.h"
-
-// The artwork lives in a static library, whose resources have to be
-// registered by hand; the macro must be used outside any namespace.
-static void registerArtwork() {
-  static const bool registered = [] {
-    Q_INIT_RESOURCE(resources);
-    return true;
-  }();
-  (void)registered;
-}
 
 namespace valdor::main_window {
 
@@ -38,32 +23,21 @@ QString resourcePath(std::string_view path) {
   return QString::fromLatin1(path.data(), static_cast<qsizetype>(path.size()));
 }
 
-// A field's label without its closing colon, to name the field in a message.
-std::string fieldName(const i18n::Translator& translator, const MainRow& row) {
-  std::string label = translator.LookupText(row.labelKey);
-  while (!label.empty() && (label.back() == ':' || label.back() == ' ')) label.pop_back();
-  return label;
-}
-
 }  // namespace
 
 CTuningDlg::CTuningDlg(app::SettingsStore& store, app::Dialogs& dialogs, app::StartupOptions options,
                        const platform::DisplayModeSource& displayModes, QWidget* parent)
-    : QDialog(parent),
+    : TemplateDialog(parent,
+                     Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                         Qt::WindowCloseButtonHint,
+                     kColours, kTemplateWidth, kTemplateHeight, kControls),
       m_dialogs(dialogs),
       m_startup(store, dialogs, m_translator, std::move(options)),
       m_displayModes(displayModes) {
-  registerArtwork();
-  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                 Qt::WindowCloseButtonHint);
   setWindowTitle(ui::toQString(kCaption));
   QIcon icon;
   for (const auto image : kIconImages) icon.addFile(resourcePath(image));
   setWindowIcon(icon);
-  ui::applyWindowLook(this, kColours);
-  ui::applyTooltipLook();
-
-  m_controls = ui::buildDialog<ControlId>(this, kTemplateWidth, kTemplateHeight, kControls);
   ui::setControlPicture(control(ControlId::Picture), QPixmap(resourcePath(kHeaderPicture)));
   for (const MainRow& row : kMainRows) {
     if (isField(row)) ui::acceptDigitsOnly(control(row.control));
@@ -79,36 +53,28 @@ void CTuningDlg::connectHandlers() {
   connect(control<QComboBox>(ControlId::Language), &QComboBox::activated, this, [this] { OnSelchangeLanguage(); });
   connect(control<QComboBox>(ControlId::Resolution), &QComboBox::activated, this,
           [this] { OnSelchangeResolution(); });
-  connect(control<QPushButton>(ControlId::SaveSettings), &QPushButton::clicked, this, [this] { OnSaveSettings(); });
-  connect(control<QPushButton>(ControlId::RestoreSettings), &QPushButton::clicked, this,
-          [this] { OnRestoreSettings(); });
-  connect(control<QPushButton>(ControlId::Exit), &QPushButton::clicked, this, [this] { OnExit(); });
-  const std::pair<ControlId, void (CTuningDlg::*)()> buttons[] = {
-      {ControlId::RestoreStartLogos, &CTuningDlg::OnRestoreStartLogos},
-      {ControlId::RemoveStartLogos, &CTuningDlg::OnRemoveStartLogos},
-      {ControlId::LoadBackup, &CTuningDlg::OnLoadBackup},
-      {ControlId::CreateBackup, &CTuningDlg::OnCreateBackup},
-      {ControlId::CacheSettings, &CTuningDlg::OpenCacheSettings},
-      {ControlId::OtherSettings, &CTuningDlg::OpenOtherSettings},
-      {ControlId::Credits, &CTuningDlg::OpenCredits},
-  };
-  for (auto [id, handler] : buttons) {
-    connect(control<QPushButton>(id), &QPushButton::clicked, this, [this, handler = handler] { (this->*handler)(); });
-  }
+  connectButtons(this, {{ControlId::SaveSettings, &CTuningDlg::OnSaveSettings},
+                        {ControlId::RestoreSettings, &CTuningDlg::OnRestoreDefaults},
+                        {ControlId::Exit, &CTuningDlg::OnExit},
+                        {ControlId::RestoreStartLogos, &CTuningDlg::OnRestoreStartLogos},
+                        {ControlId::RemoveStartLogos, &CTuningDlg::OnRemoveStartLogos},
+                        {ControlId::LoadBackup, &CTuningDlg::OnLoadBackup},
+                        {ControlId::CreateBackup, &CTuningDlg::OnCreateBackup},
+                        {ControlId::CacheSettings, &CTuningDlg::OpenCacheSettings},
+                        {ControlId::OtherSettings, &CTuningDlg::OpenOtherSettings},
+                        {ControlId::Credits, &CTuningDlg::OpenCredits}});
 }
 
 bool CTuningDlg::OnInitDialog() {
   // The display modes first: applying a language never refills this list.
   m_resolutions = FillDisplayModes(m_displayModes);
-  auto* resolution = control<QComboBox>(ControlId::Resolution);
-  for (const auto& entry : m_resolutions) resolution->addItem(ui::toQString(entry));
-  resolution->setCurrentIndex(-1);
+  fillList(ControlId::Resolution, m_resolutions);
+  control<QComboBox>(ControlId::Resolution)->setCurrentIndex(-1);
 
-  auto* language = control<QComboBox>(ControlId::Language);
-  for (const auto& entry : app::languageEntries()) language->addItem(ui::toQString(entry));
+  fillList(ControlId::Language, app::languageEntries());
   if (!m_startup.run()) return false;
   const auto index = m_startup.languageIndex();
-  language->setCurrentIndex(index ? static_cast<int>(*index) : -1);
+  control<QComboBox>(ControlId::Language)->setCurrentIndex(index ? static_cast<int>(*index) : -1);
   OnSelchangeLanguage();
   return true;
 }
@@ -126,7 +92,7 @@ void CTuningDlg::ApplyTexts() {
   takeChoices();  // the resolution is searched again from the player's choice
   m_texts = MainTexts::fromTranslator(m_translator);
   fillLists();
-  setCaptions();
+  applyCaptions(m_translator);
   setTooltips();
   m_settings = LoadMainSettings(paths(), m_texts, m_resolutions, WithListsCleared(m_settings));
   showSettings();
@@ -135,31 +101,17 @@ void CTuningDlg::ApplyTexts() {
 
 void CTuningDlg::fillLists() {
   for (const MainRow& row : kMainRows) {
-    if (!isList(row)) continue;
-    auto* list = control<QComboBox>(row.control);
-    list->clear();
-    for (const auto& entry : m_texts.list(row.kind)) list->addItem(ui::toQString(entry));
-  }
-}
-
-void CTuningDlg::setCaptions() {
-  // Captions are shown as looked up: "|" is a line break only in messages.
-  for (const auto& row : kControls) {
-    if (!row.captionKey.empty()) ui::setControlText(control(row.id), m_translator.LookupText(row.captionKey));
+    if (isList(row)) fillList(row.control, m_texts.list(row.kind));
   }
 }
 
 void CTuningDlg::setTooltips() {
   for (const MainRow& row : kMainRows) {
     if (FindMainRow(row.control) != &row) continue;  // the three display-mode keys share one list
-    std::string text = m_translator.message(row.tooltipKey);
     // The default comes from the same row that restoring the defaults uses.
-    if (auto announced = TooltipDefault(row.control, m_texts)) text = config::ConcatText(text, *announced);
-    ui::setWrappedToolTip(control(row.control), ui::toQString(text));
+    setTooltip(row.control, m_translator, row.tooltipKey, TooltipDefault(row.control, m_texts));
   }
-  for (const auto& tip : kTooltips) {
-    ui::setWrappedToolTip(control(tip.id), ui::toQString(m_translator.message(tip.key)));
-  }
+  for (const auto& tip : kTooltips) setTooltip(tip.id, m_translator, tip.key, std::nullopt);
 }
 
 void CTuningDlg::showSettings() {
@@ -167,7 +119,7 @@ void CTuningDlg::showSettings() {
     if (isList(row)) {
       control<QComboBox>(row.control)->setCurrentIndex(PositionOf(m_settings, row));
     } else if (isField(row)) {
-      control<QLineEdit>(row.control)->setText(ui::toQString(FieldText(m_settings, row.control)));
+      setFieldText(row.control, FieldText(m_settings, row.control));
     }
   }
   const auto chosen = std::find(m_resolutions.begin(), m_resolutions.end(), m_settings.resolution);
@@ -184,16 +136,12 @@ void CTuningDlg::takeChoices() {
 }
 
 bool CTuningDlg::takeFields() {
-  const auto refused = TakeFieldTexts(
-      m_settings, [this](ControlId field) { return ui::fromQString(control<QLineEdit>(field)->text()); });
+  const auto refused = TakeFieldTexts(m_settings, [this](ControlId field) { return fieldText(field); });
   if (!refused) return true;
   // The fields take digits only, but an empty field or a number too large
   // for the game still gets here.
-  const std::string name = fieldName(m_translator, *FindMainRow(*refused));
-  m_dialogs.showMessage(m_translator.format("MESSAGE_NOTANUMBER", {{"field", i18n::cp1252ToUtf8(name)}}));
-  auto* field = control<QLineEdit>(*refused);
-  field->setFocus();
-  field->selectAll();
+  refuseField(m_dialogs, ui::notANumberMessage(m_translator, "MESSAGE_NOTANUMBER", FindMainRow(*refused)->labelKey),
+              *refused);
   return false;
 }
 
@@ -223,7 +171,7 @@ void CTuningDlg::OnSaveSettings() {
   m_dialogs.showMessage(SaveMessage(m_translator, result));
 }
 
-void CTuningDlg::OnRestoreSettings() {
+void CTuningDlg::OnRestoreDefaults() {
   if (!m_dialogs.askYesNo(m_translator.message("MESSAGE_RESTORESETTINGS"))) return;
   takeChoices();  // a resolution that is not listed keeps this choice
   RestoreMainDefaults(m_settings, m_texts, m_resolutions);

@@ -1,8 +1,5 @@
 #pragma once
 
-#include <QDialog>
-
-#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -18,12 +15,13 @@
 #include "main_window/main_settings.h"
 #include "main_window/start_logos.h"
 #include "main_window/main_controls.h"
+#include "ui/template_dialog.h"
 
 namespace valdor::main_window {
 
 // The main window: the game's main settings, the language and the way to the
 // other windows. It owns the paths and the language every window uses.
-class CTuningDlg : public QDialog {
+class CTuningDlg : public ui::TemplateDialog<ControlId> {
   Q_OBJECT
 
  public:
@@ -53,7 +51,7 @@ class CTuningDlg : public QDialog {
   void OnSaveSettings();
 
   // After a Yes, shows the default settings; writes nothing.
-  void OnRestoreSettings();
+  void OnRestoreDefaults();
 
   // Closes the window when every edit field holds a number; saves nothing.
   void OnExit();
@@ -81,16 +79,9 @@ class CTuningDlg : public QDialog {
   const MainSettings& settings() const { return m_settings; }
   const std::vector<std::string>& resolutions() const { return m_resolutions; }
 
-  template <typename T = QWidget>
-  T* control(ControlId id) const {
-    auto found = m_controls.find(id);
-    return found == m_controls.end() ? nullptr : qobject_cast<T*>(found->second);
-  }
-
  private:
   void connectHandlers();
   void fillLists();
-  void setCaptions();
   void setTooltips();
   // The settings into the controls, and the choices of the lists back.
   void showSettings();
@@ -105,7 +96,6 @@ class CTuningDlg : public QDialog {
   app::Dialogs& m_dialogs;
   app::Startup m_startup;
   const platform::DisplayModeSource& m_displayModes;
-  std::map<ControlId, QWidget*> m_controls;
   std::vector<std::string> m_resolutions;  // the resolution list's entries
   MainTexts m_texts;                       // the lists' entries in the current language
   MainSettings m_settings;

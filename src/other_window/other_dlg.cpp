@@ -5,15 +5,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 
 #include <algorithm>
 
-#include "ui/dialog_builder.h"
 #include "i18n/file_messages.h"
 #include "ui/qt_text.h"
-#include "ui/window_look.h"
-#include "i18n/cp1252.h"
 #include "main_window/main_settings.h"
 #include "other_window/other_controls.h"
 
@@ -22,14 +18,6 @@ namespace valdor::other_window {
 namespace {
 
 bool isSwitch(const OtherRow& row) { return row.kind == OtherKind::Switch; }
-
-// A field's label without its closing colon, to name the field in a message.
-// One English label closes with a semicolon instead.
-std::string fieldName(const i18n::Translator& translator, const OtherRow& row) {
-  std::string label = translator.LookupText(row.labelKey);
-  while (!label.empty() && (label.back() == ':' || label.back() == ';' || label.back() == ' ')) label.pop_back();
-  return label;
-}
 
 std::string_view notANumberKey(OtherKind kind) {
   const auto found = std::find_if(kNotANumberKeys.begin(), kNotANumberKeys.end(),
@@ -41,19 +29,15 @@ std::string_view notANumberKey(OtherKind kind) {
 
 COtherSettingsDlg::COtherSettingsDlg(const app::ConfigPaths& paths, const i18n::Translator& translator,
                                      app::Dialogs& dialogs, QWidget* parent)
-    : QDialog(parent),
+    // A small frame with a close box and no title.
+    : TemplateDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint,
+                     kColours, kTemplateWidth, kTemplateHeight, kControls),
       m_paths(paths),
       m_translator(translator),
       m_dialogs(dialogs),
       m_entries(main_window::MainTexts::fromTranslator(translator).entries) {
-  // A small frame with a close box and no title.
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   setWindowTitle(QString());
-  ui::applyWindowLook(this, kColours);
-  ui::applyTooltipLook();
-
-  m_controls = ui::buildDialog<ControlId>(this, kTemplateWidth, kTemplateHeight, kControls);
-  for (auto [id, widget] : m_controls) {
+  for (auto [id, widget] : controls()) {
     // A group box comes after some of its fields in the template; on Windows
     // it lets clicks and tooltips through to them, in Qt it has to lie below.
     if (qobject_cast<QGroupBox*>(widget)) widget->lower();
@@ -67,48 +51,27 @@ COtherSettingsDlg::COtherSettingsDlg(const app::ConfigPaths& paths, const i18n::
 }
 
 void COtherSettingsDlg::connectHandlers() {
-  const std::pair<ControlId, void (COtherSettingsDlg::*)()> buttons[] = {
-      {ControlId::Save, &COtherSettingsDlg::OnSave},
-      {ControlId::RestoreSettings, &COtherSettingsDlg::OnRestoreSettings},
-      {ControlId::Close, &COtherSettingsDlg::OnClose},
-  };
-  for (auto [id, handler] : buttons) {
-    connect(control<QPushButton>(id), &QPushButton::clicked, this, [this, handler = handler] { (this->*handler)(); });
-  }
+  connectButtons(this, {{ControlId::Save, &COtherSettingsDlg::OnSaveSettings},
+                        {ControlId::RestoreSettings, &COtherSettingsDlg::OnRestoreDefaults},
+                        {ControlId::Close, &COtherSettingsDlg::OnClose}});
 }
 
 void COtherSettingsDlg::OnInitDialog() {
-  fillLists();
-  setCaptions();
-  setTooltips();
+  ApplyTexts();
   m_settings = LoadOtherSettings(m_paths.engineIni, m_paths.debugIni);
   showSettings();
   // The first control that takes the focus, as the template's order gives it.
   control(ControlId::LowViewRangeObjects)->setFocus();
 }
 
-void COtherSettingsDlg::fillLists() {
+void COtherSettingsDlg::ApplyTexts() {
   const auto entries = SwitchEntries(m_entries);
   for (const OtherRow& row : kOtherRows) {
-    if (!isSwitch(row)) continue;
-    auto* list = control<QComboBox>(row.control);
-    for (const auto& entry : entries) list->addItem(ui::toQString(entry));
+    if (isSwitch(row)) fillList(row.control, entries);
   }
-}
-
-void COtherSettingsDlg::setCaptions() {
-  // Captions are shown as looked up: "|" is a line break only in messages.
-  for (const auto& row : kControls) {
-    if (!row.captionKey.empty()) ui::setControlText(control(row.id), m_translator.LookupText(row.captionKey));
-  }
-}
-
-void COtherSettingsDlg::setTooltips() {
+  applyCaptions(m_translator);
   for (const OtherRow& row : kOtherRows) {
-    std::string text = m_translator.message(row.tooltipKey);
-    // The default comes from the same row that restoring the defaults uses.
-    if (auto announced = TooltipDefault(row.control, m_entries)) text = config::ConcatText(text, *announced);
-    ui::setWrappedToolTip(control(row.control), ui::toQString(text));
+    setTooltip(row.control, m_translator, row.tooltipKey, TooltipDefault(row.control, m_entries));
   }
 }
 
@@ -118,7 +81,7 @@ void COtherSettingsDlg::showSettings() {
       // A stored word that names no entry leaves the list without a choice.
       control<QComboBox>(row.control)->setCurrentIndex(ListIndex(SwitchOf(m_settings, row)));
     } else {
-      control<QLineEdit>(row.control)->setText(ui::toQString(FieldText(m_settings, row.control)));
+      setFieldText(row.control, FieldText(m_settings, row.control));
     }
   }
 }
@@ -132,19 +95,14 @@ void COtherSettingsDlg::takeChoices() {
 }
 
 bool COtherSettingsDlg::takeFields() {
-  const auto refused = TakeFieldTexts(
-      m_settings, [this](ControlId field) { return ui::fromQString(control<QLineEdit>(field)->text()); });
+  const auto refused = TakeFieldTexts(m_settings, [this](ControlId field) { return fieldText(field); });
   if (!refused) return true;
   const OtherRow& row = *FindOtherRow(*refused);
-  const std::string name = fieldName(m_translator, row);
-  m_dialogs.showMessage(m_translator.format(notANumberKey(row.kind), {{"field", i18n::cp1252ToUtf8(name)}}));
-  auto* field = control<QLineEdit>(*refused);
-  field->setFocus();
-  field->selectAll();
+  refuseField(m_dialogs, ui::notANumberMessage(m_translator, notANumberKey(row.kind), row.labelKey), *refused);
   return false;
 }
 
-void COtherSettingsDlg::OnSave() {
+void COtherSettingsDlg::OnSaveSettings() {
   takeChoices();
   // A field that holds no number stops the save before anything is written:
   // writing the others would leave the files half old, half new.
@@ -158,7 +116,7 @@ void COtherSettingsDlg::OnSave() {
   accept();
 }
 
-void COtherSettingsDlg::OnRestoreSettings() {
+void COtherSettingsDlg::OnRestoreDefaults() {
   if (!m_dialogs.askYesNo(m_translator.LookupText("MESSAGE_RESTORESETTINGS"))) return;
   m_settings = DefaultOtherSettings();
   showSettings();

@@ -1,22 +1,19 @@
 #pragma once
 
-#include <QDialog>
-
-#include <map>
-
 #include "app/config_paths.h"
 #include "app/dialogs.h"
 #include "config/value_words.h"
 #include "i18n/translator.h"
 #include "other_window/control_ids.h"
 #include "other_window/other_settings.h"
+#include "ui/template_dialog.h"
 
 namespace valdor::other_window {
 
 // The window of the engine values the main window does not show: view
 // ranges, frame rates, distances, the detail factor and two switches. It
 // reads ve3.ini and debug.ini when it opens and writes them only on save.
-class COtherSettingsDlg : public QDialog {
+class COtherSettingsDlg : public ui::TemplateDialog<ControlId> {
   Q_OBJECT
 
  public:
@@ -27,28 +24,22 @@ class COtherSettingsDlg : public QDialog {
 
   // Writes the shown values and closes; a field without a number of its kind,
   // or a file that cannot be written, is named and the window stays open.
-  void OnSave();
+  void OnSaveSettings();
 
   // After a Yes, shows the default values; writes nothing.
-  void OnRestoreSettings();
+  void OnRestoreDefaults();
 
   // Closes when every field holds a number of its kind; writes nothing.
   void OnClose();
 
   const OtherSettings& settings() const { return m_settings; }
 
-  template <typename T = QWidget>
-  T* control(ControlId id) const {
-    auto found = m_controls.find(id);
-    return found == m_controls.end() ? nullptr : qobject_cast<T*>(found->second);
-  }
-
  private:
+  // The texts, then the stored values.
   void OnInitDialog();
   void connectHandlers();
-  void setCaptions();
-  void fillLists();
-  void setTooltips();
+  // The lists' entries, every caption and tooltip.
+  void ApplyTexts();
   // The values into the controls, and the lists' choices back.
   void showSettings();
   void takeChoices();
@@ -60,7 +51,6 @@ class COtherSettingsDlg : public QDialog {
   const i18n::Translator& m_translator;
   app::Dialogs& m_dialogs;
   config::EntryTexts m_entries;
-  std::map<ControlId, QWidget*> m_controls;
   OtherSettings m_settings;
 };
 

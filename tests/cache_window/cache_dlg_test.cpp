@@ -20,6 +20,7 @@
 #include "support/fakes.h"
 #include "support/qt_print.h"
 #include "support/temp_dir.h"
+#include "support/window_driver.h"
 
 namespace valdor::cache_window {
 
@@ -45,24 +46,15 @@ class CacheDlgTest : public ::testing::Test {
 
   template <typename T = QWidget>
   T* find(ControlId id) const {
-    return m_window->findChild<T*>(QString::number(static_cast<int>(id)));
+    return test::find<T>(*m_window, id);
   }
 
-  QString shown(ControlId id) const { return find(id)->property("text").toString(); }
+  QString shown(ControlId id) const { return test::shown(*m_window, id); }
 
   // Keys typed at the caret's position, or over the whole text.
-  void type(ControlId id, const QString& text, int position = -1) {
-    auto* field = find<QLineEdit>(id);
-    if (position < 0) {
-      field->selectAll();
-      QTest::keyClick(field, Qt::Key_Backspace);
-    } else {
-      field->setCursorPosition(position);
-    }
-    QTest::keyClicks(field, text);
-  }
+  void type(ControlId id, const QString& text, int position = -1) { test::typeOver(*m_window, id, text, position); }
 
-  void click(ControlId id) { QTest::mouseClick(find<QPushButton>(id), Qt::LeftButton); }
+  void click(ControlId id) { test::click(*m_window, id); }
 
   std::map<ControlId, QString> texts() const {
     std::map<ControlId, QString> all;

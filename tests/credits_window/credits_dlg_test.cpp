@@ -19,6 +19,7 @@
 #include "support/fakes.h"
 #include "support/qt_print.h"
 #include "support/temp_dir.h"
+#include "support/window_driver.h"
 
 namespace valdor::credits_window {
 namespace {
@@ -129,7 +130,7 @@ TEST_F(CreditsDlgTest, TheCreditsButtonRunsTheWindowModallyWithTheMainWindowsPla
     shown = credits->isVisible() && credits->parentWidget() == &main && m_record.starts == 1;
     QTest::keyClick(credits, Qt::Key_Escape);
   });
-  QTest::mouseClick(main.control<QPushButton>(main_window::ControlId::Credits), Qt::LeftButton);
+  test::click(main, main_window::ControlId::Credits);
   EXPECT_TRUE(shown);
   EXPECT_EQ(m_record.tracks.at(0), main.paths().translationFile.parent_path() / "v3tu.mp3");
   EXPECT_EQ(m_record.releases, 1);

@@ -20,9 +20,12 @@
 #include "support/fakes.h"
 #include "support/qt_print.h"
 #include "support/temp_dir.h"
+#include "support/window_driver.h"
 
 namespace valdor::main_window {
 namespace {
+
+using namespace test;  // the window driver
 
 // The sample installation's values where a test changes them.
 constexpr std::string_view kStoredTexture = "TextureQuality=3\r\n";
@@ -55,33 +58,6 @@ class TuningDlgTest : public ::testing::Test {
     EXPECT_TRUE(window->OnInitDialog());
     window->show();
     return window;
-  }
-
-  template <typename T = QWidget>
-  static T* find(const QWidget& window, ControlId id) {
-    return window.findChild<T*>(QString::number(static_cast<int>(id)));
-  }
-
-  // A player's choice: the entry becomes current and the box says so.
-  static void choose(const QWidget& window, ControlId id, int index) {
-    auto* list = find<QComboBox>(window, id);
-    list->setCurrentIndex(index);
-    emit list->activated(index);
-  }
-
-  static void type(const QWidget& window, ControlId id, const QString& text) {
-    auto* field = find<QLineEdit>(window, id);
-    field->clear();
-    QTest::keyClicks(field, text);
-  }
-
-  static void click(const QWidget& window, ControlId id) {
-    QTest::mouseClick(find<QPushButton>(window, id), Qt::LeftButton);
-  }
-
-  static QString shown(const QWidget& window, ControlId id) {
-    if (auto* list = find<QComboBox>(window, id)) return list->currentText();
-    return find(window, id)->property("text").toString();
   }
 
   std::string userOptions() const { return m_dir.read("documents/valdor3/UserOptions.ini"); }

@@ -19,9 +19,12 @@
 #include "support/fakes.h"
 #include "support/qt_print.h"
 #include "support/temp_dir.h"
+#include "support/window_driver.h"
 
 namespace valdor::other_window {
 namespace {
+
+using namespace test;  // find, type, choose, click, shown
 
 namespace fs = std::filesystem;
 
@@ -45,32 +48,6 @@ class OtherSettingsDlgTest : public ::testing::Test {
     auto window = std::make_unique<COtherSettingsDlg>(m_paths, m_translator, m_dialogs);
     window->show();
     return window;
-  }
-
-  template <typename T = QWidget>
-  static T* find(const QWidget& window, ControlId id) {
-    return window.findChild<T*>(QString::number(static_cast<int>(id)));
-  }
-
-  static void type(const QWidget& window, ControlId id, const QString& text) {
-    auto* field = find<QLineEdit>(window, id);
-    field->clear();
-    QTest::keyClicks(field, text);
-  }
-
-  static void choose(const QWidget& window, ControlId id, int index) {
-    auto* list = find<QComboBox>(window, id);
-    list->setCurrentIndex(index);
-    emit list->activated(index);
-  }
-
-  static void click(const QWidget& window, ControlId id) {
-    QTest::mouseClick(find<QPushButton>(window, id), Qt::LeftButton);
-  }
-
-  static QString shown(const QWidget& window, ControlId id) {
-    if (auto* list = find<QComboBox>(window, id)) return list->currentText();
-    return find(window, id)->property("text").toString();
   }
 
   std::string engine() const { return m_dir.read("game/Ini/ve3.ini"); }

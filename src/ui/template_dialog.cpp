@@ -1,0 +1,63 @@
+#include "ui/template_dialog.h"
+
+#include <QComboBox>
+
+#include "config/value_words.h"
+#include "i18n/cp1252.h"
+#include "ui/window_look.h"
+
+// The artwork lives in a static library, whose resources have to be
+// registered by hand; the macro must be used outside any namespace.
+static void registerArtwork() {
+  static const bool registered = [] {
+    Q_INIT_RESOURCE(resources);
+    return true;
+  }();
+  (void)registered;
+}
+
+namespace valdor::ui {
+
+std::string withoutColon(std::string label) {
+  // The tables close labels with ':'; one English label closes with ';'.
+  while (!label.empty() && (label.back() == ':' || label.back() == ';' || label.back() == ' ')) label.pop_back();
+  return label;
+}
+
+std::string notANumberMessage(const i18n::Translator& translator, std::string_view messageKey,
+                              std::string_view labelKey) {
+  const std::string name = withoutColon(translator.LookupText(labelKey));
+  return translator.format(messageKey, {{"field", i18n::cp1252ToUtf8(name)}});
+}
+
+TemplateDialogBase::TemplateDialogBase(QWidget* parent, Qt::WindowFlags flags, WindowColours colours)
+    : QDialog(parent) {
+  ::registerArtwork();  // the main window's header picture and icons, the credits picture
+  setWindowFlags(flags);
+  applyWindowLook(this, colours);
+  applyTooltipLook();
+}
+
+void TemplateDialogBase::refuseWidget(app::Dialogs& dialogs, std::string_view message, QWidget* field) {
+  dialogs.showMessage(message);
+  field->setFocus();
+  if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
+}
+
+void TemplateDialogBase::setTooltipOf(QWidget* control, const std::string& text) {
+  setWrappedToolTip(control, toQString(text));
+}
+
+std::string TemplateDialogBase::tooltipText(const i18n::Translator& translator, std::string_view key,
+                                            const std::optional<std::string>& announcedDefault) {
+  const std::string text = translator.message(key);
+  return announcedDefault ? config::ConcatText(text, *announcedDefault) : text;
+}
+
+void TemplateDialogBase::fillWidget(QWidget* list, std::span<const std::string> entries) {
+  auto* box = qobject_cast<QComboBox*>(list);
+  box->clear();
+  for (const auto& entry : entries) box->addItem(toQString(entry));
+}
+
+}  // namespace valdor::ui

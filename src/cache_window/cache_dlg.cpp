@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "ui/dialog_builder.h"
+#include "i18n/file_messages.h"
 #include "ui/qt_text.h"
 #include "ui/window_look.h"
 
@@ -171,7 +172,8 @@ void CCacheDlg::OnSaveCache() {
   }
   // Closing as if saved would lose the player's values without a word: the
   // window stays, and a field that is no number gets the focus.
-  m_dialogs.showMessage(SaveFailureMessage(m_translator, result));
+  const std::string field = result.invalid ? FieldName(m_translator, *result.invalid) : std::string();
+  m_dialogs.showMessage(i18n::failureMessage(m_translator, result.file, field));
   if (result.invalid) {
     auto* field = control<QLineEdit>(RowOf(*result.invalid).valueField);
     field->setFocus();

@@ -5,11 +5,9 @@
 #include <cmath>
 #include <limits>
 
-#include "i18n/file_messages.h"
 #include "config/formats.h"
 #include "config/profile.h"
 #include "config/value_words.h"
-#include "i18n/cp1252.h"
 
 namespace valdor::cache_window {
 
@@ -270,20 +268,11 @@ CacheSaveResult SaveCacheSizes(const CacheSizes& sizes, const std::filesystem::p
   // An empty field or a pasted word would otherwise land in the game's file
   // as a budget the engine cannot read.
   if (auto invalid = FirstInvalidValue(sizes)) {
-    return {invalid, {config::FileError::InvalidName, engineIni, std::string(RowOf(*invalid).key)}};
+    return {invalid, config::Result::failed(config::Failure::NotANumber, engineIni, std::string(RowOf(*invalid).key))};
   }
   config::ProfileEdit edit(engineIni);
   for (const CacheRow& row : kCacheRows) edit.set(row.section, row.key, TextOf(sizes, row.field));
   return {std::nullopt, edit.save()};
-}
-
-std::string SaveFailureMessage(const i18n::Translator& translator, const CacheSaveResult& result) {
-  if (result.invalid) {
-    const std::string name = FieldName(translator, *result.invalid);
-    return translator.format("MESSAGE_NOTANUMBER", {{"field", i18n::cp1252ToUtf8(name)}});
-  }
-  if (!result.file.ok()) return i18n::writeFailureMessage(translator, result.file);
-  return {};
 }
 
 }  // namespace valdor::cache_window

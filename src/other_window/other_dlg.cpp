@@ -13,7 +13,6 @@
 #include "i18n/file_messages.h"
 #include "ui/qt_text.h"
 #include "ui/window_look.h"
-#include "i18n/cp1252.h"
 #include "main_window/main_settings.h"
 #include "other_window/other_controls.h"
 
@@ -137,7 +136,7 @@ bool COtherSettingsDlg::takeFields() {
   if (!refused) return true;
   const OtherRow& row = *FindOtherRow(*refused);
   const std::string name = fieldName(m_translator, row);
-  m_dialogs.showMessage(m_translator.format(notANumberKey(row.kind), {{"field", i18n::cp1252ToUtf8(name)}}));
+  m_dialogs.showMessage(i18n::notANumberMessage(m_translator, name, notANumberKey(row.kind)));
   auto* field = control<QLineEdit>(*refused);
   field->setFocus();
   field->selectAll();
@@ -152,7 +151,7 @@ void COtherSettingsDlg::OnSave() {
   const auto result = SaveOtherSettings(m_paths.engineIni, m_paths.debugIni, m_settings);
   if (!result.ok()) {
     // The player's values stay in the window for another try.
-    m_dialogs.showMessage(i18n::writeFailureMessage(m_translator, result));
+    m_dialogs.showMessage(i18n::failureMessage(m_translator, result));
     return;
   }
   accept();

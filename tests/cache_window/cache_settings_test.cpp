@@ -13,7 +13,7 @@
 #include "support/temp_dir.h"
 
 using namespace valdor::cache_window;
-using valdor::config::FileError;
+using valdor::config::Failure;
 using valdor::test::readBytes;
 using valdor::test::writeBytes;
 
@@ -255,7 +255,7 @@ TEST_F(CacheFileTest, AFailedWriteNamesTheFileAndLeavesItAlone) {
   writeBytes(engineIni, kPlayerFile);
   std::filesystem::permissions(engineIni, std::filesystem::perms::owner_write | std::filesystem::perms::group_write | std::filesystem::perms::others_write, std::filesystem::perm_options::remove);
   const CacheSaveResult readOnly = SaveCacheSizes(DefaultCacheSizes(), engineIni);
-  EXPECT_EQ(readOnly.file.error, FileError::ReadOnly);
+  EXPECT_EQ(readOnly.file.failure, Failure::ReadOnly);
   valdor::i18n::Translator translator;
   translator.setLanguage("english");
   EXPECT_EQ(SaveFailureMessage(translator, readOnly),
@@ -263,6 +263,6 @@ TEST_F(CacheFileTest, AFailedWriteNamesTheFileAndLeavesItAlone) {
   EXPECT_EQ(readBytes(engineIni), kPlayerFile);
 
   const CacheSaveResult nowhere = SaveCacheSizes(DefaultCacheSizes(), dir / "missing/ve3.ini");
-  EXPECT_EQ(nowhere.file.error, FileError::FolderMissing);
-  EXPECT_EQ(nowhere.file.path, dir / "missing/ve3.ini");
+  EXPECT_EQ(nowhere.file.failure, Failure::FolderMissing);
+  EXPECT_EQ(nowhere.file.where, valdor::config::pathText(dir / "missing/ve3.ini"));
 }

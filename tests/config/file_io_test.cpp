@@ -14,7 +14,7 @@
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
-using valdor::config::FileError;
+using valdor::config::Failure;
 using valdor::config::replaceFile;
 using valdor::config::StagedFile;
 
@@ -53,9 +53,8 @@ TEST(FileIo, StagedFileThatIsNeverCommittedChangesNothing) {
   valdor::test::TempDir dir;
   dir.write("a.ini", "a");
   {
-    valdor::config::FileResult result;
-    auto staged = StagedFile::prepare(dir / "a.ini", "staged", result);
-    ASSERT_TRUE(staged.has_value());
+    auto staged = StagedFile::prepare(dir / "a.ini", "staged");
+    ASSERT_TRUE(staged.ok());
     EXPECT_EQ(filesIn(dir.path()), 2u);
   }
   EXPECT_EQ(dir.read("a.ini"), "a");
@@ -64,14 +63,15 @@ TEST(FileIo, StagedFileThatIsNeverCommittedChangesNothing) {
 
 TEST(FileIo, FailuresSayWhyAndNameTheFile) {
   valdor::test::TempDir dir;
-  valdor::config::FileResult why;
-  EXPECT_FALSE(valdor::config::readFile(dir / "none.ini", &why));
-  EXPECT_EQ(why.error, FileError::NotFound);
-  EXPECT_EQ(why.path, dir / "none.ini");
+  const auto missing = valdor::config::readFile(dir / "none.ini");
+  EXPECT_FALSE(missing);
+  EXPECT_EQ(missing.result().failure, Failure::NotFound);
+  EXPECT_EQ(missing.result().operation, valdor::config::Operation::Read);
+  EXPECT_EQ(missing.result().where, valdor::config::pathText(dir / "none.ini"));
 
-  EXPECT_EQ(replaceFile(dir / "no" / "x.ini", "x").error, FileError::FolderMissing);
+  EXPECT_EQ(replaceFile(dir / "no" / "x.ini", "x").failure, Failure::FolderMissing);
   fs::create_directory(dir / "folder.ini");
-  EXPECT_EQ(replaceFile(dir / "folder.ini", "x").error, FileError::Other);
+  EXPECT_EQ(replaceFile(dir / "folder.ini", "x").failure, Failure::Other);
 }
 
 // A child process writes the file again and again and is killed at random

@@ -133,7 +133,7 @@ TEST(Backups, CreatingLeavesNoBackupWhenAFileCannotBeReadOrWritten) {
 
   fs::permissions(existing, fs::perms::owner_read);
   result = CreateBackupFile(f.paths, existing);
-  EXPECT_EQ(result.file.error, config::FileError::ReadOnly);
+  EXPECT_EQ(result.file.failure, config::Failure::ReadOnly);
   EXPECT_EQ(test::readBytes(existing), "an older backup");
   EXPECT_EQ(f.listing(), before);
 }
@@ -165,35 +165,35 @@ TEST(Backups, LoadingWritesBothFilesOrNeither) {
   BackupFixture f;
   const fs::path backup = f.dir.write("backups/b.vib", *PackBackup("engine from backup", "user from backup"));
   const auto before = f.listing();
-  auto refusedWith = [&](config::FileError error, const fs::path& named, const app::ConfigPaths& paths) {
+  auto refusedWith = [&](config::Failure error, const fs::path& named, const app::ConfigPaths& paths) {
     const BackupResult result = LoadBackupFile(paths, backup);
     EXPECT_EQ(result.status, BackupStatus::WriteFailed);
-    EXPECT_EQ(result.file.error, error);
-    EXPECT_EQ(result.file.path, named);
+    EXPECT_EQ(result.file.failure, error);
+    EXPECT_EQ(result.file.where, valdor::config::pathText(named));
     EXPECT_EQ(f.files(), kEngine + "|" + kUserOptions);
     EXPECT_EQ(f.listing(), before);  // no temporary file left beside either
   };
 
   fs::permissions(f.paths.userOptionsIni, fs::perms::owner_read);  // second file read-only
-  refusedWith(config::FileError::ReadOnly, f.paths.userOptionsIni, f.paths);
+  refusedWith(config::Failure::ReadOnly, f.paths.userOptionsIni, f.paths);
   fs::permissions(f.paths.userOptionsIni, fs::perms::owner_write, fs::perm_options::add);
 
   fs::permissions(f.paths.engineIni, fs::perms::owner_read);  // first file read-only
-  refusedWith(config::FileError::ReadOnly, f.paths.engineIni, f.paths);
+  refusedWith(config::Failure::ReadOnly, f.paths.engineIni, f.paths);
   fs::permissions(f.paths.engineIni, fs::perms::owner_write, fs::perm_options::add);
 
 #ifndef _WIN32
   if (geteuid() != 0) {  // root writes into any folder
     const fs::path folder = f.paths.userOptionsIni.parent_path();
     fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
-    refusedWith(config::FileError::AccessDenied, f.paths.userOptionsIni, f.paths);
+    refusedWith(config::Failure::AccessDenied, f.paths.userOptionsIni, f.paths);
     fs::permissions(folder, fs::perms::owner_all);
   }
 #endif
 
   app::ConfigPaths noDocuments = f.paths;  // the per-user folder was never made
   noDocuments.userOptionsIni = f.dir / "no documents/valdor3/UserOptions.ini";
-  refusedWith(config::FileError::FolderMissing, noDocuments.userOptionsIni, noDocuments);
+  refusedWith(config::Failure::FolderMissing, noDocuments.userOptionsIni, noDocuments);
 
   ASSERT_TRUE(LoadBackupFile(f.paths, backup).ok());
   EXPECT_EQ(f.files(), "engine from backup|user from backup");

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "config/value_words.h"
+#include "i18n/file_messages.h"
 #include "support/temp_dir.h"
 
 using namespace valdor::cache_window;
@@ -241,7 +242,9 @@ TEST_F(CacheFileTest, AValueThatIsNoNumberIsNamedAndNothingIsWritten) {
     const CacheSaveResult result = SaveCacheSizes(sizes, engineIni);
     EXPECT_FALSE(result.ok());
     EXPECT_EQ(result.invalid, kLowImage) << bad;
-    EXPECT_EQ(SaveFailureMessage(translator, result), "Please enter a whole number:\nresource cache - low: image");
+    EXPECT_EQ(result.file.failure, Failure::NotANumber);
+    EXPECT_EQ(valdor::i18n::failureMessage(translator, result.file, FieldName(translator, *result.invalid)),
+              "Please enter a whole number:\nresource cache - low: image");
   }
   EXPECT_EQ(readBytes(engineIni), kPlayerFile);
 
@@ -258,7 +261,7 @@ TEST_F(CacheFileTest, AFailedWriteNamesTheFileAndLeavesItAlone) {
   EXPECT_EQ(readOnly.file.failure, Failure::ReadOnly);
   valdor::i18n::Translator translator;
   translator.setLanguage("english");
-  EXPECT_EQ(SaveFailureMessage(translator, readOnly),
+  EXPECT_EQ(valdor::i18n::failureMessage(translator, readOnly.file),
             "Could not save\n" + engineIni.string() + "\n\nThe file is read-only.");
   EXPECT_EQ(readBytes(engineIni), kPlayerFile);
 

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <random>
 #include <set>
@@ -16,6 +17,7 @@
 namespace fs = std::filesystem;
 using valdor::config::Failure;
 using valdor::config::replaceFile;
+using valdor::config::replaceTogether;
 using valdor::config::StagedFile;
 
 namespace {
@@ -72,6 +74,27 @@ TEST(FileIo, FailuresSayWhyAndNameTheFile) {
   EXPECT_EQ(replaceFile(dir / "no" / "x.ini", "x").failure, Failure::FolderMissing);
   fs::create_directory(dir / "folder.ini");
   EXPECT_EQ(replaceFile(dir / "folder.ini", "x").failure, Failure::Other);
+}
+
+TEST(FileIo, ReplacingTogetherWritesEveryFileOrNone) {
+  valdor::test::TempDir dir;
+  const auto first = dir.write("Ini/ve3.ini", "engine");
+  const auto second = dir.write("documents/UserOptions.ini", "user");
+  ::chmod(second.c_str(), 0444);  // the second file is read-only: the first must stay as it was
+  const std::array<valdor::config::Replacement, 2> files{{{first, "new engine"}, {second, "new user"}}};
+  const auto refused = replaceTogether(files);
+  EXPECT_EQ(refused.failure, Failure::ReadOnly);
+  EXPECT_EQ(refused.where, valdor::config::pathText(second));
+  EXPECT_EQ(dir.read("Ini/ve3.ini"), "engine");
+  EXPECT_EQ(dir.read("documents/UserOptions.ini"), "user");
+  EXPECT_EQ(filesIn(dir / "Ini"), 1u);  // the first file's staged copy is gone too
+
+  ::chmod(second.c_str(), 0644);
+  const auto written = replaceTogether(files);
+  ASSERT_TRUE(written.ok());
+  EXPECT_EQ(written.where, valdor::config::pathText(first));
+  EXPECT_EQ(dir.read("Ini/ve3.ini"), "new engine");
+  EXPECT_EQ(dir.read("documents/UserOptions.ini"), "new user");
 }
 
 // A child process writes the file again and again and is killed at random

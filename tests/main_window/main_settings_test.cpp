@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "config/profile.h"
+#include "i18n/file_messages.h"
 #include "main_window/main_settings.h"
 #include "support/temp_dir.h"
 
@@ -288,8 +289,8 @@ TEST_F(MainSettingsTest, FailedWriteNamesTheFileAndChangesNeitherFile) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "valdor3"), {}), 1);  // no staged copy left
   valdor::i18n::Translator translator;
   translator.setLanguage("english");
-  EXPECT_NE(SaveMessage(translator, result).find(paths.engineIni.string()), std::string::npos);
-  EXPECT_EQ(SaveMessage(translator, valdor::config::Result::success(paths.engineIni)), "Settings saved!");
+  EXPECT_NE(valdor::i18n::saveMessage(translator, result).find(paths.engineIni.string()), std::string::npos);
+  EXPECT_EQ(valdor::i18n::saveMessage(translator, valdor::config::Result::success(paths.engineIni)), "Settings saved!");
 
   paths.userOptionsIni = dir / "no folder/UserOptions.ini";
   std::filesystem::permissions(paths.engineIni, perms::owner_write, std::filesystem::perm_options::add);

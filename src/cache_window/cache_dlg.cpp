@@ -172,8 +172,8 @@ void CCacheDlg::OnSaveCache() {
   }
   // Closing as if saved would lose the player's values without a word: the
   // window stays, and a field that is no number gets the focus.
-  const std::string field = result.invalid ? FieldName(m_translator, *result.invalid) : std::string();
-  m_dialogs.showMessage(i18n::failureMessage(m_translator, result.file, field));
+  const std::string name = result.invalid ? FieldName(m_translator, *result.invalid) : std::string();
+  m_dialogs.showMessage(i18n::failureMessage(m_translator, result.file, name));
   if (result.invalid) {
     auto* field = control<QLineEdit>(RowOf(*result.invalid).valueField);
     field->setFocus();

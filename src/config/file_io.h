@@ -52,7 +52,8 @@ template <typename T>
 class ResultOr {
  public:
   ResultOr(T value, Result result) : m_value(std::move(value)), m_result(std::move(result)) {}
-  ResultOr(Result failure) : m_result(std::move(failure)) {}  // NOLINT: a failure converts implicitly
+  // Implicit, so a function returning a value can return its failure as it is.
+  ResultOr(Result failure) : m_result(std::move(failure)) {}
 
   bool ok() const { return m_value.has_value(); }
   explicit operator bool() const { return ok(); }
@@ -105,6 +106,7 @@ class StagedFile {
 // prepare() and commit() in one step.
 Result replaceFile(const std::filesystem::path& target, std::string_view bytes);
 
+// One file of replaceTogether(): its new bytes, which must outlive the call.
 struct Replacement {
   std::filesystem::path target;
   std::string_view bytes;

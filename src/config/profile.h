@@ -93,9 +93,11 @@ class ProfileEdit {
   Result m_error;
 };
 
-// Saves several files as one: every changed file is written out in full
-// before any of them replaces its original, so a file that cannot be written
-// leaves all of them as they were. Succeeds naming the first file.
+// Saves several files as one through replaceTogether(): every changed file
+// is written out in full before any of them replaces its original, so a file
+// that cannot be written leaves all of them as they were. A file that could
+// not be read or a key that cannot be stored is reported before anything is
+// written. Succeeds naming the first file.
 Result saveTogether(std::initializer_list<ProfileEdit*> edits);
 
 }  // namespace valdor::config

@@ -72,21 +72,15 @@ fs::path privateFolder(const std::optional<fs::path>& stateDir) {
   return folder;
 }
 
-Extraction ExtractResourceToTemp(int id, std::string_view type, std::string_view fileName, const fs::path& folder) {
-  Extraction extraction{folder / fileName, {}};
+config::Result ExtractResourceToTemp(int id, std::string_view type, std::string_view fileName,
+                                     const fs::path& folder) {
+  const fs::path path = folder / fileName;
   // A file already there is used as it is, so a player may keep an edited table.
-  if (config::readFile(extraction.path)) {
-    extraction.result = config::FileResult::success(extraction.path);
-    return extraction;
-  }
+  if (auto existing = config::readFile(path)) return existing.result();
   auto bytes = findResource(id, type);
-  if (!bytes) {
-    extraction.result = {config::FileError::NotFound, extraction.path, "no such resource"};
-    return extraction;
-  }
+  if (!bytes) return config::Result::failed(config::Failure::NotFound, path, "no such resource");
   // Replaced atomically: a second copy of the tool never reads half a table.
-  extraction.result = config::replaceFile(extraction.path, *bytes);
-  return extraction;
+  return config::replaceFile(path, *bytes);
 }
 
 }  // namespace valdor::app

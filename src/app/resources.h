@@ -23,14 +23,9 @@ std::optional<std::string_view> findResource(int id, std::string_view type);
 // folder, where another user could plant a file for us to use.
 std::filesystem::path privateFolder(const std::optional<std::filesystem::path>& stateDir);
 
-struct Extraction {
-  std::filesystem::path path;
-  config::FileResult result;
-};
-
 // Writes the resource as folder/fileName unless a readable file of that name
-// is already there, which is then used unchanged.
-Extraction ExtractResourceToTemp(int id, std::string_view type, std::string_view fileName,
-                                 const std::filesystem::path& folder);
+// is already there, which is then used unchanged. The result names that file.
+config::Result ExtractResourceToTemp(int id, std::string_view type, std::string_view fileName,
+                                     const std::filesystem::path& folder);
 
 }  // namespace valdor::app

@@ -14,14 +14,14 @@ namespace valdor::app {
 
 namespace {
 
-config::FileError folderError(const std::error_code& ec) {
+config::Failure folderError(const std::error_code& ec) {
   if (ec == std::errc::permission_denied || ec == std::errc::operation_not_permitted ||
       ec == std::errc::read_only_file_system)
-    return config::FileError::AccessDenied;
-  if (ec == std::errc::no_space_on_device) return config::FileError::DiskFull;
+    return config::Failure::AccessDenied;
+  if (ec == std::errc::no_space_on_device) return config::Failure::DiskFull;
   if (ec == std::errc::not_a_directory || ec == std::errc::no_such_file_or_directory)
-    return config::FileError::FolderMissing;
-  return config::FileError::Other;
+    return config::Failure::FolderMissing;
+  return config::Failure::Other;
 }
 
 }  // namespace
@@ -34,10 +34,10 @@ std::string IniSettingsStore::read(std::string_view name) const {
   return config::findProfileValue(*content, kSettingsKey, name).value_or(std::string());
 }
 
-config::FileResult IniSettingsStore::write(std::string_view name, std::string_view value) {
+config::Result IniSettingsStore::write(std::string_view name, std::string_view value) {
   std::error_code ec;
   std::filesystem::create_directories(m_file.parent_path(), ec);
-  if (ec) return {folderError(ec), m_file, ec.message()};
+  if (ec) return config::Result::failed(folderError(ec), m_file, ec.message());
   // The reader drops blanks at both ends of a value and then one pair of
   // quotes; quoting keeps a folder name that begins or ends with a blank.
   std::string quoted;
@@ -60,16 +60,14 @@ namespace {
 // view of the registry, which a 64-bit build must ask for.
 constexpr REGSAM kView = KEY_WOW64_32KEY;
 
-std::filesystem::path registryPath() {
-  return std::string("HKEY_LOCAL_MACHINE\\").append(kSettingsKey);
-}
+std::string registryPath() { return std::string("HKEY_LOCAL_MACHINE\\").append(kSettingsKey); }
 
-config::FileResult registryFailure(LSTATUS status) {
+config::Result registryFailure(LSTATUS status) {
   char text[512] = {};
   FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(status), 0,
                  text, sizeof text, nullptr);
-  auto error = status == ERROR_ACCESS_DENIED ? config::FileError::AccessDenied : config::FileError::Other;
-  return {error, registryPath(), text};
+  auto error = status == ERROR_ACCESS_DENIED ? config::Failure::AccessDenied : config::Failure::Other;
+  return {error, config::Operation::Write, registryPath(), text};
 }
 
 }  // namespace
@@ -98,7 +96,7 @@ std::string RegistrySettingsStore::read(std::string_view name) const {
   return value;
 }
 
-config::FileResult RegistrySettingsStore::write(std::string_view name, std::string_view value) {
+config::Result RegistrySettingsStore::write(std::string_view name, std::string_view value) {
   const std::string keyName(kSettingsKey);
   const std::string valueName(name);
   const std::string data(value);
@@ -110,7 +108,7 @@ config::FileResult RegistrySettingsStore::write(std::string_view name, std::stri
                           static_cast<DWORD>(data.size() + 1));
   RegCloseKey(key);
   if (status != ERROR_SUCCESS) return registryFailure(status);
-  return config::FileResult::success(registryPath());
+  return config::Result::success(registryPath());
 }
 
 std::unique_ptr<SettingsStore> makeSettingsStore(const std::optional<std::filesystem::path>& stateDir) {

@@ -23,7 +23,7 @@ class SettingsStore {
   virtual std::string read(std::string_view name) const = 0;
 
   // Stores the value, creating the key or the file and its folder when missing.
-  virtual config::FileResult write(std::string_view name, std::string_view value) = 0;
+  virtual config::Result write(std::string_view name, std::string_view value) = 0;
 };
 
 // The values as an INI file whose section is named like the registry key.
@@ -32,7 +32,7 @@ class IniSettingsStore final : public SettingsStore {
   explicit IniSettingsStore(std::filesystem::path file) : m_file(std::move(file)) {}
 
   std::string read(std::string_view name) const override;
-  config::FileResult write(std::string_view name, std::string_view value) override;
+  config::Result write(std::string_view name, std::string_view value) override;
 
   const std::filesystem::path& file() const { return m_file; }
 
@@ -46,7 +46,7 @@ class IniSettingsStore final : public SettingsStore {
 class RegistrySettingsStore final : public SettingsStore {
  public:
   std::string read(std::string_view name) const override;
-  config::FileResult write(std::string_view name, std::string_view value) override;
+  config::Result write(std::string_view name, std::string_view value) override;
 };
 #endif
 

@@ -86,10 +86,10 @@ bool Startup::run() {
 void Startup::extractTranslation() {
   // A failed extraction is not reported: the translator then answers from
   // the table carried in the program.
-  auto extraction = ExtractResourceToTemp(kTranslationResourceId, kTranslationResourceType,
-                                                i18n::kTranslationFileName, privateFolder(m_options.stateDir));
-  m_paths.translationFile = extraction.path;
-  m_translator.setTranslationFile(extraction.path);
+  const std::filesystem::path folder = privateFolder(m_options.stateDir);
+  ExtractResourceToTemp(kTranslationResourceId, kTranslationResourceType, i18n::kTranslationFileName, folder);
+  m_paths.translationFile = folder / i18n::kTranslationFileName;
+  m_translator.setTranslationFile(m_paths.translationFile);
 }
 
 void Startup::buildUserPaths(const std::optional<std::filesystem::path>& gameDocuments) {
@@ -184,10 +184,10 @@ void Startup::store(std::string_view name, std::string_view value) {
   auto result = m_store.write(name, value);
   if (result.ok()) return;
   // The tool goes on with the value in memory; the next start asks again.
-  std::pair reported{result.error, result.path};
+  std::pair reported{result.failure, result.where};
   if (std::find(m_reported.begin(), m_reported.end(), reported) != m_reported.end()) return;
   m_reported.push_back(std::move(reported));
-  m_dialogs.showMessage(writeFailureMessage(m_translator, result));
+  m_dialogs.showMessage(failureMessage(m_translator, result));
 }
 
 void Startup::removeTranslationFile() {

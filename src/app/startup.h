@@ -113,7 +113,7 @@ class Startup {
   std::optional<std::size_t> m_languageIndex;
   // Failures already shown, so an unwritable settings file is reported once
   // and not again for every value written to it.
-  std::vector<std::pair<config::FileError, std::filesystem::path>> m_reported;
+  std::vector<std::pair<config::Failure, std::string>> m_reported;
 };
 
 }  // namespace valdor::app

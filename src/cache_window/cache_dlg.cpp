@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "ui/dialog_builder.h"
+#include "i18n/file_messages.h"
 #include "ui/qt_text.h"
 
 namespace valdor::cache_window {
@@ -165,7 +166,8 @@ void CCacheDlg::OnSaveCache() {
   }
   // Closing as if saved would lose the player's values without a word: the
   // window stays, and a field that is no number gets the focus.
-  const std::string message = SaveFailureMessage(m_translator, result);
+  const std::string name = result.invalid ? FieldName(m_translator, *result.invalid) : std::string();
+  const std::string message = i18n::failureMessage(m_translator, result.file, name);
   if (result.invalid) {
     refuseField(m_dialogs, message, RowOf(*result.invalid).valueField);
   } else {

@@ -4,13 +4,12 @@
 #include <cmath>
 #include <limits>
 
-#include "i18n/file_messages.h"
 #include "config/formats.h"
 #include "config/profile.h"
 #include "config/numbers.h"
 #include "config/text.h"
 #include "config/value_words.h"
-#include "i18n/cp1252.h"
+#include "i18n/file_messages.h"
 
 namespace valdor::cache_window {
 
@@ -37,11 +36,6 @@ std::int32_t truncatedLow32(double product) {
   if (!(product >= -kLimit && product < kLimit)) return 0;
   const auto truncated = static_cast<std::int64_t>(product);
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(truncated)));
-}
-
-std::string withoutColon(std::string label) {
-  while (!label.empty() && (label.back() == ':' || label.back() == ' ')) label.pop_back();
-  return label;
 }
 
 }  // namespace
@@ -182,7 +176,7 @@ std::string CacheTooltip(const i18n::Translator& translator, CacheField field) {
 }
 
 std::string FieldName(const i18n::Translator& translator, CacheField field) {
-  std::string label = withoutColon(translator.LookupText(RowOf(field).labelKey));
+  std::string label = i18n::labelName(translator, RowOf(field).labelKey);
   if (!field.column) return label;
   return translator.LookupText(ColumnRowOf(*field.column).captionKey) + ": " + label;
 }
@@ -198,20 +192,11 @@ CacheSaveResult SaveCacheSizes(const CacheSizes& sizes, const std::filesystem::p
   // An empty field or a pasted word would otherwise land in the game's file
   // as a budget the engine cannot read.
   if (auto invalid = FirstInvalidValue(sizes)) {
-    return {invalid, {config::FileError::InvalidName, engineIni, std::string(RowOf(*invalid).key)}};
+    return {invalid, config::Result::failed(config::Failure::NotANumber, engineIni, std::string(RowOf(*invalid).key))};
   }
   config::ProfileEdit edit(engineIni);
   for (const CacheRow& row : kCacheRows) edit.set(row.section, row.key, TextOf(sizes, row.field));
   return {std::nullopt, edit.save()};
-}
-
-std::string SaveFailureMessage(const i18n::Translator& translator, const CacheSaveResult& result) {
-  if (result.invalid) {
-    const std::string name = FieldName(translator, *result.invalid);
-    return translator.format("MESSAGE_NOTANUMBER", {{"field", i18n::cp1252ToUtf8(name)}});
-  }
-  if (!result.file.ok()) return i18n::writeFailureMessage(translator, result.file);
-  return {};
 }
 
 }  // namespace valdor::cache_window

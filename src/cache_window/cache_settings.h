@@ -244,7 +244,7 @@ std::optional<CacheField> FirstInvalidValue(const CacheSizes& sizes);
 
 struct CacheSaveResult {
   std::optional<CacheField> invalid;  // a value that is not a number: nothing was written
-  config::FileResult file;            // the write's outcome, naming the file (InvalidName with `invalid`)
+  config::Result file;                // the write's outcome, naming the file (NotANumber with `invalid`)
 
   bool ok() const { return !invalid && file.ok(); }
 };
@@ -253,9 +253,5 @@ struct CacheSaveResult {
 // the file (the same bytes as writing them one by one), or nothing at all when
 // a value is not a number or the file cannot be written.
 CacheSaveResult SaveCacheSizes(const CacheSizes& sizes, const std::filesystem::path& engineIni);
-
-// What the player is told about a failed save ("" when it succeeded): the
-// field to correct, or the file that could not be written. Windows-1252.
-std::string SaveFailureMessage(const i18n::Translator& translator, const CacheSaveResult& result);
 
 }  // namespace valdor::cache_window

@@ -9,6 +9,7 @@
 #include "cli/command_line.h"
 #include "config/text.h"
 #include "i18n/cp1252.h"
+#include "i18n/file_messages.h"
 #include "i18n/translator.h"
 
 namespace valdor::cli {
@@ -71,7 +72,8 @@ int save(const app::ConfigPaths& paths, const cw::CacheSizes& sizes, const i18n:
          std::ostream& err) {
   const auto result = cw::SaveCacheSizes(sizes, paths.engineIni);
   if (result.ok()) return kExitDone;
-  err << i18n::cp1252ToUtf8(cw::SaveFailureMessage(translator, result)) << "\n";
+  const std::string field = result.invalid ? cw::FieldName(translator, *result.invalid) : std::string();
+  err << i18n::cp1252ToUtf8(i18n::failureMessage(translator, result.file, field)) << "\n";
   return kExitFailed;
 }
 

@@ -34,8 +34,8 @@ int runLogosCommand(std::span<const std::string> args, const ProgramOptions& opt
   const auto installation = knownInstallation(options, store, err);
   if (!installation) return kExitFailed;
   const auto logos = args[0] == "restore" ? mw::StartLogos::All : mw::StartLogos::FirstOnly;
-  const config::FileResult result = mw::WriteStartLogos(installation->paths, logos);
-  if (!result) return fail(err, i18n::writeFailureMessage(messageTranslator(options, store), result));
+  const config::Result result = mw::WriteStartLogos(installation->paths, logos);
+  if (!result) return fail(err, i18n::failureMessage(messageTranslator(options, store), result));
   return kExitDone;
 }
 
@@ -47,10 +47,10 @@ int runBackupCommand(std::span<const std::string> args, const ProgramOptions& op
   const auto installation = knownInstallation(options, store, err);
   if (!installation) return kExitFailed;
   const std::filesystem::path file(args[1]);
-  const mw::BackupResult result = args[0] == "create"
-                                      ? mw::CreateBackupFile(installation->paths, mw::BackupTarget(file))
-                                      : mw::LoadBackupFile(installation->paths, file);
-  if (!result.ok()) return fail(err, mw::BackupMessage(messageTranslator(options, store), result));
+  const config::Result result = args[0] == "create"
+                                    ? mw::CreateBackupFile(installation->paths, mw::BackupTarget(file))
+                                    : mw::LoadBackupFile(installation->paths, file);
+  if (!result) return fail(err, i18n::failureMessage(messageTranslator(options, store), result));
   return kExitDone;
 }
 

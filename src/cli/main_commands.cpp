@@ -9,6 +9,7 @@
 #include "cli/command_line.h"
 #include "config/numbers.h"
 #include "i18n/cp1252.h"
+#include "i18n/file_messages.h"
 #include "i18n/translator.h"
 #include "main_window/display_modes.h"
 #include "main_window/main_settings.h"
@@ -73,7 +74,7 @@ int save(const app::ConfigPaths& paths, const mw::MainSettings& settings, const 
          std::ostream& err) {
   const auto result = mw::SaveMainSettings(paths, settings);
   if (result.ok()) return kExitDone;
-  err << i18n::cp1252ToUtf8(mw::SaveMessage(translator, result)) << "\n";
+  err << i18n::cp1252ToUtf8(i18n::saveMessage(translator, result)) << "\n";
   return kExitFailed;
 }
 

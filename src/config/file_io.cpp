@@ -4,6 +4,7 @@
 #include <cstring>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -21,33 +22,44 @@ namespace valdor::config {
 
 namespace fs = std::filesystem;
 
+std::string pathText(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return {text.begin(), text.end()};
+}
+
+Result Result::success(const fs::path& path) { return success(pathText(path)); }
+
+Result Result::failed(Failure failure, const fs::path& path, std::string detail, Operation operation) {
+  return {failure, operation, pathText(path), std::move(detail)};
+}
+
 namespace {
 
-FileError errorFromErrno(int err) {
+Failure errorFromErrno(int err) {
   switch (err) {
     case ENOENT:
     case ENOTDIR:
-      return FileError::FolderMissing;
+      return Failure::FolderMissing;
     case EACCES:
     case EPERM:
-      return FileError::AccessDenied;
+      return Failure::AccessDenied;
     case EROFS:
-      return FileError::ReadOnly;
+      return Failure::ReadOnly;
     case ENOSPC:
 #ifdef EDQUOT
     case EDQUOT:
 #endif
-      return FileError::DiskFull;
+      return Failure::DiskFull;
     default:
-      return FileError::Other;
+      return Failure::Other;
   }
 }
 
-FileResult failure(FileError error, const fs::path& path, int err = 0) {
-  return {error, path, err ? std::string(std::strerror(err)) : std::string()};
+Result failure(Failure kind, const fs::path& path, int err = 0, Operation operation = Operation::Write) {
+  return Result::failed(kind, path, err ? std::string(std::strerror(err)) : std::string(), operation);
 }
 
-FileResult failureFromErrno(const fs::path& path, int err) { return failure(errorFromErrno(err), path, err); }
+Result failureFromErrno(const fs::path& path, int err) { return failure(errorFromErrno(err), path, err); }
 
 // The file a chain of symbolic links ends at, so replacing it keeps the link.
 fs::path resolveLinks(const fs::path& target) {
@@ -70,12 +82,11 @@ fs::path folderOf(const fs::path& file) {
 
 #ifndef _WIN32
 
-std::optional<std::string> readFile(const fs::path& path, FileResult* why) {
+ResultOr<std::string> readFile(const fs::path& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     int err = errno;
-    if (why) *why = failure(err == ENOENT ? FileError::NotFound : errorFromErrno(err), path, err);
-    return std::nullopt;
+    return failure(err == ENOENT ? Failure::NotFound : errorFromErrno(err), path, err, Operation::Read);
   }
   std::string bytes;
   struct stat info {};
@@ -90,15 +101,13 @@ std::optional<std::string> readFile(const fs::path& path, FileResult* why) {
       if (errno == EINTR) continue;
       int err = errno;
       ::close(fd);
-      if (why) *why = failure(err == EISDIR ? FileError::Other : errorFromErrno(err), path, err);
-      return std::nullopt;
+      return failure(err == EISDIR ? Failure::Other : errorFromErrno(err), path, err, Operation::Read);
     }
     filled += static_cast<std::size_t>(n);
   }
   bytes.resize(filled);
   ::close(fd);
-  if (why) *why = FileResult::success(path);
-  return bytes;
+  return {std::move(bytes), Result::success(path)};
 }
 
 namespace {
@@ -123,33 +132,25 @@ mode_t currentUmask() {
 
 }  // namespace
 
-std::optional<StagedFile> StagedFile::prepare(const fs::path& target, std::string_view bytes, FileResult& result) {
+ResultOr<StagedFile> StagedFile::prepare(const fs::path& target, std::string_view bytes) {
   const fs::path realTarget = resolveLinks(target);
   const fs::path folder = folderOf(realTarget);
 
   struct stat folderInfo {};
   if (::stat(folder.c_str(), &folderInfo) != 0 || !S_ISDIR(folderInfo.st_mode)) {
-    result = failure(FileError::FolderMissing, target);
-    return std::nullopt;
+    return failure(Failure::FolderMissing, target);
   }
 
   struct stat info {};
   const bool exists = ::stat(realTarget.c_str(), &info) == 0;
   if (exists) {
-    if (!S_ISREG(info.st_mode)) {
-      result = failure(FileError::Other, target, EISDIR);
-      return std::nullopt;
-    }
+    if (!S_ISREG(info.st_mode)) return failure(Failure::Other, target, EISDIR);
     // Without any write bit the player marked the file read-only on purpose;
     // root could still replace it, so the bits are checked, not just access().
-    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-      result = failure(FileError::ReadOnly, target);
-      return std::nullopt;
-    }
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return failure(Failure::ReadOnly, target);
     if (::access(realTarget.c_str(), W_OK) != 0) {
       int err = errno;
-      result = failure(err == EROFS ? FileError::ReadOnly : FileError::AccessDenied, target, err);
-      return std::nullopt;
+      return failure(err == EROFS ? Failure::ReadOnly : Failure::AccessDenied, target, err);
     }
   }
 
@@ -157,17 +158,13 @@ std::optional<StagedFile> StagedFile::prepare(const fs::path& target, std::strin
   hidden.append(realTarget.filename().string()).append(".XXXXXX");
   std::string pattern = (folder / hidden).string();
   int fd = ::mkstemp(pattern.data());
-  if (fd < 0) {
-    result = failureFromErrno(target, errno);
-    return std::nullopt;
-  }
+  if (fd < 0) return failureFromErrno(target, errno);
   const fs::path temp = pattern;
 
-  auto abandon = [&](int err) {
+  auto abandon = [&](int err) -> ResultOr<StagedFile> {
     ::close(fd);
     ::unlink(temp.c_str());
-    result = failureFromErrno(target, err);
-    return std::nullopt;
+    return failureFromErrno(target, err);
   };
 
   if (exists) {
@@ -183,15 +180,13 @@ std::optional<StagedFile> StagedFile::prepare(const fs::path& target, std::strin
   if (::close(fd) != 0) {
     int err = errno;
     ::unlink(temp.c_str());
-    result = failureFromErrno(target, err);
-    return std::nullopt;
+    return failureFromErrno(target, err);
   }
-  result = FileResult::success(target);
-  return StagedFile(target, realTarget, temp);
+  return {StagedFile(target, realTarget, temp), Result::success(target)};
 }
 
-FileResult StagedFile::commit() {
-  if (m_temp.empty()) return failure(FileError::Other, m_target);
+Result StagedFile::commit() {
+  if (m_temp.empty()) return failure(Failure::Other, m_target);
   if (::rename(m_temp.c_str(), m_realTarget.c_str()) != 0) {
     int err = errno;
     ::unlink(m_temp.c_str());
@@ -206,7 +201,7 @@ FileResult StagedFile::commit() {
     ::fsync(dir);
     ::close(dir);
   }
-  return FileResult::success(m_target);
+  return Result::success(m_target);
 }
 
 StagedFile::~StagedFile() {
@@ -215,87 +210,69 @@ StagedFile::~StagedFile() {
 
 #else  // _WIN32
 
-std::optional<std::string> readFile(const fs::path& path, FileResult* why) {
+ResultOr<std::string> readFile(const fs::path& path) {
   std::error_code ec;
-  if (!fs::exists(path, ec)) {
-    if (why) *why = failure(FileError::NotFound, path);
-    return std::nullopt;
-  }
+  if (!fs::exists(path, ec)) return failure(Failure::NotFound, path, 0, Operation::Read);
   std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    if (why) *why = failure(FileError::AccessDenied, path);
-    return std::nullopt;
-  }
+  if (!in) return failure(Failure::AccessDenied, path, 0, Operation::Read);
   std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) {
-    if (why) *why = failure(FileError::Other, path);
-    return std::nullopt;
-  }
-  if (why) *why = FileResult::success(path);
-  return bytes;
+  if (in.bad()) return failure(Failure::Other, path, 0, Operation::Read);
+  return {std::move(bytes), Result::success(path)};
 }
 
 namespace {
 
-FileResult failureFromLastError(const fs::path& path) {
+Result failureFromLastError(const fs::path& path) {
   DWORD err = GetLastError();
   switch (err) {
     case ERROR_PATH_NOT_FOUND:
-      return failure(FileError::FolderMissing, path);
+      return failure(Failure::FolderMissing, path);
     case ERROR_ACCESS_DENIED:
-      return failure(FileError::AccessDenied, path);
+      return failure(Failure::AccessDenied, path);
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-      return failure(FileError::DiskFull, path);
+      return failure(Failure::DiskFull, path);
     default:
-      return {FileError::Other, path, "error " + std::to_string(err)};
+      return Result::failed(Failure::Other, path, "error " + std::to_string(err));
   }
 }
 
 }  // namespace
 
-std::optional<StagedFile> StagedFile::prepare(const fs::path& target, std::string_view bytes, FileResult& result) {
+ResultOr<StagedFile> StagedFile::prepare(const fs::path& target, std::string_view bytes) {
   const fs::path realTarget = resolveLinks(target);
   std::error_code ec;
-  if (!fs::is_directory(folderOf(realTarget), ec)) {
-    result = failure(FileError::FolderMissing, target);
-    return std::nullopt;
-  }
+  if (!fs::is_directory(folderOf(realTarget), ec)) return failure(Failure::FolderMissing, target);
   DWORD attributes = GetFileAttributesW(realTarget.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-    result = failure(FileError::ReadOnly, target);
-    return std::nullopt;
+    return failure(Failure::ReadOnly, target);
   }
   std::random_device random;
   fs::path temp = folderOf(realTarget) / (realTarget.filename().wstring() + L"." + std::to_wstring(random()) + L".tmp");
   HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    result = failureFromLastError(target);
-    return std::nullopt;
-  }
+  if (file == INVALID_HANDLE_VALUE) return failureFromLastError(target);
   DWORD written = 0;
   bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
             written == bytes.size() && FlushFileBuffers(file);
-  if (!ok) result = failureFromLastError(target);
+  Result result = ok ? Result::success(target) : failureFromLastError(target);
   CloseHandle(file);
   if (!ok) {
     DeleteFileW(temp.c_str());
-    return std::nullopt;
+    return result;
   }
-  result = FileResult::success(target);
-  return StagedFile(target, realTarget, temp);
+  return {StagedFile(target, realTarget, temp), std::move(result)};
 }
 
-FileResult StagedFile::commit() {
-  if (m_temp.empty()) return failure(FileError::Other, m_target);
+Result StagedFile::commit() {
+  if (m_temp.empty()) return failure(Failure::Other, m_target);
   if (!MoveFileExW(m_temp.c_str(), m_realTarget.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    FileResult result = failureFromLastError(m_target);
+    Result result = failureFromLastError(m_target);
     DeleteFileW(m_temp.c_str());
     m_temp.clear();
     return result;
   }
   m_temp.clear();
-  return FileResult::success(m_target);
+  return Result::success(m_target);
 }
 
 StagedFile::~StagedFile() {
@@ -322,11 +299,26 @@ StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
   return *this;
 }
 
-FileResult replaceFile(const fs::path& target, std::string_view bytes) {
-  FileResult result;
-  auto staged = StagedFile::prepare(target, bytes, result);
-  if (!staged) return result;
+Result replaceFile(const fs::path& target, std::string_view bytes) {
+  auto staged = StagedFile::prepare(target, bytes);
+  if (!staged) return staged.result();
   return staged->commit();
+}
+
+Result replaceTogether(std::span<const Replacement> files) {
+  std::vector<StagedFile> staged;
+  staged.reserve(files.size());
+  for (const Replacement& file : files) {
+    auto stage = StagedFile::prepare(file.target, file.bytes);
+    if (!stage) return stage.result();
+    staged.push_back(std::move(*stage));
+  }
+  // A failing rename leaves the files not yet renamed as they were; their
+  // staged copies are removed when `staged` goes.
+  for (StagedFile& stage : staged) {
+    if (Result result = stage.commit(); !result) return result;
+  }
+  return files.empty() ? Result::success(std::string()) : Result::success(files.front().target);
 }
 
 }  // namespace valdor::config

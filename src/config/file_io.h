@@ -2,14 +2,16 @@
 
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace valdor::config {
 
-// Why a file operation failed; the windows turn it into a message in the
-// player's language that names the file.
-enum class FileError {
+// What went wrong; the windows and the command line turn it into a message in
+// the player's language that names the file or key.
+enum class Failure {
   None,
   NotFound,       // the file (for reading) does not exist
   FolderMissing,  // the folder that should hold the file does not exist
@@ -17,22 +19,59 @@ enum class FileError {
   AccessDenied,   // the system refused access
   DiskFull,       // no space left
   InvalidName,    // a section, key or value that cannot be stored safely
+  NotANumber,     // a value to be saved is not a number; nothing was written
+  InvalidFile,    // the file is not of the kind expected (a backup that is not one)
   Other,          // anything else; `detail` says what
 };
 
-struct FileResult {
-  FileError error = FileError::None;
-  std::filesystem::path path;
+// Whether the failing step read or wrote: the same refusal reads differently
+// to the player when a file could not be opened than when it could not be saved.
+enum class Operation { Write, Read };
+
+// The outcome of every operation on a file or on the registry.
+struct Result {
+  Failure failure = Failure::None;
+  Operation operation = Operation::Write;
+  std::string where;   // the file's path (UTF-8) or the registry key
   std::string detail;  // the system's own words, for the curious; may be empty
 
-  bool ok() const { return error == FileError::None; }
+  bool ok() const { return failure == Failure::None; }
   explicit operator bool() const { return ok(); }
 
-  static FileResult success(const std::filesystem::path& path) { return {FileError::None, path, {}}; }
+  static Result success(std::string where) { return {Failure::None, Operation::Write, std::move(where), {}}; }
+  static Result success(const std::filesystem::path& path);
+  static Result failed(Failure failure, const std::filesystem::path& path, std::string detail = {},
+                       Operation operation = Operation::Write);
 };
 
-// Whole file as bytes; nullopt (with the reason in *why) when it cannot be read.
-std::optional<std::string> readFile(const std::filesystem::path& path, FileResult* why = nullptr);
+// A path as the text a Result and a message carry (UTF-8).
+std::string pathText(const std::filesystem::path& path);
+
+// A value, or the Result that says why there is none.
+template <typename T>
+class ResultOr {
+ public:
+  ResultOr(T value, Result result) : m_value(std::move(value)), m_result(std::move(result)) {}
+  // Implicit, so a function returning a value can return its failure as it is.
+  ResultOr(Result failure) : m_result(std::move(failure)) {}
+
+  bool ok() const { return m_value.has_value(); }
+  explicit operator bool() const { return ok(); }
+  T& operator*() { return *m_value; }
+  const T& operator*() const { return *m_value; }
+  T* operator->() { return &*m_value; }
+  const T* operator->() const { return &*m_value; }
+  T value_or(T fallback) const& { return m_value ? *m_value : std::move(fallback); }
+  T value_or(T fallback) && { return m_value ? std::move(*m_value) : std::move(fallback); }
+  const Result& result() const { return m_result; }
+
+ private:
+  std::optional<T> m_value;
+  Result m_result;
+};
+
+// Whole file as bytes, or why it cannot be read.
+ResultOr<std::string> readFile(const std::filesystem::path& path);
 
 // A replacement of one file that is written completely to a temporary file in
 // the target's folder first and only then renamed over the target, so a crash
@@ -42,8 +81,7 @@ class StagedFile {
  public:
   // Writes and flushes the temporary file. Refuses a read-only target and a
   // missing folder. The target may be missing (it is then created).
-  static std::optional<StagedFile> prepare(const std::filesystem::path& target, std::string_view bytes,
-                                           FileResult& result);
+  static ResultOr<StagedFile> prepare(const std::filesystem::path& target, std::string_view bytes);
 
   StagedFile(StagedFile&& other) noexcept;
   StagedFile& operator=(StagedFile&& other) noexcept;
@@ -53,7 +91,7 @@ class StagedFile {
 
   // Renames the temporary file over the target (a symbolic link keeps pointing
   // at the updated file; the file keeps its permissions).
-  FileResult commit();
+  Result commit();
 
   const std::filesystem::path& target() const { return m_target; }
 
@@ -66,6 +104,17 @@ class StagedFile {
 };
 
 // prepare() and commit() in one step.
-FileResult replaceFile(const std::filesystem::path& target, std::string_view bytes);
+Result replaceFile(const std::filesystem::path& target, std::string_view bytes);
+
+// One file of replaceTogether(): its new bytes, which must outlive the call.
+struct Replacement {
+  std::filesystem::path target;
+  std::string_view bytes;
+};
+
+// Replaces several files as one: every file is staged completely before any
+// of them is renamed over its target, so a file that cannot be written leaves
+// all of them as they were. Succeeds naming the first file.
+Result replaceTogether(std::span<const Replacement> files);
 
 }  // namespace valdor::config

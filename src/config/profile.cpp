@@ -245,7 +245,7 @@ std::uint32_t getProfileInt(const std::filesystem::path& file, std::string_view 
   return readProfileInt(content ? std::string_view(*content) : std::string_view(), section, key, defaultValue);
 }
 
-FileResult writeProfileString(const std::filesystem::path& file, std::string_view section, std::string_view key,
+Result writeProfileString(const std::filesystem::path& file, std::string_view section, std::string_view key,
                               std::string_view value) {
   ProfileEdit edit(file);
   edit.set(section, key, value);
@@ -253,21 +253,22 @@ FileResult writeProfileString(const std::filesystem::path& file, std::string_vie
 }
 
 ProfileEdit::ProfileEdit(std::filesystem::path file) : m_file(std::move(file)) {
-  FileResult readResult;
-  auto content = readFile(m_file, &readResult);
+  auto content = readFile(m_file);
   if (content) {
     m_content = std::move(*content);
-  } else if (readResult.error != FileError::NotFound) {
-    // Editing a file that cannot be read would throw away what is in it.
-    m_error = readResult;
+  } else if (content.result().failure != Failure::NotFound) {
+    // Editing a file that cannot be read would throw away what is in it. The
+    // player is told that the file could not be saved.
+    m_error = content.result();
+    m_error.operation = Operation::Write;
   }
-  m_error.path = m_file;
+  m_error.where = pathText(m_file);
 }
 
 void ProfileEdit::set(std::string_view section, std::string_view key, std::string_view value) {
   if (!m_error.ok()) return;
   if (!isWritableEntry(section, key, value)) {
-    m_error = {FileError::InvalidName, m_file, {}};
+    m_error = Result::failed(Failure::InvalidName, m_file);
     return;
   }
   std::string updated = setProfileValue(m_content, section, key, value);
@@ -277,23 +278,17 @@ void ProfileEdit::set(std::string_view section, std::string_view key, std::strin
   }
 }
 
-FileResult ProfileEdit::save() { return saveTogether({this}); }
+Result ProfileEdit::save() { return saveTogether({this}); }
 
-FileResult saveTogether(std::initializer_list<ProfileEdit*> edits) {
-  std::vector<StagedFile> staged;
+Result saveTogether(std::initializer_list<ProfileEdit*> edits) {
+  std::vector<Replacement> changed;
   for (ProfileEdit* edit : edits) {
     if (!edit->error().ok()) return edit->error();
-    if (!edit->changed()) continue;
-    FileResult result;
-    auto stage = StagedFile::prepare(edit->file(), edit->content(), result);
-    if (!stage) return result;
-    staged.push_back(std::move(*stage));
+    if (edit->changed()) changed.push_back({edit->file(), edit->content()});
   }
-  for (StagedFile& stage : staged) {
-    if (FileResult result = stage.commit(); !result) return result;
-  }
+  if (Result result = replaceTogether(changed); !result) return result;
   for (ProfileEdit* edit : edits) edit->m_changed = false;
-  return FileResult::success(edits.size() ? (*edits.begin())->file() : std::filesystem::path());
+  return Result::success(edits.size() ? (*edits.begin())->file() : std::filesystem::path());
 }
 
 }  // namespace valdor::config

@@ -62,7 +62,7 @@ std::uint32_t getProfileInt(const std::filesystem::path& file, std::string_view 
 
 // Sets one key and replaces the file atomically. A missing file is created, a
 // missing folder or a read-only file fails; the result says why.
-FileResult writeProfileString(const std::filesystem::path& file, std::string_view section, std::string_view key,
+Result writeProfileString(const std::filesystem::path& file, std::string_view section, std::string_view key,
                               std::string_view value);
 
 // Several keys of one file set in memory and written with one atomic
@@ -77,25 +77,27 @@ class ProfileEdit {
 
   // Writes when anything changed; the first failure of set() or of reading is
   // reported here, and then nothing is written.
-  FileResult save();
+  Result save();
 
   const std::filesystem::path& file() const { return m_file; }
   const std::string& content() const { return m_content; }
   bool changed() const { return m_changed; }
-  const FileResult& error() const { return m_error; }
+  const Result& error() const { return m_error; }
 
  private:
-  friend FileResult saveTogether(std::initializer_list<ProfileEdit*> edits);
+  friend Result saveTogether(std::initializer_list<ProfileEdit*> edits);
 
   std::filesystem::path m_file;
   std::string m_content;
   bool m_changed = false;
-  FileResult m_error;
+  Result m_error;
 };
 
-// Saves several files as one: every changed file is written out in full
-// before any of them replaces its original, so a file that cannot be written
-// leaves all of them as they were. Succeeds naming the first file.
-FileResult saveTogether(std::initializer_list<ProfileEdit*> edits);
+// Saves several files as one through replaceTogether(): every changed file
+// is written out in full before any of them replaces its original, so a file
+// that cannot be written leaves all of them as they were. A file that could
+// not be read or a key that cannot be stored is reported before anything is
+// written. Succeeds naming the first file.
+Result saveTogether(std::initializer_list<ProfileEdit*> edits);
 
 }  // namespace valdor::config

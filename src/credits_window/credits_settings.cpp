@@ -15,12 +15,14 @@ std::string_view CommunityAddress(std::string_view languageSection) {
 
 std::unique_ptr<platform::MusicPlayer> startCreditsMusic(const platform::MusicPlayerFactory& makeMusic,
                                                 const std::filesystem::path& privateFolder) {
-  auto extraction = app::ExtractResourceToTemp(app::kMusicResourceId, app::kMusicResourceType, kMusicFileName, privateFolder);
-  auto music = makeMusic(extraction.path);
+  // A failed extraction leaves no file, and the player then plays nothing.
+  app::ExtractResourceToTemp(app::kMusicResourceId, app::kMusicResourceType, kMusicFileName, privateFolder);
+  const std::filesystem::path track = privateFolder / kMusicFileName;
+  auto music = makeMusic(track);
   // The player no longer needs the file; a copy left behind (because the
   // deletion failed) is played unchanged by the next opening.
   std::error_code ignored;
-  std::filesystem::remove(extraction.path, ignored);
+  std::filesystem::remove(track, ignored);
   return music;
 }
 

@@ -1,55 +1,77 @@
 #include "i18n/file_messages.h"
 
 #include <array>
-#include <string>
-#include <string_view>
 #include <utility>
+
+#include "i18n/cp1252.h"
 
 namespace valdor::i18n {
 
 namespace {
 
-using config::FileError;
-using MessageKeys = std::array<std::pair<FileError, std::string_view>, 5>;
+using config::Failure;
 
-// Errors without a message of their own get the general one, with the
+// Failures without a message of their own get the general one, with the
 // system's words as the reason.
-constexpr MessageKeys kWriteMessages{{
-    {FileError::ReadOnly, "MESSAGE_FILEREADONLY"},
-    {FileError::FolderMissing, "MESSAGE_FOLDERMISSING"},
-    {FileError::AccessDenied, "MESSAGE_ACCESSDENIED"},
-    {FileError::DiskFull, "MESSAGE_DISKFULL"},
-    {FileError::InvalidName, "MESSAGE_INVALIDENTRY"},
+constexpr std::array<std::pair<Failure, std::string_view>, 5> kWriteMessages{{
+    {Failure::ReadOnly, "MESSAGE_FILEREADONLY"},
+    {Failure::FolderMissing, "MESSAGE_FOLDERMISSING"},
+    {Failure::AccessDenied, "MESSAGE_ACCESSDENIED"},
+    {Failure::DiskFull, "MESSAGE_DISKFULL"},
+    {Failure::InvalidName, "MESSAGE_INVALIDENTRY"},
 }};
 constexpr std::string_view kWriteFailed = "MESSAGE_WRITEFAILED";
 
-constexpr std::array<std::pair<FileError, std::string_view>, 1> kReadMessages{{
-    {FileError::NotFound, "MESSAGE_FILENOTFOUND"},
+constexpr std::array<std::pair<Failure, std::string_view>, 1> kReadMessages{{
+    {Failure::NotFound, "MESSAGE_FILENOTFOUND"},
 }};
 constexpr std::string_view kReadFailed = "MESSAGE_READFAILED";
 
 template <typename Keys>
-std::string failureMessage(const i18n::Translator& translator, const config::FileResult& result, const Keys& keys,
-                           std::string_view fallback) {
+std::string fileMessage(const Translator& translator, const config::Result& result, const Keys& keys,
+                        std::string_view fallback) {
   std::string_view key = fallback;
-  for (const auto& [error, messageKey] : keys) {
-    if (error == result.error) key = messageKey;
+  for (const auto& [failure, messageKey] : keys) {
+    if (failure == result.failure) key = messageKey;
   }
-  i18n::Translator speaking = translator;
-  if (speaking.language().empty()) speaking.setLanguage(std::string(i18n::kGerman));
-  const auto file = result.path.u8string();
+  Translator speaking = translator;
+  if (speaking.language().empty()) speaking.setLanguage(std::string(kGerman));
   // format() takes its values in UTF-8, as the system gives names and reasons.
-  return speaking.format(key, {{"file", std::string(file.begin(), file.end())}, {"detail", result.detail}});
+  return speaking.format(key, {{"file", result.where}, {"detail", result.detail}});
 }
 
 }  // namespace
 
-std::string writeFailureMessage(const i18n::Translator& translator, const config::FileResult& result) {
-  return failureMessage(translator, result, kWriteMessages, kWriteFailed);
+std::string failureMessage(const Translator& translator, const config::Result& result, std::string_view field) {
+  switch (result.failure) {
+    case Failure::None:
+      return {};
+    case Failure::NotANumber:
+      return notANumberMessage(translator, field);
+    case Failure::InvalidFile:
+      return translator.message("MESSAGE_INVALIDFILE");
+    default:
+      break;
+  }
+  if (result.operation == config::Operation::Read) return fileMessage(translator, result, kReadMessages, kReadFailed);
+  return fileMessage(translator, result, kWriteMessages, kWriteFailed);
 }
 
-std::string readFailureMessage(const i18n::Translator& translator, const config::FileResult& result) {
-  return failureMessage(translator, result, kReadMessages, kReadFailed);
+std::string withoutColon(std::string label) {
+  while (!label.empty() && (label.back() == ':' || label.back() == ';' || label.back() == ' ')) label.pop_back();
+  return label;
+}
+
+std::string labelName(const Translator& translator, std::string_view labelKey) {
+  return withoutColon(translator.LookupText(labelKey));
+}
+
+std::string notANumberMessage(const Translator& translator, std::string_view field, std::string_view key) {
+  return translator.format(key, {{"field", cp1252ToUtf8(field)}});
+}
+
+std::string saveMessage(const Translator& translator, const config::Result& result) {
+  return result.ok() ? translator.message("MESSAGE_SETTINGSSAVED") : failureMessage(translator, result);
 }
 
 }  // namespace valdor::i18n

@@ -1,19 +1,18 @@
 #include "main_window/backups.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
-#include <utility>
 
-#include "i18n/file_messages.h"
 
 namespace valdor::main_window {
 
 namespace {
 
 namespace fs = std::filesystem;
-using config::FileError;
-using config::FileResult;
+using config::Failure;
+using config::Result;
 
 constexpr std::size_t kLengthSize = 4;
 constexpr std::size_t kHeaderSize = 2 * kLengthSize;
@@ -31,16 +30,22 @@ std::uint64_t lengthAt(std::string_view bytes, std::size_t offset) {
   return length;
 }
 
-BackupResult failed(BackupStatus status, FileResult file) { return {status, std::move(file)}; }
+}  // namespace
 
-app::FileDialogOptions dialogOptions() {
+app::FileDialogOptions BackupOpenDialogOptions() {
   app::FileDialogOptions options;
   options.filterDescription = kBackupFilterDescription;
   options.filterPattern = kBackupFilterPattern;
   return options;
 }
 
-}  // namespace
+app::FileDialogOptions BackupSaveDialogOptions() {
+  auto options = BackupOpenDialogOptions();
+  // The dialog appends the extension too, so its question before replacing
+  // an existing file is about the file that will really be replaced.
+  options.defaultExtension = kBackupExtension;
+  return options;
+}
 
 std::optional<std::string> PackBackup(std::string_view engine, std::string_view userOptions) {
   if (engine.size() > kMaxLength || userOptions.size() > kMaxLength) return std::nullopt;
@@ -81,77 +86,37 @@ fs::path BackupTarget(const fs::path& chosen) {
   return target;
 }
 
-BackupResult CreateBackupFile(const app::ConfigPaths& paths, const fs::path& target) {
-  FileResult why;
-  const auto engine = config::readFile(paths.engineIni, &why);
-  if (!engine) return failed(BackupStatus::ReadFailed, why);
-  const auto userOptions = config::readFile(paths.userOptionsIni, &why);
-  if (!userOptions) return failed(BackupStatus::ReadFailed, why);
+Result CreateBackupFile(const app::ConfigPaths& paths, const fs::path& target) {
+  const auto engine = config::readFile(paths.engineIni);
+  if (!engine) return engine.result();
+  const auto userOptions = config::readFile(paths.userOptionsIni);
+  if (!userOptions) return userOptions.result();
   const auto bytes = PackBackup(*engine, *userOptions);
   if (!bytes) {
     const fs::path& tooLong = engine->size() > kMaxLength ? paths.engineIni : paths.userOptionsIni;
-    return failed(BackupStatus::ReadFailed, {FileError::Other, tooLong, "file too large for a backup (4 GiB or more)"});
+    return Result::failed(Failure::Other, tooLong, "file too large for a backup (4 GiB or more)",
+                          config::Operation::Read);
   }
   // Written beside the target and renamed when complete: a full disk or a
   // failing source never leaves a torn backup that loading would take.
-  FileResult written = config::replaceFile(target, *bytes);
-  if (!written) return failed(BackupStatus::WriteFailed, written);
-  return {BackupStatus::Done, written};
+  return config::replaceFile(target, *bytes);
 }
 
-BackupResult LoadBackupFile(const app::ConfigPaths& paths, const fs::path& backup) {
+Result LoadBackupFile(const app::ConfigPaths& paths, const fs::path& backup) {
   if (FileNameExtension(backup) != kBackupExtension) {
-    return failed(BackupStatus::InvalidFile, {FileError::Other, backup, {}});
+    return Result::failed(Failure::InvalidFile, backup, {}, config::Operation::Read);
   }
-  FileResult why;
-  const auto bytes = config::readFile(backup, &why);
-  if (!bytes) return failed(BackupStatus::ReadFailed, why);
+  const auto bytes = config::readFile(backup);
+  if (!bytes) return bytes.result();
   const auto contents = UnpackBackup(*bytes);
-  if (!contents) return failed(BackupStatus::InvalidFile, {FileError::Other, backup, {}});
+  if (!contents) return Result::failed(Failure::InvalidFile, backup, {}, config::Operation::Read);
 
   // Both files are staged before either is replaced, so a read-only or
   // unwritable second file cannot leave the first one restored alone.
-  auto engine = config::StagedFile::prepare(paths.engineIni, contents->engine, why);
-  if (!engine) return failed(BackupStatus::WriteFailed, why);
-  auto userOptions = config::StagedFile::prepare(paths.userOptionsIni, contents->userOptions, why);
-  if (!userOptions) return failed(BackupStatus::WriteFailed, why);
-  if (why = engine->commit(); !why) return failed(BackupStatus::WriteFailed, why);
-  if (why = userOptions->commit(); !why) return failed(BackupStatus::WriteFailed, why);
-  return {BackupStatus::Done, FileResult::success(backup)};
-}
-
-std::string BackupMessage(const i18n::Translator& translator, const BackupResult& result) {
-  switch (result.status) {
-    case BackupStatus::Done:
-      return {};
-    case BackupStatus::InvalidFile:
-      return translator.message("MESSAGE_INVALIDFILE");
-    case BackupStatus::ReadFailed:
-      return i18n::readFailureMessage(translator, result.file);
-    case BackupStatus::WriteFailed:
-      return i18n::writeFailureMessage(translator, result.file);
-  }
-  return {};
-}
-
-void CreateBackup(const app::ConfigPaths& paths, const i18n::Translator& translator, app::Dialogs& dialogs) {
-  auto options = dialogOptions();
-  // The dialog appends the extension too, so its question before replacing
-  // an existing file is about the file that will really be replaced.
-  options.defaultExtension = kBackupExtension;
-  const auto chosen = dialogs.saveFile(options);
-  if (!chosen) return;
-  const BackupResult result = CreateBackupFile(paths, BackupTarget(*chosen));
-  if (!result.ok()) dialogs.showMessage(BackupMessage(translator, result));
-}
-
-bool LoadBackup(const app::ConfigPaths& paths, const i18n::Translator& translator, app::Dialogs& dialogs) {
-  if (!dialogs.askYesNo(translator.message("MESSAGE_LOADBACKUP"))) return false;
-  const auto chosen = dialogs.openFile(dialogOptions());
-  if (!chosen) return false;
-  const BackupResult result = LoadBackupFile(paths, *chosen);
-  if (!result.ok()) dialogs.showMessage(BackupMessage(translator, result));
-  return result.ok();
+  const std::array<config::Replacement, 2> files{{{paths.engineIni, contents->engine},
+                                                  {paths.userOptionsIni, contents->userOptions}}};
+  if (Result written = config::replaceTogether(files); !written) return written;
+  return Result::success(backup);
 }
 
 }  // namespace valdor::main_window

@@ -8,7 +8,6 @@
 #include "app/config_paths.h"
 #include "app/dialogs.h"
 #include "config/file_io.h"
-#include "i18n/translator.h"
 
 // Backups of the game's two main configuration files, ve3.ini and
 // UserOptions.ini, in one ".vib" file: the two byte lengths as unsigned 32-bit
@@ -41,41 +40,22 @@ std::string FileNameExtension(const std::filesystem::path& path);
 // name without extension; any other name is kept as it is.
 std::filesystem::path BackupTarget(const std::filesystem::path& chosen);
 
-enum class BackupStatus {
-  Done,
-  InvalidFile,  // not named ".vib", or shorter than its lengths say
-  ReadFailed,   // `file` names what could not be read
-  WriteFailed,  // `file` names what could not be written
-};
-
-struct BackupResult {
-  BackupStatus status = BackupStatus::Done;
-  config::FileResult file;
-
-  bool ok() const { return status == BackupStatus::Done; }
-};
+// What the save dialog for a new backup and the open dialog for loading one
+// offer: the backup files, and for saving the extension added to a bare name.
+app::FileDialogOptions BackupSaveDialogOptions();
+app::FileDialogOptions BackupOpenDialogOptions();
 
 // Writes a backup of both files to `target` as named. The backup appears
 // only when complete: a failure leaves no file behind and an existing one as
-// it was.
-BackupResult CreateBackupFile(const app::ConfigPaths& paths, const std::filesystem::path& target);
+// it was. A file that cannot be read fails as a read.
+config::Result CreateBackupFile(const app::ConfigPaths& paths, const std::filesystem::path& target);
 
 // Replaces both files with the backup's contents, both or neither: each is
 // written beside its target first and renamed into place only when both are
-// complete. A name whose extension is not exactly "vib" is refused unread.
-BackupResult LoadBackupFile(const app::ConfigPaths& paths, const std::filesystem::path& backup);
-
-// What the player is told about a failure, in the translator's language
-// (Windows-1252); "" for Done.
-std::string BackupMessage(const i18n::Translator& translator, const BackupResult& result);
-
-// The create button: the save dialog, then the backup; a failure is shown.
-void CreateBackup(const app::ConfigPaths& paths, const i18n::Translator& translator, app::Dialogs& dialogs);
-
-// The load button: the question, the open dialog, then both files; a failure
-// is shown. True when the files were replaced: the window then reloads its
-// settings from them (LoadMainSettings with its current settings as the
-// previous ones, lists not refilled).
-bool LoadBackup(const app::ConfigPaths& paths, const i18n::Translator& translator, app::Dialogs& dialogs);
+// complete. A name whose extension is not exactly "vib", and a file shorter
+// than its lengths say, fail as InvalidFile, the first unread. On success the
+// window reloads its settings from the files (LoadMainSettings with its
+// current settings as the previous ones, lists not refilled).
+config::Result LoadBackupFile(const app::ConfigPaths& paths, const std::filesystem::path& backup);
 
 }  // namespace valdor::main_window

@@ -10,6 +10,7 @@
 #include "ui/qt_text.h"
 #include "cache_window/cache_dlg.h"
 #include "credits_window/credits_dlg.h"
+#include "i18n/file_messages.h"
 #include "other_window/other_dlg.h"
 
 namespace valdor::main_window {
@@ -140,8 +141,8 @@ bool CTuningDlg::takeFields() {
   if (!refused) return true;
   // The fields take digits only, but an empty field or a number too large
   // for the game still gets here.
-  refuseField(m_dialogs, ui::notANumberMessage(m_translator, "MESSAGE_NOTANUMBER", FindMainRow(*refused)->labelKey),
-              *refused);
+  const std::string name = i18n::labelName(m_translator, FindMainRow(*refused)->labelKey);
+  refuseField(m_dialogs, i18n::notANumberMessage(m_translator, name), *refused);
   return false;
 }
 
@@ -168,7 +169,7 @@ void CTuningDlg::OnSaveSettings() {
   showSettings();
   showAspectRatio();
   const auto result = SaveMainSettings(paths(), m_settings);
-  m_dialogs.showMessage(SaveMessage(m_translator, result));
+  m_dialogs.showMessage(i18n::saveMessage(m_translator, result));
 }
 
 void CTuningDlg::OnRestoreDefaults() {
@@ -183,14 +184,33 @@ void CTuningDlg::OnExit() {
   if (takeFields()) accept();
 }
 
-void CTuningDlg::OnRestoreStartLogos() { RestoreStartLogos(paths(), m_translator, m_dialogs); }
+void CTuningDlg::OnRestoreStartLogos() {
+  if (!m_dialogs.askYesNo(m_translator.message("MESSAGE_RESTORESTARTLOGOS"))) return;
+  const auto result = WriteStartLogos(paths(), StartLogos::All);
+  if (!result) m_dialogs.showMessage(i18n::failureMessage(m_translator, result));
+}
 
-void CTuningDlg::OnRemoveStartLogos() { RemoveStartLogos(paths(), m_translator, m_dialogs); }
+void CTuningDlg::OnRemoveStartLogos() {
+  if (!m_dialogs.askYesNo(m_translator.message("MESSAGE_REMOVESTARTLOGOS"))) return;
+  const auto result = WriteStartLogos(paths(), StartLogos::FirstOnly);
+  if (!result) m_dialogs.showMessage(i18n::failureMessage(m_translator, result));
+}
 
-void CTuningDlg::OnCreateBackup() { CreateBackup(paths(), m_translator, m_dialogs); }
+void CTuningDlg::OnCreateBackup() {
+  const auto chosen = m_dialogs.saveFile(BackupSaveDialogOptions());
+  if (!chosen) return;
+  const auto result = CreateBackupFile(paths(), BackupTarget(*chosen));
+  if (!result) m_dialogs.showMessage(i18n::failureMessage(m_translator, result));
+}
 
 void CTuningDlg::OnLoadBackup() {
-  if (!LoadBackup(paths(), m_translator, m_dialogs)) return;
+  if (!m_dialogs.askYesNo(m_translator.message("MESSAGE_LOADBACKUP"))) return;
+  const auto chosen = m_dialogs.openFile(BackupOpenDialogOptions());
+  if (!chosen) return;
+  if (const auto result = LoadBackupFile(paths(), *chosen); !result) {
+    m_dialogs.showMessage(i18n::failureMessage(m_translator, result));
+    return;
+  }
   // The restored files are shown without refilling the lists, so every
   // choice is searched in the lists as they are.
   takeChoices();

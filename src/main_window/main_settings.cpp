@@ -4,7 +4,6 @@
 #include <limits>
 #include <utility>
 
-#include "i18n/file_messages.h"
 #include "config/list_search.h"
 #include "config/formats.h"
 #include "config/numbers.h"
@@ -16,7 +15,7 @@ namespace valdor::main_window {
 
 namespace {
 
-using config::FileResult;
+using config::Result;
 
 constexpr std::array<std::string_view, 3> kShaderModels{"1.4", "2.0", "3.0"};
 
@@ -354,7 +353,7 @@ void EnsureResolutionChosen(MainSettings& settings, std::span<const std::string>
   if (settings.resolution.empty() && !resolutions.empty()) settings.resolution = resolutions.front();
 }
 
-FileResult SaveMainSettings(const app::ConfigPaths& paths, const MainSettings& settings) {
+Result SaveMainSettings(const app::ConfigPaths& paths, const MainSettings& settings) {
   config::ProfileEdit userOptions(paths.userOptionsIni);
   config::ProfileEdit engine(paths.engineIni);
 
@@ -375,10 +374,6 @@ FileResult SaveMainSettings(const app::ConfigPaths& paths, const MainSettings& s
     if (value) (row.file == MainFile::UserOptions ? userOptions : engine).set(row.section, row.key, *value);
   }
   return config::saveTogether({&userOptions, &engine});
-}
-
-std::string SaveMessage(const i18n::Translator& translator, const FileResult& result) {
-  return result.ok() ? translator.message("MESSAGE_SETTINGSSAVED") : i18n::writeFailureMessage(translator, result);
 }
 
 // ---- by name ----

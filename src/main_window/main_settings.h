@@ -13,6 +13,7 @@
 
 #include "app/config_paths.h"
 #include "config/file_io.h"
+#include "config/set_outcome.h"
 #include "config/value_words.h"
 #include "i18n/translator.h"
 #include "main_window/control_ids.h"
@@ -207,10 +208,7 @@ void EnsureResolutionChosen(MainSettings& settings, std::span<const std::string>
 // either is replaced. A list without a chosen entry, and a resolution without
 // its "x", "@" and "H", leave their keys as stored. A file whose contents do
 // not change is not touched. On failure the result names the file.
-config::FileResult SaveMainSettings(const app::ConfigPaths& paths, const MainSettings& settings);
-
-// "Settings saved!" or the message naming the file that could not be written.
-std::string SaveMessage(const i18n::Translator& translator, const config::FileResult& result);
+config::Result SaveMainSettings(const app::ConfigPaths& paths, const MainSettings& settings);
 
 // ---- by name ----
 
@@ -222,7 +220,7 @@ std::string_view SettingName(const MainRow& row);
 // The row of a setting name, compared without regard to case; nullptr when unknown.
 const MainRow* FindMainSetting(std::string_view name);
 
-enum class SetOutcome { Done, UnknownName, InvalidValue, NotListed };
+using config::SetOutcome;
 
 // Sets a setting from an entry text of any of `languages` (case ignored), a
 // whole number for an edit field, or "WxH@RHz" for the resolution; with a

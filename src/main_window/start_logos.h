@@ -4,9 +4,7 @@
 #include <string_view>
 
 #include "app/config_paths.h"
-#include "app/dialogs.h"
 #include "config/file_io.h"
-#include "i18n/translator.h"
 
 // The switch for the game's start-logo videos. The game plays the videos its
 // list file logo.ini names; the tool only ever writes that file whole and
@@ -27,15 +25,9 @@ std::string_view StartLogoBytes(StartLogos logos);
 std::filesystem::path LogoIniPath(const app::ConfigPaths& paths);
 
 // Replaces logo.ini, whatever it held, with the list; atomically, keeping the
-// file's permissions and never replacing a read-only file.
-config::FileResult WriteStartLogos(const app::ConfigPaths& paths, StartLogos logos);
-
-// The restore button: after a Yes, writes all five videos; a failure is shown
-// naming the file.
-void RestoreStartLogos(const app::ConfigPaths& paths, const i18n::Translator& translator, app::Dialogs& dialogs);
-
-// The remove button: after a Yes, writes the first video only; a failure is
-// shown naming the file.
-void RemoveStartLogos(const app::ConfigPaths& paths, const i18n::Translator& translator, app::Dialogs& dialogs);
+// file's permissions and never replacing a read-only file. The restore button
+// writes all five videos, the remove button the first only, each after the
+// player said Yes.
+config::Result WriteStartLogos(const app::ConfigPaths& paths, StartLogos logos);
 
 }  // namespace valdor::main_window

@@ -98,7 +98,8 @@ bool COtherSettingsDlg::takeFields() {
   const auto refused = TakeFieldTexts(m_settings, [this](ControlId field) { return fieldText(field); });
   if (!refused) return true;
   const OtherRow& row = *FindOtherRow(*refused);
-  refuseField(m_dialogs, ui::notANumberMessage(m_translator, notANumberKey(row.kind), row.labelKey), *refused);
+  const std::string name = i18n::labelName(m_translator, row.labelKey);
+  refuseField(m_dialogs, i18n::notANumberMessage(m_translator, name, notANumberKey(row.kind)), *refused);
   return false;
 }
 
@@ -110,7 +111,7 @@ void COtherSettingsDlg::OnSaveSettings() {
   const auto result = SaveOtherSettings(m_paths.engineIni, m_paths.debugIni, m_settings);
   if (!result.ok()) {
     // The player's values stay in the window for another try.
-    m_dialogs.showMessage(i18n::writeFailureMessage(m_translator, result));
+    m_dialogs.showMessage(i18n::failureMessage(m_translator, result));
     return;
   }
   accept();

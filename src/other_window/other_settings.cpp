@@ -15,7 +15,7 @@ namespace valdor::other_window {
 
 namespace {
 
-using config::FileResult;
+using config::Result;
 
 // The member type each kind holds, in the order of OtherMember's alternatives.
 constexpr std::size_t memberIndex(OtherKind kind) {
@@ -189,8 +189,8 @@ OtherSettings LoadOtherSettings(const std::filesystem::path& engineIni, const st
   return settings;
 }
 
-FileResult SaveOtherSettings(const std::filesystem::path& engineIni, const std::filesystem::path& debugIni,
-                             const OtherSettings& settings) {
+Result SaveOtherSettings(const std::filesystem::path& engineIni, const std::filesystem::path& debugIni,
+                         const OtherSettings& settings) {
   config::ProfileEdit engine(engineIni);
   config::ProfileEdit debug(debugIni);
   // Setting the keys one by one in row order gives the bytes that writing

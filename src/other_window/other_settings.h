@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "config/file_io.h"
+#include "config/set_outcome.h"
 #include "config/value_words.h"
 #include "other_window/control_ids.h"
 
@@ -143,8 +144,8 @@ OtherSettings LoadOtherSettings(const std::filesystem::path& engineIni, const st
 // new contents are staged before either is replaced, and a missing file is
 // created. A switch without a chosen entry keeps its stored word. A file whose
 // contents do not change is not touched. On failure the result names the file.
-config::FileResult SaveOtherSettings(const std::filesystem::path& engineIni, const std::filesystem::path& debugIni,
-                                     const OtherSettings& settings);
+config::Result SaveOtherSettings(const std::filesystem::path& engineIni, const std::filesystem::path& debugIni,
+                                 const OtherSettings& settings);
 
 // The restore defaults, through the same loading rules as stored values. Writes nothing.
 OtherSettings DefaultOtherSettings();
@@ -180,7 +181,7 @@ std::optional<ControlId> TakeFieldTexts(OtherSettings& settings, const std::func
 // The row of a key name, compared without regard to case; nullptr when unknown.
 const OtherRow* FindOtherSetting(std::string_view key);
 
-enum class SetOutcome { Done, UnknownName, InvalidValue };
+using config::SetOutcome;
 
 // Sets a value by key name from a number of its kind, or a switch from an
 // entry text of any of `languages` (case ignored).

@@ -39,10 +39,10 @@ SdlMusicPlayer::SdlMusicPlayer(const std::filesystem::path& track) {
   // The whole track is read before playback so that the file can be deleted
   // at once on every system: a decoder reading from the open file would keep
   // it from being deleted on Windows, and the file stays behind.
-  config::FileResult why;
-  auto bytes = config::readFile(track, &why);
+  auto bytes = config::readFile(track);
   if (!bytes) {
-    m_failure = "track not readable" + (why.detail.empty() ? std::string() : ": " + why.detail);
+    const std::string& detail = bytes.result().detail;
+    m_failure = "track not readable" + (detail.empty() ? std::string() : ": " + detail);
     return;
   }
   m_bytes = std::move(*bytes);

@@ -18,18 +18,6 @@ static void registerArtwork() {
 
 namespace valdor::ui {
 
-std::string withoutColon(std::string label) {
-  // The tables close labels with ':'; one English label closes with ';'.
-  while (!label.empty() && (label.back() == ':' || label.back() == ';' || label.back() == ' ')) label.pop_back();
-  return label;
-}
-
-std::string notANumberMessage(const i18n::Translator& translator, std::string_view messageKey,
-                              std::string_view labelKey) {
-  const std::string name = withoutColon(translator.LookupText(labelKey));
-  return translator.format(messageKey, {{"field", i18n::cp1252ToUtf8(name)}});
-}
-
 TemplateDialogBase::TemplateDialogBase(QWidget* parent, Qt::WindowFlags flags, WindowColours colours)
     : QDialog(parent) {
   ::registerArtwork();  // the main window's header picture and icons, the credits picture

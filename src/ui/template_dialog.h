@@ -26,14 +26,6 @@
 // field that holds no number.
 namespace valdor::ui {
 
-// A label without its closing colon (or the semicolon one English label has)
-// and the blanks before it, to name its field inside a message.
-std::string withoutColon(std::string label);
-
-// The message of messageKey naming the field labelled by labelKey.
-std::string notANumberMessage(const i18n::Translator& translator, std::string_view messageKey,
-                              std::string_view labelKey);
-
 // The parts that do not depend on the window's ids.
 class TemplateDialogBase : public QDialog {
  protected:

@@ -49,15 +49,16 @@ TEST(ConfigPaths, AChosenFileIsCutAtItsLastSeparator) {
 
 // ---- messages and dialog units ----
 
-TEST(WriteFailureMessage, NamesTheFileInTheLanguageOrInGermanBeforeOne) {
-  const config::FileResult denied{config::FileError::AccessDenied, "/games/Valdor 3/Ini/ve3.ini", "Permission denied"};
+TEST(FailureMessage, NamesTheFileInTheLanguageOrInGermanBeforeOne) {
+  const auto denied =
+      config::Result::failed(config::Failure::AccessDenied, "/games/Valdor 3/Ini/ve3.ini", "Permission denied");
   i18n::Translator translator;
-  EXPECT_EQ(i18n::writeFailureMessage(translator, denied),
+  EXPECT_EQ(i18n::failureMessage(translator, denied),
             "Speichern nicht m\xF6glich\n/games/Valdor 3/Ini/ve3.ini\n\nZugriff verweigert.");
   translator.setLanguage("english");
-  EXPECT_EQ(i18n::writeFailureMessage(translator, denied), "Could not save\n/games/Valdor 3/Ini/ve3.ini\n\nAccess denied.");
-  const config::FileResult other{config::FileError::Other, "/x/y.ini", "Input/output error"};
-  EXPECT_EQ(i18n::writeFailureMessage(translator, other), "Could not save\n/x/y.ini\n\nInput/output error");
+  EXPECT_EQ(i18n::failureMessage(translator, denied), "Could not save\n/games/Valdor 3/Ini/ve3.ini\n\nAccess denied.");
+  const auto other = config::Result::failed(config::Failure::Other, "/x/y.ini", "Input/output error");
+  EXPECT_EQ(i18n::failureMessage(translator, other), "Could not save\n/x/y.ini\n\nInput/output error");
 }
 
 }  // namespace

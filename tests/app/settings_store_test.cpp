@@ -51,7 +51,7 @@ TEST(IniSettingsStore, AFolderThatCannotBeMadeIsReportedAsAFailure) {
   IniSettingsStore store(blocker / "state/settings.ini");
   const auto result = store.write(kLanguageValue, "deutsch");
   EXPECT_FALSE(result.ok());
-  EXPECT_EQ(result.path, blocker / "state/settings.ini");
+  EXPECT_EQ(result.where, valdor::config::pathText(blocker / "state/settings.ini"));
   EXPECT_EQ(store.read(kLanguageValue), "");
 }
 

@@ -90,7 +90,7 @@ TEST_F(StartupTest, CancellingTheFileDialogEndsWithoutAnotherMessageOrStore) {
 }
 
 TEST_F(StartupTest, AFailedStoreIsShownNamingTheFileAndTheFolderIsUsedAnyway) {
-  m_store.failure = config::FileError::AccessDenied;
+  m_store.failure = config::Failure::AccessDenied;
   m_dialogs.fileAnswers.push_back(game() / "valdor3.exe");
   ASSERT_TRUE(start());
   EXPECT_EQ(m_gameFolder, game());

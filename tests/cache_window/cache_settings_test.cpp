@@ -10,10 +10,12 @@
 #include <vector>
 
 #include "config/text.h"
+#include "config/value_words.h"
+#include "i18n/file_messages.h"
 #include "support/temp_dir.h"
 
 using namespace valdor::cache_window;
-using valdor::config::FileError;
+using valdor::config::Failure;
 using valdor::test::readBytes;
 using valdor::test::writeBytes;
 
@@ -240,7 +242,9 @@ TEST_F(CacheFileTest, AValueThatIsNoNumberIsNamedAndNothingIsWritten) {
     const CacheSaveResult result = SaveCacheSizes(sizes, engineIni);
     EXPECT_FALSE(result.ok());
     EXPECT_EQ(result.invalid, kLowImage) << bad;
-    EXPECT_EQ(SaveFailureMessage(translator, result), "Please enter a whole number:\nresource cache - low: image");
+    EXPECT_EQ(result.file.failure, Failure::NotANumber);
+    EXPECT_EQ(valdor::i18n::failureMessage(translator, result.file, FieldName(translator, *result.invalid)),
+              "Please enter a whole number:\nresource cache - low: image");
   }
   EXPECT_EQ(readBytes(engineIni), kPlayerFile);
 
@@ -254,14 +258,14 @@ TEST_F(CacheFileTest, AFailedWriteNamesTheFileAndLeavesItAlone) {
   writeBytes(engineIni, kPlayerFile);
   std::filesystem::permissions(engineIni, std::filesystem::perms::owner_write | std::filesystem::perms::group_write | std::filesystem::perms::others_write, std::filesystem::perm_options::remove);
   const CacheSaveResult readOnly = SaveCacheSizes(DefaultCacheSizes(), engineIni);
-  EXPECT_EQ(readOnly.file.error, FileError::ReadOnly);
+  EXPECT_EQ(readOnly.file.failure, Failure::ReadOnly);
   valdor::i18n::Translator translator;
   translator.setLanguage("english");
-  EXPECT_EQ(SaveFailureMessage(translator, readOnly),
+  EXPECT_EQ(valdor::i18n::failureMessage(translator, readOnly.file),
             "Could not save\n" + engineIni.string() + "\n\nThe file is read-only.");
   EXPECT_EQ(readBytes(engineIni), kPlayerFile);
 
   const CacheSaveResult nowhere = SaveCacheSizes(DefaultCacheSizes(), dir / "missing/ve3.ini");
-  EXPECT_EQ(nowhere.file.error, FileError::FolderMissing);
-  EXPECT_EQ(nowhere.file.path, dir / "missing/ve3.ini");
+  EXPECT_EQ(nowhere.file.failure, Failure::FolderMissing);
+  EXPECT_EQ(nowhere.file.where, valdor::config::pathText(dir / "missing/ve3.ini"));
 }

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <random>
 #include <set>
@@ -14,8 +15,9 @@
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
-using valdor::config::FileError;
+using valdor::config::Failure;
 using valdor::config::replaceFile;
+using valdor::config::replaceTogether;
 using valdor::config::StagedFile;
 
 namespace {
@@ -53,9 +55,8 @@ TEST(FileIo, StagedFileThatIsNeverCommittedChangesNothing) {
   valdor::test::TempDir dir;
   dir.write("a.ini", "a");
   {
-    valdor::config::FileResult result;
-    auto staged = StagedFile::prepare(dir / "a.ini", "staged", result);
-    ASSERT_TRUE(staged.has_value());
+    auto staged = StagedFile::prepare(dir / "a.ini", "staged");
+    ASSERT_TRUE(staged.ok());
     EXPECT_EQ(filesIn(dir.path()), 2u);
   }
   EXPECT_EQ(dir.read("a.ini"), "a");
@@ -64,14 +65,36 @@ TEST(FileIo, StagedFileThatIsNeverCommittedChangesNothing) {
 
 TEST(FileIo, FailuresSayWhyAndNameTheFile) {
   valdor::test::TempDir dir;
-  valdor::config::FileResult why;
-  EXPECT_FALSE(valdor::config::readFile(dir / "none.ini", &why));
-  EXPECT_EQ(why.error, FileError::NotFound);
-  EXPECT_EQ(why.path, dir / "none.ini");
+  const auto missing = valdor::config::readFile(dir / "none.ini");
+  EXPECT_FALSE(missing);
+  EXPECT_EQ(missing.result().failure, Failure::NotFound);
+  EXPECT_EQ(missing.result().operation, valdor::config::Operation::Read);
+  EXPECT_EQ(missing.result().where, valdor::config::pathText(dir / "none.ini"));
 
-  EXPECT_EQ(replaceFile(dir / "no" / "x.ini", "x").error, FileError::FolderMissing);
+  EXPECT_EQ(replaceFile(dir / "no" / "x.ini", "x").failure, Failure::FolderMissing);
   fs::create_directory(dir / "folder.ini");
-  EXPECT_EQ(replaceFile(dir / "folder.ini", "x").error, FileError::Other);
+  EXPECT_EQ(replaceFile(dir / "folder.ini", "x").failure, Failure::Other);
+}
+
+TEST(FileIo, ReplacingTogetherWritesEveryFileOrNone) {
+  valdor::test::TempDir dir;
+  const auto first = dir.write("Ini/ve3.ini", "engine");
+  const auto second = dir.write("documents/UserOptions.ini", "user");
+  ::chmod(second.c_str(), 0444);  // the second file is read-only: the first must stay as it was
+  const std::array<valdor::config::Replacement, 2> files{{{first, "new engine"}, {second, "new user"}}};
+  const auto refused = replaceTogether(files);
+  EXPECT_EQ(refused.failure, Failure::ReadOnly);
+  EXPECT_EQ(refused.where, valdor::config::pathText(second));
+  EXPECT_EQ(dir.read("Ini/ve3.ini"), "engine");
+  EXPECT_EQ(dir.read("documents/UserOptions.ini"), "user");
+  EXPECT_EQ(filesIn(dir / "Ini"), 1u);  // the first file's staged copy is gone too
+
+  ::chmod(second.c_str(), 0644);
+  const auto written = replaceTogether(files);
+  ASSERT_TRUE(written.ok());
+  EXPECT_EQ(written.where, valdor::config::pathText(first));
+  EXPECT_EQ(dir.read("Ini/ve3.ini"), "new engine");
+  EXPECT_EQ(dir.read("documents/UserOptions.ini"), "new user");
 }
 
 // A child process writes the file again and again and is killed at random

@@ -275,7 +275,7 @@ class CaseRunner {
     if (command == "write") {
       if (fields.size() != 3) throw std::runtime_error("write needs S|K|V");
       if (!fields[0] || !fields[1] || !fields[2]) return echo + " => deleting is not supported by our layer";
-      const FileResult result = writeProfileString(m_file, *fields[0], *fields[1], *fields[2]);
+      const Result result = writeProfileString(m_file, *fields[0], *fields[1], *fields[2]);
       return echo + " => ret=" + (result.ok() ? "1" : "0");
     }
     throw std::runtime_error("unknown command " + command);

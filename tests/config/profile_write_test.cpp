@@ -3,7 +3,7 @@
 #include "config/profile.h"
 #include "support/temp_dir.h"
 
-using valdor::config::FileError;
+using valdor::config::Failure;
 using valdor::config::isWritableEntry;
 using valdor::config::setProfileValue;
 using valdor::config::writeProfileString;
@@ -127,21 +127,21 @@ TEST_F(ProfileFileWrite, MissingFileIsCreatedWithSectionAndKey) {
 
 TEST_F(ProfileFileWrite, MissingFolderFailsAndCreatesNothing) {
   auto result = writeProfileString(dir / "missing" / "sub" / "test.ini", "S", "k", "v");
-  EXPECT_EQ(result.error, FileError::FolderMissing);
-  EXPECT_EQ(result.path, dir / "missing" / "sub" / "test.ini");
+  EXPECT_EQ(result.failure, Failure::FolderMissing);
+  EXPECT_EQ(result.where, valdor::config::pathText(dir / "missing" / "sub" / "test.ini"));
   EXPECT_FALSE(std::filesystem::exists(dir / "missing"));
 }
 
 TEST_F(ProfileFileWrite, RefusedEntryLeavesTheFileAlone) {
   dir.write("ve3.ini", "[S]\r\nk=1\r\n");
-  EXPECT_EQ(writeProfileString(dir / "ve3.ini", "S", "k", "2\r\n[Evil]").error, FileError::InvalidName);
+  EXPECT_EQ(writeProfileString(dir / "ve3.ini", "S", "k", "2\r\n[Evil]").failure, Failure::InvalidName);
   EXPECT_EQ(dir.read("ve3.ini"), "[S]\r\nk=1\r\n");
 }
 
 TEST_F(ProfileFileWrite, ReadOnlyFileIsNeverReplaced) {
   auto file = dir.write("ve3.ini", "[S]\r\nk=1\r\n");
   std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
-  EXPECT_EQ(writeProfileString(file, "S", "k", "2").error, FileError::ReadOnly);
+  EXPECT_EQ(writeProfileString(file, "S", "k", "2").failure, Failure::ReadOnly);
   EXPECT_EQ(dir.read("ve3.ini"), "[S]\r\nk=1\r\n");
   EXPECT_TRUE(writeProfileString(file, "S", "k", "1").ok()) << "nothing to change is no failure";
 }
@@ -168,6 +168,6 @@ TEST_F(ProfileFileWrite, BatchWithOneRefusedEntryWritesNothing) {
   edit.set("S", "k", "2");
   edit.set("S", "j", "3\n[Evil]");
   edit.set("S", "i", "4");
-  EXPECT_EQ(edit.save().error, FileError::InvalidName);
+  EXPECT_EQ(edit.save().failure, Failure::InvalidName);
   EXPECT_EQ(dir.read("ve3.ini"), "[S]\r\nk=1\r\n");
 }

@@ -14,8 +14,8 @@ namespace {
 
 Translator extracted(const TempDir& dir, std::string_view language) {
   auto extraction = ExtractResourceToTemp(kTranslationResourceId, "INI", kTranslationFileName, dir.path());
-  EXPECT_TRUE(extraction.result.ok()) << extraction.result.detail;
-  Translator translator(extraction.path);
+  EXPECT_TRUE(extraction.ok()) << extraction.detail;
+  Translator translator(dir / kTranslationFileName);
   translator.setLanguage(std::string(language));
   return translator;
 }
@@ -27,15 +27,15 @@ Translator extracted(const TempDir& dir, std::string_view language) {
 TEST(Extraction, WritesTheEmbeddedTableOnceAndThenUsesTheFileAsItIs) {
   TempDir dir;
   auto first = ExtractResourceToTemp(kTranslationResourceId, "INI", "translation.ini", dir.path());
-  ASSERT_TRUE(first.result.ok());
-  EXPECT_EQ(first.path, dir / "translation.ini");
+  ASSERT_TRUE(first.ok());
+  EXPECT_EQ(first.where, valdor::config::pathText(dir / "translation.ini"));
   EXPECT_EQ(dir.read("translation.ini"), *findResource(kTranslationResourceId, "INI"));
 
   dir.write("translation.ini", "[english]\r\nTEXT_EXIT=leave\r\n");
   auto second = ExtractResourceToTemp(kTranslationResourceId, "INI", "translation.ini", dir.path());
-  EXPECT_TRUE(second.result.ok());
+  EXPECT_TRUE(second.ok());
   EXPECT_EQ(dir.read("translation.ini"), "[english]\r\nTEXT_EXIT=leave\r\n");
-  Translator translator(second.path);
+  Translator translator(dir / "translation.ini");
   translator.setLanguage("english");
   EXPECT_EQ(translator.LookupText("TEXT_EXIT"), "leave");
 }
@@ -43,7 +43,7 @@ TEST(Extraction, WritesTheEmbeddedTableOnceAndThenUsesTheFileAsItIs) {
 TEST(Extraction, UnknownResourceIsReportedAndWritesNothing) {
   TempDir dir;
   auto extraction = ExtractResourceToTemp(999, "INI", "x.ini", dir.path());
-  EXPECT_FALSE(extraction.result.ok());
+  EXPECT_FALSE(extraction.ok());
   EXPECT_FALSE(std::filesystem::exists(dir / "x.ini"));
 }
 

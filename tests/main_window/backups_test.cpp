@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "support/fakes.h"
+#include "i18n/file_messages.h"
 #include "support/temp_dir.h"
 
 #ifndef _WIN32
@@ -51,10 +51,11 @@ struct BackupFixture {
     return found;
   }
 
+  std::string message(const config::Result& result) const { return i18n::failureMessage(translator, result); }
+
   test::TempDir dir;
   app::ConfigPaths paths;
   i18n::Translator translator;
-  test::FakeDialogs dialogs;
 };
 
 // ---- format ----
@@ -106,8 +107,8 @@ TEST(Backups, CreateThenLoadLeavesBothFilesByteForByte) {
 
     test::writeBytes(f.paths.engineIni, "[Engine.Setup]\r\nRender.MeshLoDQuality=normal\r\n");
     test::writeBytes(f.paths.userOptionsIni, "[Options.Custom]\r\nTextureQuality=1\r\n");
-    const BackupResult loaded = LoadBackupFile(f.paths, backup);
-    EXPECT_TRUE(loaded.ok()) << BackupMessage(f.translator, loaded);
+    const config::Result loaded = LoadBackupFile(f.paths, backup);
+    EXPECT_TRUE(loaded.ok()) << f.message(loaded);
     EXPECT_EQ(f.files(), kEngine + "|" + userOptions);
   }
 }
@@ -118,22 +119,22 @@ TEST(Backups, CreatingLeavesNoBackupWhenAFileCannotBeReadOrWritten) {
   const auto before = f.listing();
 
   fs::remove(f.paths.userOptionsIni);  // the game has not written it yet
-  BackupResult result = CreateBackupFile(f.paths, f.dir / "backups/new.vib");
-  EXPECT_EQ(result.status, BackupStatus::ReadFailed);
-  EXPECT_EQ(BackupMessage(f.translator, result),
+  config::Result result = CreateBackupFile(f.paths, f.dir / "backups/new.vib");
+  EXPECT_EQ(result.operation, config::Operation::Read);
+  EXPECT_EQ(f.message(result),
             "Could not read\n" + f.paths.userOptionsIni.string() + "\n\nThe file does not exist.");
-  EXPECT_EQ(CreateBackupFile(f.paths, existing).status, BackupStatus::ReadFailed);
+  EXPECT_EQ(CreateBackupFile(f.paths, existing).operation, config::Operation::Read);
   EXPECT_EQ(test::readBytes(existing), "an older backup");
   test::writeBytes(f.paths.userOptionsIni, kUserOptions);
 
   result = CreateBackupFile(f.paths, f.dir / "nowhere/new.vib");
-  EXPECT_EQ(result.status, BackupStatus::WriteFailed);
-  EXPECT_EQ(BackupMessage(f.translator, result),
+  EXPECT_EQ(result.operation, config::Operation::Write);
+  EXPECT_EQ(f.message(result),
             "Could not save\n" + (f.dir / "nowhere/new.vib").string() + "\n\nThe folder does not exist.");
 
   fs::permissions(existing, fs::perms::owner_read);
   result = CreateBackupFile(f.paths, existing);
-  EXPECT_EQ(result.file.error, config::FileError::ReadOnly);
+  EXPECT_EQ(result.failure, config::Failure::ReadOnly);
   EXPECT_EQ(test::readBytes(existing), "an older backup");
   EXPECT_EQ(f.listing(), before);
 }
@@ -150,12 +151,12 @@ TEST(Backups, LoadingRefusesWrongNamesAndDamagedBackupsWritingNothing) {
   };
   const auto before = f.listing();
   for (const fs::path& backup : refused) {
-    const BackupResult result = LoadBackupFile(f.paths, backup);
-    EXPECT_EQ(result.status, BackupStatus::InvalidFile) << backup;
-    EXPECT_EQ(BackupMessage(f.translator, result), "Invalid file!");
+    const config::Result result = LoadBackupFile(f.paths, backup);
+    EXPECT_EQ(result.failure, config::Failure::InvalidFile) << backup;
+    EXPECT_EQ(f.message(result), "Invalid file!");
   }
-  const BackupResult missing = LoadBackupFile(f.paths, f.dir / "backups/gone.vib");
-  EXPECT_EQ(BackupMessage(f.translator, missing),
+  const config::Result missing = LoadBackupFile(f.paths, f.dir / "backups/gone.vib");
+  EXPECT_EQ(f.message(missing),
             "Could not read\n" + (f.dir / "backups/gone.vib").string() + "\n\nThe file does not exist.");
   EXPECT_EQ(f.files(), kEngine + "|" + kUserOptions);
   EXPECT_EQ(f.listing(), before);
@@ -165,89 +166,38 @@ TEST(Backups, LoadingWritesBothFilesOrNeither) {
   BackupFixture f;
   const fs::path backup = f.dir.write("backups/b.vib", *PackBackup("engine from backup", "user from backup"));
   const auto before = f.listing();
-  auto refusedWith = [&](config::FileError error, const fs::path& named, const app::ConfigPaths& paths) {
-    const BackupResult result = LoadBackupFile(paths, backup);
-    EXPECT_EQ(result.status, BackupStatus::WriteFailed);
-    EXPECT_EQ(result.file.error, error);
-    EXPECT_EQ(result.file.path, named);
+  auto refusedWith = [&](config::Failure error, const fs::path& named, const app::ConfigPaths& paths) {
+    const config::Result result = LoadBackupFile(paths, backup);
+    EXPECT_EQ(result.operation, config::Operation::Write);
+    EXPECT_EQ(result.failure, error);
+    EXPECT_EQ(result.where, valdor::config::pathText(named));
     EXPECT_EQ(f.files(), kEngine + "|" + kUserOptions);
     EXPECT_EQ(f.listing(), before);  // no temporary file left beside either
   };
 
   fs::permissions(f.paths.userOptionsIni, fs::perms::owner_read);  // second file read-only
-  refusedWith(config::FileError::ReadOnly, f.paths.userOptionsIni, f.paths);
+  refusedWith(config::Failure::ReadOnly, f.paths.userOptionsIni, f.paths);
   fs::permissions(f.paths.userOptionsIni, fs::perms::owner_write, fs::perm_options::add);
 
   fs::permissions(f.paths.engineIni, fs::perms::owner_read);  // first file read-only
-  refusedWith(config::FileError::ReadOnly, f.paths.engineIni, f.paths);
+  refusedWith(config::Failure::ReadOnly, f.paths.engineIni, f.paths);
   fs::permissions(f.paths.engineIni, fs::perms::owner_write, fs::perm_options::add);
 
 #ifndef _WIN32
   if (geteuid() != 0) {  // root writes into any folder
     const fs::path folder = f.paths.userOptionsIni.parent_path();
     fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
-    refusedWith(config::FileError::AccessDenied, f.paths.userOptionsIni, f.paths);
+    refusedWith(config::Failure::AccessDenied, f.paths.userOptionsIni, f.paths);
     fs::permissions(folder, fs::perms::owner_all);
   }
 #endif
 
   app::ConfigPaths noDocuments = f.paths;  // the per-user folder was never made
   noDocuments.userOptionsIni = f.dir / "no documents/valdor3/UserOptions.ini";
-  refusedWith(config::FileError::FolderMissing, noDocuments.userOptionsIni, noDocuments);
+  refusedWith(config::Failure::FolderMissing, noDocuments.userOptionsIni, noDocuments);
 
   ASSERT_TRUE(LoadBackupFile(f.paths, backup).ok());
   EXPECT_EQ(f.files(), "engine from backup|user from backup");
-}
-
-// ---- the buttons ----
-
-TEST(BackupButtons, CreateOffersVibFilesAndAppendsTheExtension) {
-  BackupFixture f;
-  CreateBackup(f.paths, f.translator, f.dialogs);  // cancelled
-  f.dialogs.fileAnswers = {f.dir / "backups/mine", f.dir / "backups/mine.txt"};
-  CreateBackup(f.paths, f.translator, f.dialogs);
-  CreateBackup(f.paths, f.translator, f.dialogs);
-
-  ASSERT_EQ(f.dialogs.saveDialogs.size(), 3u);
-  EXPECT_EQ(f.dialogs.saveDialogs[0].filterDescription, "Valdor III Ini BackUp (*.vib)");
-  EXPECT_EQ(f.dialogs.saveDialogs[0].filterPattern, "*.vib");
-  EXPECT_EQ(f.dialogs.saveDialogs[0].fileName, "");
-  EXPECT_TRUE(f.dialogs.questions.empty());
-  EXPECT_TRUE(f.dialogs.messages.empty());
-  EXPECT_EQ(test::readBytes(f.dir / "backups/mine.vib"), *PackBackup(kEngine, kUserOptions));
-  EXPECT_EQ(test::readBytes(f.dir / "backups/mine.txt"), *PackBackup(kEngine, kUserOptions));
-  EXPECT_FALSE(fs::exists(f.dir / "backups/mine"));
-
-  fs::remove(f.paths.engineIni);
-  f.dialogs.fileAnswers = {f.dir / "backups/other.vib"};
-  CreateBackup(f.paths, f.translator, f.dialogs);
-  EXPECT_EQ(f.dialogs.messages,
-            std::vector<std::string>{"Could not read\n" + f.paths.engineIni.string() + "\n\nThe file does not exist."});
-  EXPECT_FALSE(fs::exists(f.dir / "backups/other.vib"));
-}
-
-TEST(BackupButtons, LoadAsksBeforeTheFileDialogAndSaysWhenToReload) {
-  BackupFixture f;
-  const fs::path backup = f.dir.write("backups/b.vib", *PackBackup("engine from backup", "user from backup"));
-  const fs::path text = f.dir.write("backups/b.txt", *PackBackup("engine from backup", "user from backup"));
-
-  EXPECT_FALSE(LoadBackup(f.paths, f.translator, f.dialogs));  // No
-  EXPECT_TRUE(f.dialogs.openDialogs.empty());
-  f.dialogs.yesNoAnswers = {true, true, true};
-  f.dialogs.fileAnswers = {std::nullopt, text};
-  EXPECT_FALSE(LoadBackup(f.paths, f.translator, f.dialogs));  // Yes, then cancel
-  EXPECT_FALSE(LoadBackup(f.paths, f.translator, f.dialogs));  // Yes, then the wrong name
-  EXPECT_EQ(f.dialogs.messages, std::vector<std::string>{"Invalid file!"});
-  EXPECT_EQ(f.files(), kEngine + "|" + kUserOptions);
-
-  f.dialogs.fileAnswers = {backup};
-  EXPECT_TRUE(LoadBackup(f.paths, f.translator, f.dialogs));
-  EXPECT_EQ(f.files(), "engine from backup|user from backup");
-  EXPECT_EQ(f.dialogs.questions, std::vector<std::string>(4, "Current data will be overwritten!\n\nContinue?"));
-  ASSERT_EQ(f.dialogs.openDialogs.size(), 3u);
-  EXPECT_EQ(f.dialogs.openDialogs[0].filterDescription, "Valdor III Ini BackUp (*.vib)");
-  EXPECT_EQ(f.dialogs.openDialogs[0].filterPattern, "*.vib");
-  EXPECT_EQ(f.dialogs.messages.size(), 1u);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "ui/dialog_builder.h"
 #include "ui/qt_text.h"
@@ -385,6 +386,83 @@ TEST_F(TuningDlgTest, ALoadedBackupRestoresBothFilesAndIsShownAtOnce) {
   EXPECT_EQ(userOptions(), m_userOptions);
   EXPECT_EQ(engine(), m_engine);
   EXPECT_EQ(shown(*window, ControlId::TextureQuality), "hoch");
+}
+
+TEST_F(TuningDlgTest, StartLogoButtonsAskInThePlayersLanguageAndNameAFileThatCannotBeWritten) {
+  namespace fs = std::filesystem;
+  m_store.values[std::string(app::kLanguageValue)] = "english";
+  auto window = open();
+  const fs::path logoIni = m_dir / "game/Ini/logo.ini";
+  m_dialogs.yesNoAnswers = {false, true, true};
+  click(*window, ControlId::RestoreStartLogos);  // No
+  click(*window, ControlId::RemoveStartLogos);
+  EXPECT_EQ(m_dir.read("game/Ini/logo.ini").size(), 14u);
+  fs::permissions(logoIni, fs::perms::owner_read);  // read-only: never replaced
+  click(*window, ControlId::RestoreStartLogos);
+  EXPECT_EQ(m_dir.read("game/Ini/logo.ini").size(), 14u);
+
+  ASSERT_EQ(m_dialogs.questions.size(), 3u);
+  EXPECT_EQ(m_dialogs.questions[0], "Do you really want to restore the start logos?");
+  EXPECT_EQ(m_dialogs.questions[1], "Do you really want to remove the start logos?");
+  EXPECT_EQ(m_dialogs.messages,
+            std::vector<std::string>{"Could not save\n" + logoIni.string() + "\n\nThe file is read-only."});
+}
+
+TEST_F(TuningDlgTest, CreateBackupOffersVibFilesAndAppendsTheExtension) {
+  namespace fs = std::filesystem;
+  m_store.values[std::string(app::kLanguageValue)] = "english";
+  auto window = open();
+  fs::create_directories(m_dir / "backups");
+  click(*window, ControlId::CreateBackup);  // cancelled
+  m_dialogs.fileAnswers = {m_dir / "backups/mine", m_dir / "backups/mine.txt"};
+  click(*window, ControlId::CreateBackup);
+  click(*window, ControlId::CreateBackup);
+
+  ASSERT_EQ(m_dialogs.saveDialogs.size(), 3u);
+  EXPECT_EQ(m_dialogs.saveDialogs[0].filterDescription, "Valdor III Ini BackUp (*.vib)");
+  EXPECT_EQ(m_dialogs.saveDialogs[0].filterPattern, "*.vib");
+  EXPECT_EQ(m_dialogs.saveDialogs[0].fileName, "");
+  EXPECT_EQ(m_dialogs.saveDialogs[0].defaultExtension, "vib");
+  EXPECT_TRUE(m_dialogs.questions.empty());
+  EXPECT_TRUE(m_dialogs.messages.empty());
+  EXPECT_EQ(m_dir.read("backups/mine.vib"), *PackBackup(m_engine, m_userOptions));
+  EXPECT_EQ(m_dir.read("backups/mine.txt"), *PackBackup(m_engine, m_userOptions));
+  EXPECT_FALSE(fs::exists(m_dir / "backups/mine"));
+
+  const fs::path engineIni = m_dir / "game/Ini/ve3.ini";
+  fs::remove(engineIni);
+  m_dialogs.fileAnswers = {m_dir / "backups/other.vib"};
+  click(*window, ControlId::CreateBackup);
+  EXPECT_EQ(m_dialogs.messages,
+            std::vector<std::string>{"Could not read\n" + engineIni.string() + "\n\nThe file does not exist."});
+  EXPECT_FALSE(fs::exists(m_dir / "backups/other.vib"));
+}
+
+TEST_F(TuningDlgTest, LoadBackupAsksBeforeTheFileDialogAndLoadsOnlyAFittingFile) {
+  m_store.values[std::string(app::kLanguageValue)] = "english";
+  auto window = open();
+  const auto backup = m_dir.write("backups/b.vib", *PackBackup("engine from backup", "user from backup"));
+  const auto text = m_dir.write("backups/b.txt", *PackBackup("engine from backup", "user from backup"));
+
+  click(*window, ControlId::LoadBackup);  // No
+  EXPECT_TRUE(m_dialogs.openDialogs.empty());
+  m_dialogs.yesNoAnswers = {true, true, true};
+  m_dialogs.fileAnswers = {std::nullopt, text};
+  click(*window, ControlId::LoadBackup);  // Yes, then cancel
+  click(*window, ControlId::LoadBackup);  // Yes, then the wrong name
+  EXPECT_EQ(m_dialogs.messages, std::vector<std::string>{"Invalid file!"});
+  EXPECT_EQ(engine(), m_engine);
+  EXPECT_EQ(userOptions(), m_userOptions);
+
+  m_dialogs.fileAnswers = {backup};
+  click(*window, ControlId::LoadBackup);
+  EXPECT_EQ(engine(), "engine from backup");
+  EXPECT_EQ(userOptions(), "user from backup");
+  EXPECT_EQ(m_dialogs.questions, std::vector<std::string>(4, "Current data will be overwritten!\n\nContinue?"));
+  ASSERT_EQ(m_dialogs.openDialogs.size(), 3u);
+  EXPECT_EQ(m_dialogs.openDialogs[0].filterDescription, "Valdor III Ini BackUp (*.vib)");
+  EXPECT_EQ(m_dialogs.openDialogs[0].filterPattern, "*.vib");
+  EXPECT_EQ(m_dialogs.messages.size(), 1u);
 }
 
 }  // namespace

@@ -6,12 +6,13 @@
 #include <vector>
 
 #include "config/profile.h"
+#include "i18n/file_messages.h"
 #include "main_window/main_controls.h"
 #include "main_window/main_settings.h"
 #include "support/temp_dir.h"
 
 using namespace valdor::main_window;
-using valdor::config::FileError;
+using valdor::config::Failure;
 using valdor::test::readBytes;
 using valdor::test::writeBytes;
 
@@ -299,18 +300,18 @@ TEST_F(MainSettingsTest, FailedWriteNamesTheFileAndChangesNeitherFile) {
   std::filesystem::permissions(paths.engineIni, perms::owner_write | perms::group_write | perms::others_write,
                                std::filesystem::perm_options::remove);
   const auto result = SaveMainSettings(paths, restored());
-  EXPECT_EQ(result.error, FileError::ReadOnly);
-  EXPECT_EQ(result.path, paths.engineIni);
+  EXPECT_EQ(result.failure, Failure::ReadOnly);
+  EXPECT_EQ(result.where, valdor::config::pathText(paths.engineIni));
   EXPECT_EQ(user(), "[Options.Custom]\r\nDistanceHigh=1\r\n");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "valdor3"), {}), 1);  // no staged copy left
   valdor::i18n::Translator translator;
   translator.setLanguage("english");
-  EXPECT_NE(SaveMessage(translator, result).find(paths.engineIni.string()), std::string::npos);
-  EXPECT_EQ(SaveMessage(translator, valdor::config::FileResult::success(paths.engineIni)), "Settings saved!");
+  EXPECT_NE(valdor::i18n::saveMessage(translator, result).find(paths.engineIni.string()), std::string::npos);
+  EXPECT_EQ(valdor::i18n::saveMessage(translator, valdor::config::Result::success(paths.engineIni)), "Settings saved!");
 
   paths.userOptionsIni = dir / "no folder/UserOptions.ini";
   std::filesystem::permissions(paths.engineIni, perms::owner_write, std::filesystem::perm_options::add);
-  EXPECT_EQ(SaveMainSettings(paths, restored()).error, FileError::FolderMissing);
+  EXPECT_EQ(SaveMainSettings(paths, restored()).failure, Failure::FolderMissing);
   EXPECT_EQ(engine(), "[Engine.Setup]\r\nEntity.ROI=1\r\n");
 }
 

@@ -57,7 +57,7 @@ struct IniFolder {
 
   IniFolder() { fs::create_directories(dir / "Ini"); }
   OtherSettings load() const { return LoadOtherSettings(engine, debug); }
-  config::FileResult save(const OtherSettings& settings) const { return SaveOtherSettings(engine, debug, settings); }
+  config::Result save(const OtherSettings& settings) const { return SaveOtherSettings(engine, debug, settings); }
   std::string value(const OtherRow& row) const {
     return config::getProfileString(row.file == OtherFile::Engine ? engine : debug, row.section, row.key, "missing");
   }
@@ -193,14 +193,14 @@ TEST(OtherSettings, AFailedWriteNamesTheFileAndLeavesBothFilesAsTheyWere) {
     writeBytes(ini.debug, "[PropertySets]\r\nPlayerMemory.Enabled=false\r\n");
     readOnly(debugFails ? ini.debug : ini.engine);
     const auto result = ini.save(changed);
-    EXPECT_EQ(result.error, config::FileError::ReadOnly);
-    EXPECT_EQ(result.path, debugFails ? ini.debug : ini.engine);
+    EXPECT_EQ(result.failure, config::Failure::ReadOnly);
+    EXPECT_EQ(result.where, valdor::config::pathText(debugFails ? ini.debug : ini.engine));
     EXPECT_EQ(readBytes(ini.engine), "[Game]\r\nTestMode=true\r\n");
     EXPECT_EQ(readBytes(ini.debug), "[PropertySets]\r\nPlayerMemory.Enabled=false\r\n");
   }
   const IniFolder ini;
   const auto result = SaveOtherSettings(ini.engine, ini.dir / "gone/debug.ini", changed);
-  EXPECT_EQ(result.error, config::FileError::FolderMissing);
+  EXPECT_EQ(result.failure, config::Failure::FolderMissing);
   EXPECT_FALSE(fs::exists(ini.engine));
 }
 

@@ -22,15 +22,15 @@ class FakeSettingsStore final : public app::SettingsStore {
     return found == values.end() ? std::string() : found->second;
   }
 
-  config::FileResult write(std::string_view name, std::string_view value) override {
+  config::Result write(std::string_view name, std::string_view value) override {
     ++writes;
-    if (failure) return {*failure, "/fake/settings.ini", "fake reason"};
+    if (failure) return config::Result::failed(*failure, "/fake/settings.ini", "fake reason");
     values[std::string(name)] = std::string(value);
-    return config::FileResult::success("/fake/settings.ini");
+    return config::Result::success(std::string("/fake/settings.ini"));
   }
 
   std::map<std::string, std::string, std::less<>> values;
-  std::optional<config::FileError> failure;  // every write fails so when set
+  std::optional<config::Failure> failure;  // every write fails so when set
   int writes = 0;
 };
 

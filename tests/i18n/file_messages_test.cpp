@@ -1,8 +1,8 @@
-#include "ui/template_dialog.h"
+#include "i18n/file_messages.h"
 
 #include <gtest/gtest.h>
 
-namespace valdor::ui {
+namespace valdor::i18n {
 namespace {
 
 // ---- naming a field by its label ----
@@ -20,4 +20,4 @@ TEST(WithoutColon, KeepsAColonInsideTheLabel) {
 }
 
 }  // namespace
-}  // namespace valdor::ui
+}  // namespace valdor::i18n

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "i18n/entry_texts.h"
 #include "i18n/file_messages.h"
 #include "config/list_search.h"
 #include "app/resources.h"
@@ -11,7 +12,7 @@
 namespace valdor::app {
 
 const std::array<std::string, 2>& languageEntries() {
-  static const std::array<std::string, 2> kEntries{std::string(i18n::kGerman), std::string(i18n::kEnglish)};
+  static const std::array<std::string, 2> kEntries{std::string(i18n::kLanguages[0]), std::string(i18n::kLanguages[1])};
   return kEntries;
 }
 

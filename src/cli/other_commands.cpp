@@ -9,7 +9,7 @@
 #include "cli/command_line.h"
 #include "i18n/cp1252.h"
 #include "i18n/translator.h"
-#include "main_window/main_settings.h"
+#include "i18n/entry_texts.h"
 #include "other_window/other_settings.h"
 
 namespace valdor::cli {
@@ -19,8 +19,8 @@ namespace {
 namespace ow = other_window;
 
 // The switches' entry texts are those of the main window's lists.
-config::EntryTexts entryTexts(const i18n::Translator& translator) {
-  return main_window::MainTexts::fromTranslator(translator).entries;
+i18n::EntryTexts entryTexts(const i18n::Translator& translator) {
+  return i18n::EntryTexts::fromTranslator(translator);
 }
 
 std::string keyNames() {
@@ -33,7 +33,7 @@ std::string keyNames() {
 }
 
 // What a key takes, for the message about a value it does not take.
-std::string allowedValues(const ow::OtherRow& row, const config::EntryTexts& texts) {
+std::string allowedValues(const ow::OtherRow& row, const i18n::EntryTexts& texts) {
   switch (row.kind) {
     case ow::OtherKind::Signed:
     case ow::OtherKind::Unsigned: return "a whole number " + wholeRangeOf(row.member);
@@ -65,8 +65,8 @@ int show(const app::ConfigPaths& paths, const i18n::Translator& translator, std:
 
 int setValues(const app::ConfigPaths& paths, const std::vector<Assignment>& assignments,
               const i18n::Translator& translator, std::ostream& err) {
-  const auto both = main_window::MainTextsOfBothLanguages(translator);
-  const std::array<config::EntryTexts, 2> languages{both[0].entries, both[1].entries};
+  const auto both = i18n::TranslatorsOfBothLanguages(translator);
+  const std::array languages{i18n::EntryTexts::fromTranslator(both[0]), i18n::EntryTexts::fromTranslator(both[1])};
   const auto texts = entryTexts(translator);
   auto settings = ow::LoadOtherSettings(paths.engineIni, paths.debugIni);
   bool allTaken = true;

@@ -6,16 +6,6 @@
 
 namespace valdor::config {
 
-std::string IndexToQualityText(const EntryTexts& texts, int level) {
-  switch (level) {
-    case 0: return texts.disabled;
-    case 1: return texts.low;
-    case 2: return texts.medium;
-    case 3: return texts.high;
-    default: return {};
-  }
-}
-
 int ValueWordToIndex(std::string_view word, bool lodFamily) {
   const std::string lower = toLowerAscii(word);
   if (lodFamily) {

@@ -78,7 +78,7 @@ void applyStored(const MainRow& row, MainSettings& settings, const Stored& store
   switch (row.kind) {
     case MainKind::Level0To3:
     case MainKind::Level1To3:
-      chooseByText(PositionOf(settings, row), texts.list(row.kind), config::IndexToQualityText(texts.entries, number));
+      chooseByText(PositionOf(settings, row), texts.list(row.kind), i18n::IndexToQualityText(texts.entries, number));
       break;
     case MainKind::ShaderModel:
       // "2_0" in the file; the point goes back in as the second character.
@@ -242,10 +242,7 @@ int PositionOf(const MainSettings& settings, const MainRow& row) {
 
 MainTexts MainTexts::fromTranslator(const i18n::Translator& translator) {
   MainTexts texts;
-  texts.entries = {translator.LookupText("TEXT_DISABLED"),      translator.LookupText("TEXT_ENABLED"),
-                   translator.LookupText("TEXT_LOWQUALITY"),    translator.LookupText("TEXT_MEDIUMQUALITY"),
-                   translator.LookupText("TEXT_HIGHQUALITY"),   translator.LookupText("TEXT_NORMALQUALITY"),
-                   translator.LookupText("TEXT_ULTRAHIGHQUALITY")};
+  texts.entries = i18n::EntryTexts::fromTranslator(translator);
   texts.filters = {translator.LookupText("TEXT_TEXTUREFILTERLINEAR"),
                    translator.LookupText("TEXT_TEXTUREFILTERANISOTROPIC"),
                    translator.LookupText("TEXT_TEXTUREFILTERANISOTROPIC4X"),
@@ -257,7 +254,7 @@ MainTexts MainTexts::fromTranslator(const i18n::Translator& translator) {
 }
 
 std::vector<std::string> MainTexts::list(MainKind kind) const {
-  const config::EntryTexts& e = entries;
+  const i18n::EntryTexts& e = entries;
   switch (kind) {
     case MainKind::Level0To3: return {e.disabled, e.low, e.medium, e.high};
     case MainKind::Level1To3:
@@ -272,11 +269,8 @@ std::vector<std::string> MainTexts::list(MainKind kind) const {
 }
 
 std::array<MainTexts, 2> MainTextsOfBothLanguages(const i18n::Translator& translator) {
-  i18n::Translator english = translator;
-  english.setLanguage(std::string(i18n::kEnglish));
-  i18n::Translator german = translator;
-  german.setLanguage(std::string(i18n::kGerman));
-  return {MainTexts::fromTranslator(english), MainTexts::fromTranslator(german)};
+  const auto both = i18n::TranslatorsOfBothLanguages(translator);
+  return {MainTexts::fromTranslator(both[0]), MainTexts::fromTranslator(both[1])};
 }
 
 // ---- loading ----

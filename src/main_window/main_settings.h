@@ -15,6 +15,7 @@
 #include "config/file_io.h"
 #include "config/set_outcome.h"
 #include "config/value_words.h"
+#include "i18n/entry_texts.h"
 #include "i18n/translator.h"
 #include "main_window/control_ids.h"
 
@@ -146,7 +147,7 @@ int PositionOf(const MainSettings& settings, const MainRow& row);
 // The entry texts of the main window's lists in one language (the game's
 // Windows-1252 bytes).
 struct MainTexts {
-  config::EntryTexts entries;
+  i18n::EntryTexts entries;
   std::array<std::string, 5> filters;  // linear, anisotropic, anisotropic 4x, 8x, 16x
   std::string bloom;
   std::string horizontalBlur;

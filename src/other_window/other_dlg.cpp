@@ -10,7 +10,7 @@
 
 #include "i18n/file_messages.h"
 #include "ui/qt_text.h"
-#include "main_window/main_settings.h"
+#include "i18n/entry_texts.h"
 #include "other_window/other_controls.h"
 
 namespace valdor::other_window {
@@ -35,7 +35,7 @@ COtherSettingsDlg::COtherSettingsDlg(const app::ConfigPaths& paths, const i18n::
       m_paths(paths),
       m_translator(translator),
       m_dialogs(dialogs),
-      m_entries(main_window::MainTexts::fromTranslator(translator).entries) {
+      m_entries(i18n::EntryTexts::fromTranslator(translator)) {
   setWindowTitle(QString());
   for (auto [id, widget] : controls()) {
     // A group box comes after some of its fields in the template; on Windows

@@ -50,7 +50,7 @@ class COtherSettingsDlg : public ui::TemplateDialog<ControlId> {
   const app::ConfigPaths& m_paths;
   const i18n::Translator& m_translator;
   app::Dialogs& m_dialogs;
-  config::EntryTexts m_entries;
+  i18n::EntryTexts m_entries;
   OtherSettings m_settings;
 };
 

@@ -144,7 +144,7 @@ std::optional<std::string> storedText(const OtherRow& row, const OtherSettings& 
   return std::nullopt;
 }
 
-std::string switchText(SwitchPosition position, const config::EntryTexts& texts) {
+std::string switchText(SwitchPosition position, const i18n::EntryTexts& texts) {
   const int index = ListIndex(position);
   return index < 0 ? std::string() : SwitchEntries(texts)[static_cast<std::size_t>(index)];
 }
@@ -211,7 +211,7 @@ OtherSettings DefaultOtherSettings() {
   return settings;
 }
 
-std::optional<std::string> TooltipDefault(ControlId control, const config::EntryTexts& texts) {
+std::optional<std::string> TooltipDefault(ControlId control, const i18n::EntryTexts& texts) {
   const OtherRow* row = FindOtherRow(control);
   if (!row) return std::nullopt;
   if (row->kind == OtherKind::Switch) return switchText(SwitchOf(DefaultOtherSettings(), *row), texts);
@@ -221,7 +221,7 @@ std::optional<std::string> TooltipDefault(ControlId control, const config::Entry
 
 // ---- the window's controls ----
 
-std::array<std::string, 2> SwitchEntries(const config::EntryTexts& texts) { return {texts.disabled, texts.enabled}; }
+std::array<std::string, 2> SwitchEntries(const i18n::EntryTexts& texts) { return {texts.disabled, texts.enabled}; }
 
 int ListIndex(SwitchPosition position) { return position == SwitchPosition::None ? -1 : static_cast<int>(position); }
 
@@ -294,13 +294,13 @@ const OtherRow* FindOtherSetting(std::string_view key) {
 }
 
 SetOutcome SetOtherSetting(OtherSettings& settings, std::string_view key, std::string_view value,
-                           std::span<const config::EntryTexts> languages) {
+                           std::span<const i18n::EntryTexts> languages) {
   const OtherRow* row = FindOtherSetting(key);
   if (!row) return SetOutcome::UnknownName;
   if (row->kind != OtherKind::Switch) {
     return SetFieldText(settings, *row, value) ? SetOutcome::Done : SetOutcome::InvalidValue;
   }
-  for (const config::EntryTexts& texts : languages) {
+  for (const i18n::EntryTexts& texts : languages) {
     const auto entries = SwitchEntries(texts);
     for (std::size_t i = 0; i < entries.size(); ++i) {
       if (!entries[i].empty() && config::equalsIgnoreCase(entries[i], value)) {
@@ -312,12 +312,12 @@ SetOutcome SetOtherSetting(OtherSettings& settings, std::string_view key, std::s
   return SetOutcome::InvalidValue;
 }
 
-std::string SettingText(const OtherSettings& settings, const OtherRow& row, const config::EntryTexts& texts) {
+std::string SettingText(const OtherSettings& settings, const OtherRow& row, const i18n::EntryTexts& texts) {
   if (row.kind == OtherKind::Switch) return switchText(SwitchOf(settings, row), texts);
   return FieldText(settings, row.control);
 }
 
-std::vector<std::string> ShowOtherSettings(const OtherSettings& settings, const config::EntryTexts& texts) {
+std::vector<std::string> ShowOtherSettings(const OtherSettings& settings, const i18n::EntryTexts& texts) {
   std::vector<std::string> lines;
   for (const OtherRow* row : OtherRowsInReadingOrder()) {
     lines.push_back(std::string(row->key) + "=" + SettingText(settings, *row, texts));

@@ -14,6 +14,7 @@
 #include "config/file_io.h"
 #include "config/set_outcome.h"
 #include "config/value_words.h"
+#include "i18n/entry_texts.h"
 #include "other_window/control_ids.h"
 
 // The other settings window's values without the window: the record, the
@@ -152,12 +153,12 @@ OtherSettings DefaultOtherSettings();
 
 // The default a value control's tooltip appends: the restore text as it
 // stands ("-300.0", "120"), for a switch its entry text; nullopt for other controls.
-std::optional<std::string> TooltipDefault(ControlId control, const config::EntryTexts& texts);
+std::optional<std::string> TooltipDefault(ControlId control, const i18n::EntryTexts& texts);
 
 // ---- the window's controls ----
 
 // The two entries of each switch list, "disabled" first.
-std::array<std::string, 2> SwitchEntries(const config::EntryTexts& texts);
+std::array<std::string, 2> SwitchEntries(const i18n::EntryTexts& texts);
 
 // A switch as a list's current index (-1 when no entry is chosen), and back.
 int ListIndex(SwitchPosition position);
@@ -186,12 +187,12 @@ using config::SetOutcome;
 // Sets a value by key name from a number of its kind, or a switch from an
 // entry text of any of `languages` (case ignored).
 SetOutcome SetOtherSetting(OtherSettings& settings, std::string_view key, std::string_view value,
-                           std::span<const config::EntryTexts> languages);
+                           std::span<const i18n::EntryTexts> languages);
 
 // A value as the window shows it: a field's text, or a switch's entry text ("" when none is chosen).
-std::string SettingText(const OtherSettings& settings, const OtherRow& row, const config::EntryTexts& texts);
+std::string SettingText(const OtherSettings& settings, const OtherRow& row, const i18n::EntryTexts& texts);
 
 // Every value as "Key=Value", in reading order.
-std::vector<std::string> ShowOtherSettings(const OtherSettings& settings, const config::EntryTexts& texts);
+std::vector<std::string> ShowOtherSettings(const OtherSettings& settings, const i18n::EntryTexts& texts);
 
 }  // namespace valdor::other_window

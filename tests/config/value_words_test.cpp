@@ -4,12 +4,6 @@
 
 using namespace valdor::config;
 
-namespace {
-
-const EntryTexts kEnglish{"disabled", "enabled", "low", "medium", "high", "normal", "ultra high"};
-
-}  // namespace
-
 TEST(ValueWords, StoredWordsMapToListPositionsInAnyCase) {
   EXPECT_EQ(ValueWordToIndex("TrUe", false), 1);
   EXPECT_EQ(ValueWordToIndex("FALSE", false), 0);
@@ -23,9 +17,3 @@ TEST(ValueWords, StoredWordsMapToListPositionsInAnyCase) {
   EXPECT_EQ(ValueWordToIndex("", true), 0);
 }
 
-TEST(ValueWords, QualityLevelsOutsideZeroToThreeHaveNoText) {
-  EXPECT_EQ(IndexToQualityText(kEnglish, 0), "disabled");
-  EXPECT_EQ(IndexToQualityText(kEnglish, 3), "high");
-  EXPECT_EQ(IndexToQualityText(kEnglish, 4), "");
-  EXPECT_EQ(IndexToQualityText(kEnglish, -1), "");
-}

@@ -3,6 +3,7 @@
 
 #include "config/value_words.h"
 #include "app/resources.h"
+#include "i18n/entry_texts.h"
 #include "i18n/translator.h"
 #include "support/temp_dir.h"
 
@@ -113,4 +114,13 @@ TEST(LookUp, ConvertLineBreaksTurnsEveryMarkerIntoALineFeed) {
   std::string text = "a||b|";
   EXPECT_EQ(ConvertLineBreaks(text), "a\n\nb\n");
   EXPECT_EQ(text, "a\n\nb\n");
+}
+
+// ---- entry texts ----
+TEST(EntryTexts, QualityLevelsOutsideZeroToThreeHaveNoText) {
+  const EntryTexts english{"disabled", "enabled", "low", "medium", "high", "normal", "ultra high"};
+  EXPECT_EQ(IndexToQualityText(english, 0), "disabled");
+  EXPECT_EQ(IndexToQualityText(english, 3), "high");
+  EXPECT_EQ(IndexToQualityText(english, 4), "");
+  EXPECT_EQ(IndexToQualityText(english, -1), "");
 }

@@ -20,8 +20,8 @@ namespace fs = std::filesystem;
 using test::readBytes;
 using test::writeBytes;
 
-const config::EntryTexts kEnglish{"disabled", "enabled", "low", "medium", "high", "normal", "ultra high"};
-const config::EntryTexts kGerman{"deaktiviert", "aktiviert", "niedrig", "mittel", "hoch", "normal", "ultra hoch"};
+const i18n::EntryTexts kEnglish{"disabled", "enabled", "low", "medium", "high", "normal", "ultra high"};
+const i18n::EntryTexts kGerman{"deaktiviert", "aktiviert", "niedrig", "mittel", "hoch", "normal", "ultra hoch"};
 
 // The restore defaults saved into a ve3.ini and a debug.ini that did not exist.
 constexpr std::string_view kDefaultEngineIni =
@@ -296,7 +296,7 @@ TEST(OtherSettings, SwitchesAreWrittenAsWordsWhateverTheLanguage) {
   EXPECT_EQ(ini.value(ControlId::FpsMax), "75.0");
 
   // A table without the entry texts: nothing to choose by text, the words stay.
-  const std::array blank{config::EntryTexts{}};
+  const std::array blank{i18n::EntryTexts{}};
   EXPECT_EQ(SetOtherSetting(settings, "TestMode", "", blank), SetOutcome::InvalidValue);
   settings.testMode = SwitchPosition::On;
   ASSERT_TRUE(ini.save(settings).ok());

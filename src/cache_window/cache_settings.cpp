@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "config/rows.h"
 #include "config/formats.h"
 #include "config/profile.h"
 #include "config/numbers.h"
@@ -59,7 +60,7 @@ const std::string& TextOf(const CacheSizes& sizes, CacheField field) {
 // ---- the tables ----
 
 const CacheRow& RowOf(CacheField field) {
-  return *std::find_if(kCacheRows.begin(), kCacheRows.end(), [field](const CacheRow& row) { return row.field == field; });
+  return *config::findRow<CacheRow>(kCacheRows, &CacheRow::field, field);
 }
 
 const CacheColumnRow& ColumnRowOf(CacheColumn column) { return kCacheColumnRows[indexOf(column)]; }

@@ -4,6 +4,7 @@
 #include <limits>
 #include <utility>
 
+#include "config/rows.h"
 #include "config/list_search.h"
 #include "config/formats.h"
 #include "config/numbers.h"
@@ -225,18 +226,11 @@ std::size_t ListSize(MainKind kind) {
 }
 
 const MainRow* FindMainRow(ControlId control) {
-  auto found = std::find_if(kMainRows.begin(), kMainRows.end(),
-                            [control](const MainRow& row) { return row.control == control; });
-  return found == kMainRows.end() ? nullptr : &*found;
+  return config::findRow<MainRow>(kMainRows, &MainRow::control, control);
 }
 
-int& PositionOf(MainSettings& settings, const MainRow& row) {
-  return settings.*std::get<int MainSettings::*>(row.member);
-}
-
-int PositionOf(const MainSettings& settings, const MainRow& row) {
-  return settings.*std::get<int MainSettings::*>(row.member);
-}
+int& PositionOf(MainSettings& settings, const MainRow& row) { return config::memberOf<int>(settings, row.member); }
+int PositionOf(const MainSettings& settings, const MainRow& row) { return config::memberOf<int>(settings, row.member); }
 
 // ---- entry texts ----
 

@@ -6,6 +6,7 @@
 #include <limits>
 #include <utility>
 
+#include "config/rows.h"
 #include "config/formats.h"
 #include "config/numbers.h"
 #include "config/profile.h"
@@ -156,17 +157,14 @@ std::vector<const OtherRow*> OtherRowsInReadingOrder() { return rowsBy(&OtherRow
 std::vector<const OtherRow*> FieldRowsInExchangeOrder() { return rowsBy(&OtherRow::exchangeOrder, isSwitchRow); }
 
 const OtherRow* FindOtherRow(ControlId control) {
-  auto found = std::find_if(kOtherRows.begin(), kOtherRows.end(),
-                            [control](const OtherRow& row) { return row.control == control; });
-  return found == kOtherRows.end() ? nullptr : &*found;
+  return config::findRow<OtherRow>(kOtherRows, &OtherRow::control, control);
 }
 
 SwitchPosition& SwitchOf(OtherSettings& settings, const OtherRow& row) {
-  return settings.*std::get<SwitchPosition OtherSettings::*>(row.member);
+  return config::memberOf<SwitchPosition>(settings, row.member);
 }
-
 SwitchPosition SwitchOf(const OtherSettings& settings, const OtherRow& row) {
-  return settings.*std::get<SwitchPosition OtherSettings::*>(row.member);
+  return config::memberOf<SwitchPosition>(settings, row.member);
 }
 
 // ---- loading, saving, defaults ----

@@ -14,7 +14,7 @@
 
 #include "ui/qt_text.h"
 #include "config/profile.h"
-#include "main_window/main_settings.h"
+#include "i18n/entry_texts.h"
 #include "other_window/other_controls.h"
 #include "support/fakes.h"
 #include "support/qt_print.h"
@@ -240,7 +240,7 @@ TEST_F(OtherSettingsDlgTest, EveryValuesTooltipEndsWithItsDefault) {
   EXPECT_EQ(tip(ControlId::FpsMax), "max FPS\ndefault:120");
   EXPECT_EQ(tip(ControlId::LevelOfDetail), "level detail factor\ndefault:0.01");
   EXPECT_EQ(tip(ControlId::TestMode), "test mode\ndefault:disabled");
-  const auto entries = main_window::MainTexts::fromTranslator(m_translator).entries;
+  const auto entries = i18n::EntryTexts::fromTranslator(m_translator);
   for (const OtherRow& row : kOtherRows) {
     EXPECT_TRUE(tip(row.control).endsWith(ui::toQString(*TooltipDefault(row.control, entries)))) << row.key;
   }

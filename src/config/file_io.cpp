@@ -132,6 +132,38 @@ mode_t currentUmask() {
 
 }  // namespace
 
+namespace {
+
+bool refusesNewFiles(int err) { return err == EACCES || err == EPERM || err == EROFS; }
+
+// Opens the existing file for an in-place rewrite and makes sure the new
+// length fits on the disk before a byte of the old content is touched.
+int openForRewrite(const fs::path& file, std::size_t size, int& err) {
+  int fd = ::open(file.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) {
+    err = errno;
+    return -1;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    err = errno ? errno : EISDIR;
+    ::close(fd);
+    return -1;
+  }
+  if (size > 0) {
+    // Not every file system can reserve space; those fail on the write instead.
+    const int reserved = ::posix_fallocate(fd, 0, static_cast<off_t>(size));
+    if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL) {
+      err = reserved;
+      ::close(fd);
+      return -1;
+    }
+  }
+  return fd;
+}
+
+}  // namespace
+
 ResultOr<StagedFile> StagedFile::prepare(const fs::path& target, std::string_view bytes) {
   const fs::path realTarget = resolveLinks(target);
   const fs::path folder = folderOf(realTarget);
@@ -154,11 +186,27 @@ ResultOr<StagedFile> StagedFile::prepare(const fs::path& target, std::string_vie
     }
   }
 
+  auto rewriteInPlace = [&]() -> ResultOr<StagedFile> {
+    int err = 0;
+    int fd = openForRewrite(realTarget, bytes.size(), err);
+    if (fd < 0) return failureFromErrno(target, err);
+    return {StagedFile(target, fd, std::string(bytes)), Result::success(target)};
+  };
+  // A new file would belong to whoever saves, and would leave the file's other
+  // names with the old content: a game folder shared between accounts keeps
+  // its owner and its links only when the file itself is rewritten.
+  if (exists && (info.st_uid != ::geteuid() || info.st_nlink > 1)) return rewriteInPlace();
+
   std::string hidden(1, '.');
   hidden.append(realTarget.filename().string()).append(".XXXXXX");
   std::string pattern = (folder / hidden).string();
   int fd = ::mkstemp(pattern.data());
-  if (fd < 0) return failureFromErrno(target, errno);
+  if (fd < 0) {
+    const int err = errno;
+    // A folder that the player may not write to can still hold a file they may.
+    if (exists && refusesNewFiles(err)) return rewriteInPlace();
+    return failureFromErrno(target, err);
+  }
   const fs::path temp = pattern;
 
   auto abandon = [&](int err) -> ResultOr<StagedFile> {
@@ -186,6 +234,17 @@ ResultOr<StagedFile> StagedFile::prepare(const fs::path& target, std::string_vie
 }
 
 Result StagedFile::commit() {
+  if (m_inPlaceFd >= 0) {
+    const int fd = std::exchange(m_inPlaceFd, -1);
+    std::string bytes = std::exchange(m_bytes, {});
+    int err = 0;
+    if (::lseek(fd, 0, SEEK_SET) != 0 || !writeAll(fd, bytes) ||
+        ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0) {
+      err = errno;
+    }
+    if (::close(fd) != 0 && err == 0) err = errno;
+    return err ? failureFromErrno(m_target, err) : Result::success(m_target);
+  }
   if (m_temp.empty()) return failure(Failure::Other, m_target);
   if (::rename(m_temp.c_str(), m_realTarget.c_str()) != 0) {
     int err = errno;
@@ -204,9 +263,14 @@ Result StagedFile::commit() {
   return Result::success(m_target);
 }
 
-StagedFile::~StagedFile() {
+void StagedFile::release() {
   if (!m_temp.empty()) ::unlink(m_temp.c_str());
+  if (m_inPlaceFd >= 0) ::close(m_inPlaceFd);
+  m_temp.clear();
+  m_inPlaceFd = -1;
 }
+
+StagedFile::~StagedFile() { release(); }
 
 #else  // _WIN32
 
@@ -275,26 +339,36 @@ Result StagedFile::commit() {
   return Result::success(m_target);
 }
 
-StagedFile::~StagedFile() {
+void StagedFile::release() {
   if (!m_temp.empty()) DeleteFileW(m_temp.c_str());
+  m_temp.clear();
 }
+
+StagedFile::~StagedFile() { release(); }
 
 #endif
 
 StagedFile::StagedFile(fs::path target, fs::path realTarget, fs::path temp)
     : m_target(std::move(target)), m_realTarget(std::move(realTarget)), m_temp(std::move(temp)) {}
 
+StagedFile::StagedFile(fs::path target, int inPlaceFd, std::string bytes)
+    : m_target(std::move(target)), m_inPlaceFd(inPlaceFd), m_bytes(std::move(bytes)) {}
+
 StagedFile::StagedFile(StagedFile&& other) noexcept
     : m_target(std::move(other.m_target)),
       m_realTarget(std::move(other.m_realTarget)),
-      m_temp(std::exchange(other.m_temp, {})) {}
+      m_temp(std::exchange(other.m_temp, {})),
+      m_inPlaceFd(std::exchange(other.m_inPlaceFd, -1)),
+      m_bytes(std::move(other.m_bytes)) {}
 
 StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
   if (this != &other) {
-    StagedFile discarded(std::move(*this));
+    release();
     m_target = std::move(other.m_target);
     m_realTarget = std::move(other.m_realTarget);
     m_temp = std::exchange(other.m_temp, {});
+    m_inPlaceFd = std::exchange(other.m_inPlaceFd, -1);
+    m_bytes = std::move(other.m_bytes);
   }
   return *this;
 }

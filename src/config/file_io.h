@@ -77,9 +77,16 @@ ResultOr<std::string> readFile(const std::filesystem::path& path);
 // the target's folder first and only then renamed over the target, so a crash
 // or a full disk never leaves a torn file. The temporary file is removed when
 // the object is destroyed without commit().
+//
+// Where a replacement would do harm or cannot be made, the existing file is
+// rewritten in place instead: when the folder refuses a temporary file but the
+// file is writable, when the file belongs to another user (a new file would
+// change its owner) and when it has more than one hard link (the other names
+// would keep the old content).
 class StagedFile {
  public:
-  // Writes and flushes the temporary file. Refuses a read-only target and a
+  // Writes and flushes the temporary file, or for an in-place rewrite opens
+  // the file and reserves its new length. Refuses a read-only target and a
   // missing folder. The target may be missing (it is then created).
   static ResultOr<StagedFile> prepare(const std::filesystem::path& target, std::string_view bytes);
 
@@ -90,17 +97,23 @@ class StagedFile {
   ~StagedFile();
 
   // Renames the temporary file over the target (a symbolic link keeps pointing
-  // at the updated file; the file keeps its permissions).
+  // at the updated file; the file keeps its permissions), or writes the file
+  // in place, cuts it to its new length and flushes it.
   Result commit();
 
   const std::filesystem::path& target() const { return m_target; }
+  bool inPlace() const { return m_inPlaceFd >= 0; }
 
  private:
   StagedFile(std::filesystem::path target, std::filesystem::path realTarget, std::filesystem::path temp);
+  StagedFile(std::filesystem::path target, int inPlaceFd, std::string bytes);
+  void release();
 
   std::filesystem::path m_target;      // as the caller named it, for messages
   std::filesystem::path m_realTarget;  // the file a symbolic link points at
   std::filesystem::path m_temp;
+  int m_inPlaceFd = -1;                // the open target of an in-place rewrite
+  std::string m_bytes;                 // what an in-place rewrite writes
 };
 
 // prepare() and commit() in one step.

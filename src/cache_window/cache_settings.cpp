@@ -156,7 +156,7 @@ void ScaleCacheColumn(CacheSizes& sizes, CacheColumn column, std::string_view pe
 
 CacheSizes LoadCacheSizes(const std::filesystem::path& engineIni) {
   // One snapshot of the file; a file that cannot be read reads as empty.
-  const std::string content = config::readFile(engineIni).value_or(std::string());
+  const std::string content = config::readProfileText(engineIni).value_or(std::string());
   CacheSizes sizes;
   for (const CacheRow& row : kCacheRows) {
     const auto number = static_cast<std::int32_t>(config::readProfileInt(content, row.section, row.key, 0));

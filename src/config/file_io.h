@@ -21,6 +21,7 @@ enum class Failure {
   InvalidName,    // a section, key or value that cannot be stored safely
   NotANumber,     // a value to be saved is not a number; nothing was written
   InvalidFile,    // the file is not of the kind expected (a backup that is not one)
+  UnsupportedEncoding,  // a byte-order mark the game cannot read back (UTF-16BE, UTF-32)
   Other,          // anything else; `detail` says what
 };
 

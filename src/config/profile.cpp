@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "config/encoding.h"
 #include "config/numbers.h"
 #include "config/text.h"
 
@@ -199,49 +200,70 @@ bool isWritableEntry(std::string_view section, std::string_view key, std::string
   return first != '[' && first != ';';
 }
 
-std::string setProfileValue(std::string_view content, std::string_view section, std::string_view key,
-                            std::string_view value) {
-  const std::string_view eol = lineEndOf(content);
-  std::string result;
-  result.reserve(content.size() + section.size() + key.size() + value.size() + 8);
+namespace {
 
+// One replacement of a stretch of the text by new text.
+struct Splice {
+  std::size_t begin = 0;
+  std::size_t end = 0;
+  std::string text;
+};
+
+// What setting a key changes, as replacements from the last to the first, so
+// each leaves the offsets of the ones after it valid. A key's line keeps its
+// own spelling of the name: the name's characters are never rewritten, which
+// keeps characters of a Unicode file that the game's code page lacks.
+std::vector<Splice> profileSplices(std::string_view content, std::string_view section, std::string_view key,
+                                   std::string_view value) {
+  const std::string_view eol = lineEndOf(content);
   auto scan = scanSection(content, section, key, true);
   if (!scan) {
-    result.append(content);
-    if (!content.empty() && content.back() != '\r' && content.back() != '\n') result.append(eol);
-    result.append("[").append(section).append("]").append(eol);
-    result.append(key).append("=").append(value).append(eol);
-    return result;
+    std::string text;
+    if (!content.empty() && content.back() != '\r' && content.back() != '\n') text.append(eol);
+    text.append("[").append(section).append("]").append(eol);
+    text.append(key).append("=").append(value).append(eol);
+    return {{content.size(), content.size(), std::move(text)}};
   }
-
   if (scan->key) {
-    // Only this line changes: the file's own spelling of the key, the new
-    // value, and the line's own line end.
     const Line& line = *scan->key;
-    result.append(content.substr(0, line.begin));
-    result.append(line.name).append("=").append(value);
-    result.append(content.substr(line.end));
-    return result;
+    const auto nameBegin = static_cast<std::size_t>(line.name.data() - content.data());
+    const std::size_t nameEnd = nameBegin + line.name.size();
+    return {{nameEnd, line.end, "=" + std::string(value)}, {line.begin, nameBegin, {}}};
   }
-
   const Line& after = scan->lastNonBlank;
-  result.append(content.substr(0, after.next));
-  if (!after.hasLineEnd()) result.append(eol);
-  result.append(key).append("=").append(value).append(eol);
-  result.append(content.substr(after.next));
+  std::string text;
+  if (!after.hasLineEnd()) text.append(eol);
+  text.append(key).append("=").append(value).append(eol);
+  return {{after.next, after.next, std::move(text)}};
+}
+
+}  // namespace
+
+std::string setProfileValue(std::string_view content, std::string_view section, std::string_view key,
+                            std::string_view value) {
+  std::string result(content);
+  for (const Splice& splice : profileSplices(content, section, key, value)) {
+    result.replace(splice.begin, splice.end - splice.begin, splice.text);
+  }
   return result;
+}
+
+ResultOr<std::string> readProfileText(const std::filesystem::path& file) {
+  auto bytes = readFile(file);
+  if (!bytes) return bytes.result();
+  return {decodeProfileText(*bytes), bytes.result()};
 }
 
 std::string getProfileString(const std::filesystem::path& file, std::string_view section, std::string_view key,
                              std::string_view defaultValue, std::size_t capacity) {
-  auto content = readFile(file);
+  auto content = readProfileText(file);
   return readProfileString(content ? std::string_view(*content) : std::string_view(), section, key, defaultValue,
                            capacity);
 }
 
 std::uint32_t getProfileInt(const std::filesystem::path& file, std::string_view section, std::string_view key,
                             std::int32_t defaultValue) {
-  auto content = readFile(file);
+  auto content = readProfileText(file);
   return readProfileInt(content ? std::string_view(*content) : std::string_view(), section, key, defaultValue);
 }
 
@@ -255,7 +277,14 @@ Result writeProfileString(const std::filesystem::path& file, std::string_view se
 ProfileEdit::ProfileEdit(std::filesystem::path file) : m_file(std::move(file)) {
   auto content = readFile(m_file);
   if (content) {
-    m_content = std::move(*content);
+    m_bytes = std::move(*content);
+    m_encoding = textEncodingOf(m_bytes);
+    m_content = decodeProfileText(m_bytes);
+    // Rewriting a file in an encoding the game cannot read back as it was
+    // would lose what is in it.
+    if (m_encoding == TextEncoding::Utf16Be || m_encoding == TextEncoding::Unsupported) {
+      m_error = Result::failed(Failure::UnsupportedEncoding, m_file);
+    }
   } else if (content.result().failure != Failure::NotFound) {
     // Editing a file that cannot be read would throw away what is in it. The
     // player is told that the file could not be saved.
@@ -271,10 +300,15 @@ void ProfileEdit::set(std::string_view section, std::string_view key, std::strin
     m_error = Result::failed(Failure::InvalidName, m_file);
     return;
   }
-  std::string updated = setProfileValue(m_content, section, key, value);
-  if (updated != m_content) {
-    m_content = std::move(updated);
-    m_changed = true;
+  // The same replacements go into the text and into the file's own bytes, so
+  // every line not set keeps its bytes whatever the file's encoding.
+  for (const Splice& splice : profileSplices(m_content, section, key, value)) {
+    const std::size_t begin = fileOffsetOf(m_encoding, splice.begin);
+    const std::size_t end = fileOffsetOf(m_encoding, splice.end);
+    std::string encoded = encodeProfileText(m_encoding, splice.text);
+    if (m_bytes.compare(begin, end - begin, encoded) != 0) m_changed = true;
+    m_bytes.replace(begin, end - begin, encoded);
+    m_content.replace(splice.begin, splice.end - splice.begin, splice.text);
   }
 }
 
@@ -284,7 +318,7 @@ Result saveTogether(std::initializer_list<ProfileEdit*> edits) {
   std::vector<Replacement> changed;
   for (ProfileEdit* edit : edits) {
     if (!edit->error().ok()) return edit->error();
-    if (edit->changed()) changed.push_back({edit->file(), edit->content()});
+    if (edit->changed()) changed.push_back({edit->file(), edit->bytes()});
   }
   if (Result result = replaceTogether(changed); !result) return result;
   for (ProfileEdit* edit : edits) edit->m_changed = false;

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "config/encoding.h"
 #include "config/file_io.h"
 
 // Reading and writing single keys of the game's INI files with the semantics
@@ -54,6 +55,11 @@ bool isWritableEntry(std::string_view section, std::string_view key, std::string
 
 // ---- on files ----
 
+// The file's text as the profile functions see it: a Unicode file comes back
+// in the game's code page, a file in an encoding the platform cannot read as
+// nothing.
+ResultOr<std::string> readProfileText(const std::filesystem::path& file);
+
 std::string getProfileString(const std::filesystem::path& file, std::string_view section, std::string_view key,
                              std::string_view defaultValue = {}, std::size_t capacity = kValueCapacity);
 
@@ -71,6 +77,8 @@ Result writeProfileString(const std::filesystem::path& file, std::string_view se
 class ProfileEdit {
  public:
   // Reads the file now; a missing file starts empty and is created by save().
+  // A Unicode (UTF-16LE) file is edited and saved as Unicode; other byte-order
+  // marks are refused.
   explicit ProfileEdit(std::filesystem::path file);
 
   void set(std::string_view section, std::string_view key, std::string_view value);
@@ -80,7 +88,8 @@ class ProfileEdit {
   Result save();
 
   const std::filesystem::path& file() const { return m_file; }
-  const std::string& content() const { return m_content; }
+  const std::string& content() const { return m_content; }  // in the game's code page
+  const std::string& bytes() const { return m_bytes; }       // as the file will hold them
   bool changed() const { return m_changed; }
   const Result& error() const { return m_error; }
 
@@ -89,6 +98,8 @@ class ProfileEdit {
 
   std::filesystem::path m_file;
   std::string m_content;
+  std::string m_bytes;
+  TextEncoding m_encoding = TextEncoding::Ansi;
   bool m_changed = false;
   Result m_error;
 };

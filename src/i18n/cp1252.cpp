@@ -1,19 +1,10 @@
 #include "i18n/cp1252.h"
 
-#include <array>
-#include <cstdint>
+#include "config/encoding.h"
 
 namespace valdor::i18n {
 
 namespace {
-
-// 0x80 to 0x9F are where Windows-1252 differs from Latin-1. The five unused
-// bytes map to the C1 controls of the same number, as Windows does, so every
-// byte survives a round trip.
-constexpr std::array<char32_t, 32> kHighControls{
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 void appendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
@@ -29,11 +20,8 @@ void appendUtf8(std::string& out, char32_t cp) {
 }
 
 char toCp1252(char32_t cp) {
-  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
-  for (std::size_t i = 0; i < kHighControls.size(); ++i) {
-    if (kHighControls[i] == cp) return static_cast<char>(0x80 + i);
-  }
-  return '?';
+  const int byte = config::unicodeToCp1252(cp);
+  return byte >= 0 ? static_cast<char>(byte) : '?';
 }
 
 }  // namespace
@@ -45,10 +33,8 @@ std::string cp1252ToUtf8(std::string_view bytes) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte < 0x80) {
       out += c;
-    } else if (byte < 0xA0) {
-      appendUtf8(out, kHighControls[byte - 0x80]);
     } else {
-      appendUtf8(out, byte);
+      appendUtf8(out, config::cp1252ToUnicode(byte));
     }
   }
   return out;

@@ -13,17 +13,19 @@ using config::Failure;
 
 // Failures without a message of their own get the general one, with the
 // system's words as the reason.
-constexpr std::array<std::pair<Failure, std::string_view>, 5> kWriteMessages{{
+constexpr std::array<std::pair<Failure, std::string_view>, 6> kWriteMessages{{
     {Failure::ReadOnly, "MESSAGE_FILEREADONLY"},
     {Failure::FolderMissing, "MESSAGE_FOLDERMISSING"},
     {Failure::AccessDenied, "MESSAGE_ACCESSDENIED"},
     {Failure::DiskFull, "MESSAGE_DISKFULL"},
     {Failure::InvalidName, "MESSAGE_INVALIDENTRY"},
+    {Failure::UnsupportedEncoding, "MESSAGE_UNSUPPORTEDENCODING"},
 }};
 constexpr std::string_view kWriteFailed = "MESSAGE_WRITEFAILED";
 
-constexpr std::array<std::pair<Failure, std::string_view>, 1> kReadMessages{{
+constexpr std::array<std::pair<Failure, std::string_view>, 2> kReadMessages{{
     {Failure::NotFound, "MESSAGE_FILENOTFOUND"},
+    {Failure::UnsupportedEncoding, "MESSAGE_UNSUPPORTEDENCODING"},
 }};
 constexpr std::string_view kReadFailed = "MESSAGE_READFAILED";
 

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "config/encoding.h"
 #include "config/profile.h"
 #include "support/temp_dir.h"
 
@@ -228,7 +229,9 @@ class CaseRunner {
     } else {
       outcome.lines.push_back("file => FAILED to create (missing folder)");
     }
-    m_plainFiles = m_plainFiles && isPlainLayout(m_pending);
+    // A Unicode file's layout is that of its text; its bytes are as comparable.
+    const bool unicode = textEncodingOf(m_pending) == TextEncoding::Utf16Le;
+    m_plainFiles = m_plainFiles && isPlainLayout(unicode ? decodeProfileText(m_pending) : m_pending);
     m_pending.clear();
     m_contentPending = false;
   }

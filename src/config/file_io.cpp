@@ -150,15 +150,19 @@ int openForRewrite(const fs::path& file, std::size_t size, int& err) {
     ::close(fd);
     return -1;
   }
-  if (size > 0) {
-    // Not every file system can reserve space; those fail on the write instead.
-    const int reserved = ::posix_fallocate(fd, 0, static_cast<off_t>(size));
-    if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL) {
-      err = reserved;
-      ::close(fd);
-      return -1;
-    }
+#ifdef FALLOC_FL_KEEP_SIZE
+  // The space is reserved without changing the file's length, so a rewrite
+  // that is never committed leaves the file as it was. Not every file system
+  // can reserve space; those fail on the write instead.
+  if (size > 0 && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) != 0 &&
+      errno != EOPNOTSUPP && errno != ENOSYS && errno != EINVAL) {
+    err = errno;
+    ::close(fd);
+    return -1;
   }
+#else
+  (void)size;
+#endif
   return fd;
 }
 

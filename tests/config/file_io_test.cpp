@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,6 +25,31 @@ namespace {
 
 std::size_t filesIn(const fs::path& folder) {
   return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+struct stat statOf(const fs::path& file) {
+  struct stat info {};
+  ::stat(file.c_str(), &info);
+  return info;
+}
+
+// The unprivileged account that other owners and unwritable folders are made
+// with; nullptr where the tests do not run as root.
+const passwd* nobodyForRoot() {
+  return ::geteuid() == 0 ? ::getpwnam("nobody") : nullptr;
+}
+
+// Runs `body` in a child process as `user` and gives its exit code.
+template <typename Body>
+int runAs(const passwd& user, Body body) {
+  pid_t child = ::fork();
+  if (child == 0) {
+    if (::setgid(user.pw_gid) != 0 || ::setuid(user.pw_uid) != 0) ::_exit(90);
+    ::_exit(body());
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 99;
 }
 
 }  // namespace
@@ -130,4 +156,79 @@ TEST(FileIo, KilledWriterNeverLeavesATornFile) {
     seen.insert(counter);
   }
   EXPECT_GT(seen.size(), 1u) << "the writer never got to write";
+}
+
+// ---- rewriting in place ----
+
+TEST(FileIo, HardLinkedFileIsRewrittenSoEveryNameSeesTheNewContent) {
+  valdor::test::TempDir dir;
+  auto file = dir.write("ve3.ini", "[S]\r\nk=a long old value\r\n");
+  fs::create_hard_link(file, dir / "shared.ini");
+  const ino_t inode = statOf(file).st_ino;
+
+  ASSERT_TRUE(valdor::config::writeProfileString(file, "S", "k", "1").ok());
+  EXPECT_EQ(dir.read("shared.ini"), "[S]\r\nk=1\r\n") << "the file is cut to its new length";
+  EXPECT_EQ(statOf(file).st_ino, inode);
+  EXPECT_EQ(statOf(file).st_nlink, 2u);
+  EXPECT_EQ(filesIn(dir.path()), 2u);
+}
+
+TEST(FileIo, InPlaceRewriteNeverCommittedChangesNothing) {
+  valdor::test::TempDir dir;
+  auto file = dir.write("a.ini", "a");
+  fs::create_hard_link(file, dir / "b.ini");
+  {
+    auto staged = StagedFile::prepare(file, "staged and longer");
+    ASSERT_TRUE(staged.ok());
+    EXPECT_TRUE(staged->inPlace());
+  }
+  EXPECT_EQ(dir.read("a.ini"), "a");
+  EXPECT_EQ(filesIn(dir.path()), 2u);
+}
+
+TEST(FileIo, FileOfAnotherOwnerKeepsItsOwner) {
+  const passwd* nobody = nobodyForRoot();
+  if (!nobody) GTEST_SKIP() << "needs root to hand a file to another user";
+  valdor::test::TempDir dir;
+  auto file = dir.write("ve3.ini", "[S]\r\nk=1\r\n");
+  ASSERT_EQ(::chown(file.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+  ::chmod(file.c_str(), 0640);
+
+  ASSERT_TRUE(valdor::config::writeProfileString(file, "S", "k", "22").ok());
+  EXPECT_EQ(dir.read("ve3.ini"), "[S]\r\nk=22\r\n");
+  EXPECT_EQ(statOf(file).st_uid, nobody->pw_uid);
+  EXPECT_EQ(statOf(file).st_gid, nobody->pw_gid);
+  EXPECT_EQ(statOf(file).st_mode & 07777, 0640u);
+}
+
+// A game folder shared between accounts: the folder belongs to root and takes
+// no new files, the files in it are writable for everyone.
+TEST(FileIo, WritableFileInAFolderThatTakesNoNewFilesIsSavedInPlace) {
+  const passwd* nobody = nobodyForRoot();
+  if (!nobody) GTEST_SKIP() << "needs root to make a folder another user cannot write to";
+  valdor::test::TempDir dir;
+  ::chmod(dir.path().c_str(), 0755);
+  auto shared = dir.write("game/ve3.ini", "[S]\r\nk=1\r\n");
+  auto own = dir.write("game/debug.ini", "[S]\r\nk=1\r\n");
+  auto readOnly = dir.write("game/UserOptions.ini", "[S]\r\nk=1\r\n");
+  ::chmod(shared.c_str(), 0666);
+  ASSERT_EQ(::chown(own.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+  ::chmod(readOnly.c_str(), 0444);
+  ASSERT_EQ(::chown(readOnly.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+  ::chmod((dir / "game").c_str(), 0555);
+
+  const int exitCode = runAs(*nobody, [&] {
+    using valdor::config::writeProfileString;
+    if (!writeProfileString(shared, "S", "k", "2").ok()) return 1;
+    if (!writeProfileString(own, "S", "k", "3").ok()) return 2;
+    if (writeProfileString(readOnly, "S", "k", "4").failure != Failure::ReadOnly) return 3;
+    if (writeProfileString(dir / "game" / "new.ini", "S", "k", "5").failure != Failure::AccessDenied) return 4;
+    return 0;
+  });
+  EXPECT_EQ(exitCode, 0);
+  EXPECT_EQ(valdor::test::readBytes(shared), "[S]\r\nk=2\r\n");
+  EXPECT_EQ(valdor::test::readBytes(own), "[S]\r\nk=3\r\n");
+  EXPECT_EQ(valdor::test::readBytes(readOnly), "[S]\r\nk=1\r\n");
+  EXPECT_EQ(statOf(shared).st_uid, 0u);
+  EXPECT_EQ(filesIn(dir / "game"), 3u);
 }

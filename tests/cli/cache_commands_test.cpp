@@ -9,6 +9,7 @@
 
 #include "cache_window/cache_settings.h"
 #include "cli/run_command.h"
+#include "config/encoding.h"
 #include "config/profile.h"
 #include "support/temp_dir.h"
 
@@ -111,6 +112,34 @@ TEST(CacheCommands, DefaultsWritesTheDefaultOfEveryRow) {
   const CacheGame game;
   EXPECT_EQ(game.cache({"defaults"}).exitCode, 0);
   for (const cw::CacheRow& row : cw::kCacheRows) EXPECT_EQ(game.stored(row.key), row.defaultText) << row.key;
+}
+
+// ---- Unicode files ----
+
+TEST(CacheCommands, UnicodeFileShowsItsValuesAndStaysUnicodeOnSet) {
+  const CacheGame ansi;
+  const CacheGame unicode;
+  const std::string bom("\xff\xfe");
+  test::writeBytes(unicode.engineIni, bom + config::encodeProfileText(config::TextEncoding::Utf16Le, ansi.engine()));
+  EXPECT_EQ(unicode.cache({"show"}).out, ansi.cache({"show"}).out);
+
+  const std::vector<std::string> set{"set", "Cache.SizeMesh=1", "ResourceCache.u32MaterialMaxMemUsage_High=21000"};
+  ASSERT_EQ(ansi.cache(set).exitCode, 0);
+  const Outcome result = unicode.cache(set);
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(unicode.engine(), bom + config::encodeProfileText(config::TextEncoding::Utf16Le, ansi.engine()));
+}
+
+TEST(CacheCommands, SetRefusesAFileInAnEncodingTheGameCannotReadBack) {
+  const CacheGame game;
+  const std::string bigEndian =
+      "\xfe\xff" + config::encodeProfileText(config::TextEncoding::Utf16Be, game.engine());
+  test::writeBytes(game.engineIni, bigEndian);
+  const Outcome result = game.cache({"set", "Cache.SizeMesh=1"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find("encoding the game cannot read"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find(game.engineIni.string()), std::string::npos) << result.err;
+  EXPECT_EQ(game.engine(), bigEndian);
 }
 
 // ---- errors ----

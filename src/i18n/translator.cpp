@@ -19,7 +19,7 @@ std::string Translator::lookupIn(std::string_view section, std::string_view key)
   // Read anew each time, like every other value. When the extracted table has
   // gone (another copy of the tool deleted it on exit, or it could never be
   // written) the table the program carries gives the text instead.
-  auto content = config::readFile(m_file);
+  auto content = config::readProfileText(m_file);
   if (!content) {
     return config::readProfileString(res::kTranslationTable, section, key, "", config::kTextCapacity);
   }

@@ -136,7 +136,9 @@ Stored restoreValue(const MainRow& row) {
 }
 
 // An unreadable file reads like a missing one, as the game's own reads do.
-std::string contentOf(const std::filesystem::path& file) { return config::readProfileText(file).value_or(std::string()); }
+std::string contentOf(const std::filesystem::path& file) {
+  return config::readProfileText(file).value_or(std::string());
+}
 
 Stored readValue(std::string_view content, const MainRow& row) {
   if (readsNumber(row.kind)) {

@@ -125,7 +125,9 @@ void applyValue(const OtherRow& row, OtherSettings& settings, std::uint32_t numb
 }
 
 // An unreadable file reads like a missing one, as the game's own reads do.
-std::string contentOf(const std::filesystem::path& file) { return config::readFile(file).value_or(std::string()); }
+std::string contentOf(const std::filesystem::path& file) {
+  return config::readProfileText(file).value_or(std::string());
+}
 
 // The value a row writes; nullopt when it writes nothing: a switch without a
 // chosen entry keeps its stored word rather than becoming an empty value.

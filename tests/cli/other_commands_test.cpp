@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/run_command.h"
+#include "config/encoding.h"
 #include "config/profile.h"
 #include "other_window/other_settings.h"
 #include "support/temp_dir.h"
@@ -71,6 +72,25 @@ TEST(OtherCommands, SetInEitherLanguageWritesWhatTheModelsSaveWrites) {
                 .err, "");
   EXPECT_EQ(english.files(), expected.files());
   EXPECT_EQ(german.files(), expected.files());
+}
+
+// Both files saved as Unicode: the values show as from the ANSI files, and a
+// set writes the same lines, in Unicode.
+TEST(OtherCommands, UnicodeFilesShowTheirValuesAndStayUnicodeOnSet) {
+  const OtherGameCopy ansi;
+  const OtherGameCopy unicode;
+  auto asUnicode = [](const std::string& text) {
+    return "\xff\xfe" + config::encodeProfileText(config::TextEncoding::Utf16Le, text);
+  };
+  for (const fs::path& file : {unicode.engineIni, unicode.debugIni}) test::writeBytes(file, asUnicode(readBytes(file)));
+  EXPECT_EQ(unicode.other({"show"}).out, ansi.other({"show"}).out);
+
+  const std::vector<std::string> set{"set", "FpS.Max=90", "TestMode=disabled"};
+  ASSERT_EQ(ansi.other(set).exitCode, 0);
+  const Outcome result = unicode.other(set);
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(readBytes(unicode.engineIni), asUnicode(readBytes(ansi.engineIni)));
+  EXPECT_EQ(readBytes(unicode.debugIni), asUnicode(readBytes(ansi.debugIni)));
 }
 
 TEST(OtherCommands, EverySpellingOfATooSmallFactorIsTakenAsZero) {

@@ -22,20 +22,21 @@ static_assert(kLatinExtendedA.size() == 0x80);
 constexpr std::string_view kUtf32Le("\xff\xfe\0\0", 4);
 constexpr std::string_view kUtf32Be("\0\0\xfe\xff", 4);
 
-char nearestCp1252(char32_t character) {
+char nearestCp1252(char32_t character, Unmapped unmapped) {
   if (const int byte = unicodeToCp1252(character); byte >= 0) return static_cast<char>(byte);
+  if (unmapped == Unmapped::Nul) return '\0';
   if (character >= 0x100 && character < 0x180) return kLatinExtendedA[character - 0x100];
   return '?';
 }
 
-std::string decodeUtf16(std::string_view units, bool bigEndian) {
+std::string decodeUtf16(std::string_view units, bool bigEndian, Unmapped unmapped) {
   std::string text;
   text.reserve(units.size() / 2);
   for (std::size_t i = 0; i + 1 < units.size(); i += 2) {
     const auto first = static_cast<unsigned char>(units[i]);
     const auto second = static_cast<unsigned char>(units[i + 1]);
     // A surrogate pair reads as two '?', one for each half.
-    text += nearestCp1252(bigEndian ? char32_t(first << 8 | second) : char32_t(second << 8 | first));
+    text += nearestCp1252(bigEndian ? char32_t(first << 8 | second) : char32_t(second << 8 | first), unmapped);
   }
   return text;
 }
@@ -61,14 +62,14 @@ int unicodeToCp1252(char32_t character) {
   return -1;
 }
 
-std::string decodeProfileText(std::string_view bytes) {
+std::string decodeProfileText(std::string_view bytes, Unmapped unmapped) {
   switch (textEncodingOf(bytes)) {
     case TextEncoding::Ansi:
       return std::string(bytes);
     case TextEncoding::Utf16Le:
-      return decodeUtf16(bytes.substr(2), false);
+      return decodeUtf16(bytes.substr(2), false, unmapped);
     case TextEncoding::Utf16Be:
-      return decodeUtf16(bytes.substr(2), true);
+      return decodeUtf16(bytes.substr(2), true, unmapped);
     case TextEncoding::Unsupported:
       break;
   }

@@ -24,11 +24,16 @@ char32_t cp1252ToUnicode(unsigned char byte);
 // The byte for a character, or -1 where Windows-1252 has none.
 int unicodeToCp1252(char32_t character);
 
+// How characters without a Windows-1252 byte come out of decodeProfileText().
+enum class Unmapped {
+  Nearest,  // the platform's nearest match or '?', as values read
+  Nul,      // a zero byte, which no name asked for contains
+};
+
 // The file's text in the game's code page, one byte per UTF-16 code unit so
-// offsets map back to the file: characters without a byte of their own take
-// the platform's nearest match or '?'. ANSI files come back as they are,
-// UTF-32 files as nothing.
-std::string decodeProfileText(std::string_view bytes);
+// offsets map back to the file. ANSI files come back as they are, UTF-32
+// files as nothing.
+std::string decodeProfileText(std::string_view bytes, Unmapped unmapped = Unmapped::Nearest);
 
 // Where a byte offset of the decoded text sits in the file.
 std::size_t fileOffsetOf(TextEncoding encoding, std::size_t textOffset);

@@ -135,6 +135,26 @@ bool hasAny(std::string_view text, std::string_view characters) {
   return text.find_first_of(characters) != std::string_view::npos;
 }
 
+// The platform compares names in Unicode, so "Ā=1" is no key "A" even though
+// its value would read "Ā" as "A": names take the characters that have no
+// byte as zero bytes, which no name asked for contains, and only values the
+// nearest match.
+std::string profileTextOf(std::string_view bytes) {
+  if (textEncodingOf(bytes) == TextEncoding::Ansi) return std::string(bytes);
+  std::string text = decodeProfileText(bytes, Unmapped::Nul);
+  const std::string nearest = decodeProfileText(bytes);
+  for (std::size_t pos = 0; pos < text.size();) {
+    Line line = lineAt(text, pos);
+    classify(text, line);
+    if (line.kind == Line::Kind::Key) {
+      const std::size_t equals = text.find('=', line.begin);
+      text.replace(equals, line.end - equals, nearest, equals, line.end - equals);
+    }
+    pos = line.next;
+  }
+  return text;
+}
+
 }  // namespace
 
 std::optional<std::string> findProfileValue(std::string_view content, std::string_view section, std::string_view key) {
@@ -251,7 +271,7 @@ std::string setProfileValue(std::string_view content, std::string_view section, 
 ResultOr<std::string> readProfileText(const std::filesystem::path& file) {
   auto bytes = readFile(file);
   if (!bytes) return bytes.result();
-  return {decodeProfileText(*bytes), bytes.result()};
+  return {profileTextOf(*bytes), bytes.result()};
 }
 
 std::string getProfileString(const std::filesystem::path& file, std::string_view section, std::string_view key,
@@ -279,7 +299,7 @@ ProfileEdit::ProfileEdit(std::filesystem::path file) : m_file(std::move(file)) {
   if (content) {
     m_bytes = std::move(*content);
     m_encoding = textEncodingOf(m_bytes);
-    m_content = decodeProfileText(m_bytes);
+    m_content = profileTextOf(m_bytes);
     // Rewriting a file in an encoding the game cannot read back as it was
     // would lose what is in it.
     if (m_encoding == TextEncoding::Utf16Be || m_encoding == TextEncoding::Unsupported) {

@@ -21,6 +21,8 @@ enum class Failure {
   InvalidName,    // a section, key or value that cannot be stored safely
   NotANumber,     // a value to be saved is not a number; nothing was written
   InvalidFile,    // the file is not of the kind expected (a backup that is not one)
+  EditedFile,     // the target is (or links to) one of the files the tool edits
+  AlreadyExists,  // the target exists and was not to be replaced
   Other,          // anything else; `detail` says what
 };
 

@@ -43,7 +43,10 @@ int runBackupCommand(std::span<const std::string> args, const ProgramOptions& op
                      std::ostream& err) {
   const bool create = !args.empty() && args[0] == "create";
   const bool force = create && args.size() == 3 && args[1] == "--force";
-  if (args.size() != (force ? 3u : 2u) || (!create && args[0] != "load") || args.back().empty()) {
+  // A file named --force is written as ./--force, so a forgotten FILE is
+  // never taken for one.
+  if (args.size() != (force ? 3u : 2u) || (!create && args[0] != "load") || args.back().empty() ||
+      args.back() == "--force") {
     return badUsage(err, "backup takes create [--force] FILE or load FILE");
   }
   const auto installation = knownInstallation(options, store, err);

@@ -41,15 +41,22 @@ int runLogosCommand(std::span<const std::string> args, const ProgramOptions& opt
 
 int runBackupCommand(std::span<const std::string> args, const ProgramOptions& options, const app::SettingsStore& store,
                      std::ostream& err) {
-  if (args.size() != 2 || (args[0] != "create" && args[0] != "load") || args[1].empty()) {
-    return badUsage(err, "backup takes create FILE or load FILE");
+  const bool create = !args.empty() && args[0] == "create";
+  const bool force = create && args.size() == 3 && args[1] == "--force";
+  // A file named --force is written as ./--force, so a forgotten FILE is
+  // never taken for one.
+  if (args.size() != (force ? 3u : 2u) || (!create && args[0] != "load") || args.back().empty() ||
+      args.back() == "--force") {
+    return badUsage(err, "backup takes create [--force] FILE or load FILE");
   }
   const auto installation = knownInstallation(options, store, err);
   if (!installation) return kExitFailed;
-  const std::filesystem::path file(args[1]);
-  const config::Result result = args[0] == "create"
-                                    ? mw::CreateBackupFile(installation->paths, mw::BackupTarget(file))
-                                    : mw::LoadBackupFile(installation->paths, file);
+  const std::filesystem::path file(args.back());
+  // Unlike the editor, the command line asks nobody before replacing a file.
+  const config::Result result =
+      create ? mw::CreateBackupFile(installation->paths, mw::BackupTarget(file),
+                                    force ? mw::ExistingBackup::Replace : mw::ExistingBackup::Keep)
+             : mw::LoadBackupFile(installation->paths, file);
   if (!result) return fail(err, i18n::failureMessage(messageTranslator(options, store), result));
   return kExitDone;
 }

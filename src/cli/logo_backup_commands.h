@@ -16,9 +16,10 @@ namespace valdor::cli {
 int runLogosCommand(std::span<const std::string> args, const ProgramOptions& options, const app::SettingsStore& store,
                     std::ostream& err);
 
-// `backup create FILE` and `backup load FILE` (args without the word
-// "backup"); create appends ".vib" to a FILE without extension. Exit codes as
-// runCommand.
+// `backup create [--force] FILE` and `backup load FILE` (args without the
+// word "backup"); create appends ".vib" to a FILE without extension, replaces
+// an existing one only with --force and never writes over an edited file.
+// Exit codes as runCommand.
 int runBackupCommand(std::span<const std::string> args, const ProgramOptions& options, const app::SettingsStore& store,
                      std::ostream& err);
 

@@ -22,6 +22,8 @@ enum class Failure {
   NotANumber,     // a value to be saved is not a number; nothing was written
   InvalidFile,    // the file is not of the kind expected (a backup that is not one)
   UnsupportedEncoding,  // a byte-order mark the game cannot read back (UTF-16BE, UTF-32)
+  EditedFile,     // the target is (or links to) one of the files the tool edits
+  AlreadyExists,  // the target exists and was not to be replaced
   Other,          // anything else; `detail` says what
 };
 

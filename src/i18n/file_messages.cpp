@@ -13,8 +13,10 @@ using config::Failure;
 
 // Failures without a message of their own get the general one, with the
 // system's words as the reason.
-constexpr std::array<std::pair<Failure, std::string_view>, 6> kWriteMessages{{
+constexpr std::array<std::pair<Failure, std::string_view>, 8> kWriteMessages{{
     {Failure::ReadOnly, "MESSAGE_FILEREADONLY"},
+    {Failure::EditedFile, "MESSAGE_BACKUPISEDITEDFILE"},
+    {Failure::AlreadyExists, "MESSAGE_BACKUPEXISTS"},
     {Failure::FolderMissing, "MESSAGE_FOLDERMISSING"},
     {Failure::AccessDenied, "MESSAGE_ACCESSDENIED"},
     {Failure::DiskFull, "MESSAGE_DISKFULL"},

@@ -4,7 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <system_error>
 
+#include "main_window/start_logos.h"
 
 namespace valdor::main_window {
 
@@ -17,6 +19,34 @@ using config::Result;
 constexpr std::size_t kLengthSize = 4;
 constexpr std::size_t kHeaderSize = 2 * kLengthSize;
 constexpr std::uint64_t kMaxLength = std::numeric_limits<std::uint32_t>::max();
+// The game's files are a few kilobytes; a "backup" of tens of megabytes is
+// no backup of them, and loading it would only fill memory.
+constexpr std::size_t kMaxBackupSize = 64 * 1024 * 1024;
+// As many links as the system follows before it gives up.
+constexpr int kMaxLinks = 40;
+
+// The path with every link along it followed, also a last link whose file
+// does not exist yet: writing through it would create that file.
+fs::path resolved(const fs::path& path) {
+  std::error_code ec;
+  fs::path current = fs::absolute(path, ec);
+  if (ec) current = path;
+  for (int links = 0; links < kMaxLinks; ++links) {
+    const fs::path real = fs::weakly_canonical(current, ec);
+    if (ec) return current.lexically_normal();
+    if (!fs::is_symlink(real, ec)) return real;
+    const fs::path target = fs::read_symlink(real, ec);
+    if (ec) return real;
+    current = target.is_absolute() ? target : real.parent_path() / target;
+  }
+  return current.lexically_normal();
+}
+
+bool sameFile(const fs::path& target, const fs::path& resolvedTarget, const fs::path& edited) {
+  std::error_code ec;
+  if (fs::equivalent(target, edited, ec) && !ec) return true;
+  return resolvedTarget == resolved(edited);
+}
 
 void appendLength(std::string& bytes, std::size_t length) {
   for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>((length >> shift) & 0xFF);
@@ -59,7 +89,7 @@ std::optional<std::string> PackBackup(std::string_view engine, std::string_view 
 }
 
 std::optional<BackupContents> UnpackBackup(std::string_view bytes) {
-  if (bytes.size() < kHeaderSize) return std::nullopt;
+  if (bytes.size() < kHeaderSize || bytes.size() > kMaxBackupSize) return std::nullopt;
   // In 64 bits the sum of two 32-bit lengths cannot wrap around, so lengths
   // near 4 GiB cannot pass for small ones.
   const std::uint64_t engineLength = lengthAt(bytes, 0);
@@ -86,7 +116,22 @@ fs::path BackupTarget(const fs::path& chosen) {
   return target;
 }
 
-Result CreateBackupFile(const app::ConfigPaths& paths, const fs::path& target) {
+std::optional<fs::path> EditedFileAt(const app::ConfigPaths& paths, const fs::path& target) {
+  const fs::path resolvedTarget = resolved(target);
+  for (const fs::path& edited : {paths.engineIni, paths.debugIni, paths.userOptionsIni, LogoIniPath(paths)}) {
+    if (!edited.empty() && sameFile(target, resolvedTarget, edited)) return edited;
+  }
+  return std::nullopt;
+}
+
+Result CreateBackupFile(const app::ConfigPaths& paths, const fs::path& target, ExistingBackup existing) {
+  // The backup's bytes would replace the very file they came from, with
+  // nothing the game can read; the overwrite question alone does not stop a
+  // player who means "replace the old backup".
+  if (EditedFileAt(paths, target)) return Result::failed(Failure::EditedFile, target);
+  std::error_code ec;
+  if (existing == ExistingBackup::Keep && fs::exists(fs::symlink_status(target, ec)))
+    return Result::failed(Failure::AlreadyExists, target);
   const auto engine = config::readFile(paths.engineIni);
   if (!engine) return engine.result();
   const auto userOptions = config::readFile(paths.userOptionsIni);

@@ -30,7 +30,7 @@ struct BackupContents {
 std::optional<std::string> PackBackup(std::string_view engine, std::string_view userOptions);
 
 // The two files a backup holds; nullopt when it is shorter than its lengths
-// say. Bytes after the second file are ignored.
+// say or longer than 64 MB. Bytes after the second file are ignored.
 std::optional<BackupContents> UnpackBackup(std::string_view bytes);
 
 // The characters after the last "." of the file name, "" when it has none.
@@ -45,10 +45,22 @@ std::filesystem::path BackupTarget(const std::filesystem::path& chosen);
 app::FileDialogOptions BackupSaveDialogOptions();
 app::FileDialogOptions BackupOpenDialogOptions();
 
+// The file the tool edits (ve3.ini, debug.ini, UserOptions.ini, logo.ini)
+// that `target` is: the same path once links are resolved, or the same file
+// through a hard link. nullopt when it is none of them.
+std::optional<std::filesystem::path> EditedFileAt(const app::ConfigPaths& paths, const std::filesystem::path& target);
+
+// Whether an existing backup at the target may be replaced: the editor asks
+// before, the command line only replaces with --force.
+enum class ExistingBackup { Replace, Keep };
+
 // Writes a backup of both files to `target` as named. The backup appears
 // only when complete: a failure leaves no file behind and an existing one as
-// it was. A file that cannot be read fails as a read.
-config::Result CreateBackupFile(const app::ConfigPaths& paths, const std::filesystem::path& target);
+// it was. A file that cannot be read fails as a read. A target that is one of
+// the edited files fails as EditedFile, naming it, and writes nothing; an
+// existing target with ExistingBackup::Keep fails as AlreadyExists.
+config::Result CreateBackupFile(const app::ConfigPaths& paths, const std::filesystem::path& target,
+                                ExistingBackup existing = ExistingBackup::Replace);
 
 // Replaces both files with the backup's contents, both or neither: each is
 // written beside its target first and renamed into place only when both are

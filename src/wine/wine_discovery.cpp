@@ -26,6 +26,13 @@ using namespace std::string_view_literals;
 
 constexpr std::array kSourceNames{"steam"sv, "lutris"sv, "heroic"sv, "bottles"sv, "wine"sv};
 
+// What the search looks at, at most: the editor runs it when it starts, so a
+// folder of a million entries or a launcher file of a gigabyte must cost it
+// no more than a moment. Real ones are far below these.
+constexpr std::size_t kMaxFolderEntries = 4096;
+constexpr std::size_t kMaxPrefixes = 512;
+constexpr std::size_t kMaxLauncherFileSize = 1024 * 1024;
+
 // Folders in drive_c/users that belong to no one who runs programs.
 constexpr std::array kSharedUserFolders{"public"sv, "default"sv, "default user"sv, "all users"sv};
 
@@ -45,12 +52,15 @@ bool pathExists(const fs::path& path) {
 }
 
 // The folder's entries (links followed) that pass `keep`, sorted by name so
-// that the search finds things in the same order every time.
+// that the search finds things in the same order every time; of a folder
+// with more than kMaxFolderEntries, only those among the first ones read.
 template <typename Keep>
 std::vector<fs::path> entries(const fs::path& folder, Keep keep) {
   std::vector<fs::path> found;
   std::error_code ec;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+  std::size_t visited = 0;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end && visited < kMaxFolderEntries;
+       it.increment(ec), ++visited) {
     if (keep(*it)) found.push_back(it->path());
   }
   std::sort(found.begin(), found.end());
@@ -78,60 +88,12 @@ fs::path childIgnoringCase(const fs::path& folder, const std::string& name) {
   auto exact = folder / name;
   if (pathExists(exact)) return exact;
   std::error_code ec;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+  std::size_t visited = 0;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end && visited < kMaxFolderEntries;
+       it.increment(ec), ++visited) {
     if (config::equalsIgnoreCase(it->path().filename().string(), name)) return it->path();
   }
   return exact;
-}
-
-// The `prefix:` of a Lutris game file's `game:` section; "~" and "$HOME" at
-// its start stand for the home folder.
-std::optional<fs::path> lutrisPrefix(std::string_view yaml, const fs::path& home) {
-  bool inGame = false;
-  while (!yaml.empty()) {
-    const auto end = yaml.find('\n');
-    std::string_view line = yaml.substr(0, end);
-    yaml = end == std::string_view::npos ? std::string_view() : yaml.substr(end + 1);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    if (line.empty() || line.front() == '#') continue;
-    if (line.front() != ' ' && line.front() != '\t') {
-      inGame = line.starts_with("game:");
-      continue;
-    }
-    line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
-    if (!inGame || !line.starts_with("prefix:")) continue;
-    line.remove_prefix(7);
-    line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
-    std::string value;
-    if (line.size() >= 2 && line.front() == '\'') {
-      // 'it''s': a doubled quote is one quote.
-      for (std::size_t i = 1; i < line.size(); ++i) {
-        if (line[i] == '\'' && i + 1 < line.size() && line[i + 1] == '\'') {
-          value += '\'';
-          ++i;
-        } else if (line[i] == '\'') {
-          break;
-        } else {
-          value += line[i];
-        }
-      }
-    } else if (line.size() >= 2 && line.front() == '"') {
-      for (std::size_t i = 1; i < line.size() && line[i] != '"'; ++i) {
-        if (line[i] == '\\' && i + 1 < line.size()) ++i;
-        value += line[i];
-      }
-    } else {
-      if (auto comment = line.find(" #"); comment != std::string_view::npos) line = line.substr(0, comment);
-      while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
-      value = line;
-    }
-    if (value.empty()) return std::nullopt;
-    if (value == "~" || value.starts_with("~/")) return home / value.substr(std::min<std::size_t>(2, value.size()));
-    if (value == "$HOME" || value.starts_with("$HOME/"))
-      return home / value.substr(std::min<std::size_t>(6, value.size()));
-    return fs::path(value);
-  }
-  return std::nullopt;
 }
 
 // Every library of every Steam root, each once: ~/.steam/steam is usually a
@@ -216,7 +178,7 @@ class Search {
 
  private:
   void consider(const fs::path& folder, InstallationSource source) {
-    if (!isWinePrefix(folder)) return;
+    if (m_prefixes.size() >= kMaxPrefixes || !isWinePrefix(folder)) return;
     const auto prefix = canonicalOrSame(folder);
     if (!m_prefixes.insert(prefix).second) return;
     for (auto& installation : installationsInPrefix(prefix, source, m_env)) m_found.push_back(std::move(installation));
@@ -288,6 +250,56 @@ std::vector<WineInstallation> installationsInPrefix(const std::filesystem::path&
     found.push_back({*folder, prefix, prefixDocuments(prefix, proton, environment.user), source});
   }
   return found;
+}
+
+std::optional<std::filesystem::path> lutrisPrefix(std::string_view yaml, const std::filesystem::path& home) {
+  // Read line by line, never by nesting, so no indentation costs the stack.
+  if (yaml.size() > kMaxLauncherFileSize) return std::nullopt;
+  bool inGame = false;
+  while (!yaml.empty()) {
+    const auto end = yaml.find('\n');
+    std::string_view line = yaml.substr(0, end);
+    yaml = end == std::string_view::npos ? std::string_view() : yaml.substr(end + 1);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    if (line.empty() || line.front() == '#') continue;
+    if (line.front() != ' ' && line.front() != '\t') {
+      inGame = line.starts_with("game:");
+      continue;
+    }
+    line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
+    if (!inGame || !line.starts_with("prefix:")) continue;
+    line.remove_prefix(7);
+    line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
+    std::string value;
+    if (line.size() >= 2 && line.front() == '\'') {
+      // 'it''s': a doubled quote is one quote.
+      for (std::size_t i = 1; i < line.size(); ++i) {
+        if (line[i] == '\'' && i + 1 < line.size() && line[i + 1] == '\'') {
+          value += '\'';
+          ++i;
+        } else if (line[i] == '\'') {
+          break;
+        } else {
+          value += line[i];
+        }
+      }
+    } else if (line.size() >= 2 && line.front() == '"') {
+      for (std::size_t i = 1; i < line.size() && line[i] != '"'; ++i) {
+        if (line[i] == '\\' && i + 1 < line.size()) ++i;
+        value += line[i];
+      }
+    } else {
+      if (auto comment = line.find(" #"); comment != std::string_view::npos) line = line.substr(0, comment);
+      while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
+      value = line;
+    }
+    if (value.empty()) return std::nullopt;
+    if (value == "~" || value.starts_with("~/")) return home / value.substr(std::min<std::size_t>(2, value.size()));
+    if (value == "$HOME" || value.starts_with("$HOME/"))
+      return home / value.substr(std::min<std::size_t>(6, value.size()));
+    return fs::path(value);
+  }
+  return std::nullopt;
 }
 
 bool isWinePrefix(const std::filesystem::path& folder) {

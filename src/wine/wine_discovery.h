@@ -47,12 +47,19 @@ inline constexpr std::string_view kGameKey32 = "Software\\Wow6432Node\\Halvikor\
 // Every installation in the prefixes of Steam (Proton), Lutris, Heroic,
 // Bottles, $WINEPREFIX and ~/.wine, in that order; a prefix reached twice
 // (through a link, or by two of them) counts once. Only game folders that
-// hold Ini/ve3.ini count.
+// hold Ini/ve3.ini count. Files and folders beyond the search's limits (over
+// 4096 entries in a folder, 512 prefixes, launcher files over 1 MB, registry
+// hives over 64 MB) are passed over as unreadable.
 std::vector<WineInstallation> findWineInstallations(const DiscoveryEnvironment& environment);
 
 // The installations one prefix's registry names, found as `source`.
 std::vector<WineInstallation> installationsInPrefix(const std::filesystem::path& prefix, InstallationSource source,
                                                     const DiscoveryEnvironment& environment);
+
+// The `prefix:` of a Lutris game file's `game:` section; "~" and "$HOME" at
+// its start stand for the home folder. nullopt when there is none and for a
+// text over 1 MB, which Lutris never writes.
+std::optional<std::filesystem::path> lutrisPrefix(std::string_view yaml, const std::filesystem::path& home);
 
 // Whether a folder is a Wine prefix: it holds drive_c and system.reg.
 bool isWinePrefix(const std::filesystem::path& folder);

@@ -9,6 +9,11 @@ namespace valdor::wine {
 
 namespace {
 
+// A prefix's system.reg holds a few megabytes, some tens in one full of
+// programs; a text beyond this is read as no hive at all. The reading goes
+// line by line without nesting, so only the size needs a bound.
+constexpr std::size_t kMaxHiveSize = 64 * 1024 * 1024;
+
 int hexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -270,6 +275,7 @@ class LineReader {
 std::vector<std::optional<std::string>> readRegistryStrings(std::string_view hive,
                                                             std::span<const RegistryValueName> wanted) {
   std::vector<std::optional<std::string>> found(wanted.size());
+  if (hive.size() > kMaxHiveSize) return found;
   std::vector<bool> settled(wanted.size(), false);
   std::size_t open = wanted.size();
   std::vector<std::size_t> inKey;  // the wanted entries of the current key

@@ -20,7 +20,8 @@ struct RegistryValueName {
 
 // The string values asked for, in the order asked, as UTF-8: nullopt where the
 // key or the value is missing or holds no string. Key and value names are
-// compared without regard to case. One pass over the hive's text.
+// compared without regard to case. One pass over the hive's text; a text over
+// 64 MB is no hive and gives nothing.
 std::vector<std::optional<std::string>> readRegistryStrings(std::string_view hive,
                                                             std::span<const RegistryValueName> wanted);
 

@@ -97,6 +97,55 @@ TEST(BackupCommands, RefusalsExitWith1AndWriteNothing) {
 
   EXPECT_EQ(game.run({"backup", "create"}).exitCode, 2);
   EXPECT_EQ(game.run({"backup", "restore", "x.vib"}).exitCode, 2);
+  EXPECT_EQ(game.run({"backup", "create", "--force"}).exitCode, 2);
+  EXPECT_EQ(game.run({"backup", "create", "x.vib", "--force"}).exitCode, 2);
+  EXPECT_EQ(game.run({"backup", "load", "--force", "x.vib"}).exitCode, 2);
+}
+
+TEST(BackupCommands, CreateNeverWritesOverAnEditedFileEvenWithForce) {
+  Installation game;
+  const fs::path debugIni = game.dir.write("game/Ini/debug.ini", "[Debug]\r\n");
+  const fs::path logoIni = game.dir.write("game/Ini/logo.ini", main_window::kFirstStartLogo);
+  for (const fs::path& edited : {game.engineIni(), debugIni, game.userOptionsIni(), logoIni}) {
+    const std::string bytes = readBytes(edited);
+    std::vector<fs::path> targets{edited};
+#ifndef _WIN32
+    fs::create_symlink(edited, game.dir / "backups/soft.vib");
+    fs::create_hard_link(edited, game.dir / "backups/hard.vib");
+    targets.push_back(game.dir / "backups/soft.vib");
+    targets.push_back(game.dir / "backups/hard.vib");
+#endif
+    for (const fs::path& target : targets) {
+      for (const bool force : {false, true}) {
+        std::vector<std::string> args{"backup", "create"};
+        if (force) args.push_back("--force");
+        args.push_back(target.string());
+        const Outcome refused = game.run(args, "deutsch");
+        EXPECT_EQ(refused.exitCode, 1) << target;
+        EXPECT_EQ(refused.err, "Speichern nicht m\xC3\xB6glich\n" + target.string() +
+                                   "\n\nDies ist eine der Dateien, die dieses Programm bearbeitet. Eine Sicherung "
+                                   "dort w\xC3\xBCrde sie \xC3\xBC" "berschreiben; bitte eine andere Datei w\xC3\xA4hlen.\n");
+        EXPECT_EQ(readBytes(edited), bytes) << target;
+      }
+    }
+    fs::remove(game.dir / "backups/soft.vib");
+    fs::remove(game.dir / "backups/hard.vib");
+  }
+}
+
+TEST(BackupCommands, AnExistingBackupIsReplacedOnlyWithForce) {
+  const Installation game;
+  const fs::path old = game.dir / "backups/old.vib";
+  test::writeBytes(old, "an older backup");
+  const Outcome kept = game.run({"backup", "create", (game.dir / "backups/old").string()});
+  EXPECT_EQ(kept.exitCode, 1);
+  EXPECT_EQ(kept.err, "Could not save\n" + old.string() +
+                          "\n\nThe file already exists. Choose another name, or replace it with --force.\n");
+  EXPECT_EQ(readBytes(old), "an older backup");
+
+  const Outcome forced = game.run({"backup", "create", "--force", (game.dir / "backups/old").string()});
+  EXPECT_EQ(forced.exitCode, 0) << forced.err;
+  EXPECT_EQ(readBytes(old), *main_window::PackBackup(game.engine, game.userOptions));
 }
 
 }  // namespace

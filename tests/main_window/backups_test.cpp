@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "i18n/file_messages.h"
+#include "main_window/start_logos.h"
 #include "support/temp_dir.h"
 
 #ifndef _WIN32
@@ -198,6 +199,83 @@ TEST(Backups, LoadingWritesBothFilesOrNeither) {
 
   ASSERT_TRUE(LoadBackupFile(f.paths, backup).ok());
   EXPECT_EQ(f.files(), "engine from backup|user from backup");
+}
+
+// ---- never over an edited file ----
+
+TEST(Backups, CreatingRefusesEveryEditedFileHoweverItIsNamedAndWritesNothing) {
+  BackupFixture f;
+  f.paths.debugIni = f.dir.write("game/Ini/debug.ini", "[Debug]\r\n");
+  const fs::path logo = f.dir.write("game/Ini/logo.ini", kFirstStartLogo);
+  const auto before = f.listing();
+  const std::string backups = (f.dir / "backups").string();
+  for (const fs::path& edited : {f.paths.engineIni, f.paths.debugIni, f.paths.userOptionsIni, logo}) {
+    const std::string bytes = test::readBytes(edited);
+    std::vector<fs::path> names{edited, edited.parent_path() / ".." / edited.parent_path().filename() / edited.filename()};
+#ifndef _WIN32
+    const fs::path symlink = f.dir / "backups/soft.vib";
+    const fs::path hardLink = f.dir / "backups/hard.vib";
+    fs::create_symlink(edited, symlink);
+    fs::create_hard_link(edited, hardLink);
+    names.push_back(symlink);
+    names.push_back(hardLink);
+#endif
+    for (const fs::path& target : names) {
+      for (auto existing : {ExistingBackup::Replace, ExistingBackup::Keep}) {
+        const config::Result result = CreateBackupFile(f.paths, target, existing);
+        EXPECT_EQ(result.failure, config::Failure::EditedFile) << target;
+        EXPECT_EQ(f.message(result), "Could not save\n" + target.string() +
+                                         "\n\nThis is one of the files this program edits. A backup there would "
+                                         "overwrite it; choose another file.");
+        EXPECT_EQ(EditedFileAt(f.paths, target), edited) << target;
+      }
+      EXPECT_EQ(test::readBytes(edited), bytes) << target;
+    }
+#ifndef _WIN32
+    fs::remove(symlink);
+    fs::remove(hardLink);
+#endif
+  }
+  EXPECT_EQ(f.listing(), before);
+}
+
+#ifndef _WIN32
+TEST(Backups, ALinkToAnEditedFileNotWrittenYetIsRefusedToo) {
+  BackupFixture f;
+  f.paths.debugIni = f.dir / "game/Ini/debug.ini";  // the game has not written it
+  const fs::path link = f.dir / "backups/dangling.vib";
+  fs::create_symlink(f.paths.debugIni, link);
+  EXPECT_EQ(CreateBackupFile(f.paths, link).failure, config::Failure::EditedFile);
+  EXPECT_FALSE(fs::exists(f.paths.debugIni));
+
+  const fs::path other = f.dir / "backups/other.vib";  // a link to a new file elsewhere is a backup like any
+  fs::create_symlink(f.dir / "backups/real.vib", other);
+  EXPECT_EQ(EditedFileAt(f.paths, other), std::nullopt);
+  EXPECT_TRUE(CreateBackupFile(f.paths, other).ok());
+  EXPECT_EQ(test::readBytes(f.dir / "backups/real.vib"), *PackBackup(kEngine, kUserOptions));
+}
+#endif
+
+TEST(Backups, AnExistingBackupIsReplacedOnlyWhenAsked) {
+  BackupFixture f;
+  const fs::path existing = f.dir.write("backups/old.vib", "an older backup");
+  const config::Result kept = CreateBackupFile(f.paths, existing, ExistingBackup::Keep);
+  EXPECT_EQ(kept.failure, config::Failure::AlreadyExists);
+  EXPECT_EQ(f.message(kept), "Could not save\n" + existing.string() +
+                                 "\n\nThe file already exists. Choose another name, or replace it with --force.");
+  EXPECT_EQ(test::readBytes(existing), "an older backup");
+
+  EXPECT_TRUE(CreateBackupFile(f.paths, f.dir / "backups/new.vib", ExistingBackup::Keep).ok());
+  EXPECT_TRUE(CreateBackupFile(f.paths, existing, ExistingBackup::Replace).ok());
+  EXPECT_EQ(test::readBytes(existing), *PackBackup(kEngine, kUserOptions));
+}
+
+TEST(BackupFormat, ABackupOverTheSizeLimitIsRefused) {
+  const std::string big(64 * 1024 * 1024 - 8, 'x');
+  const auto packed = PackBackup(big, "");
+  ASSERT_TRUE(packed);
+  EXPECT_TRUE(UnpackBackup(*packed));
+  EXPECT_EQ(UnpackBackup(*packed + "x"), std::nullopt);
 }
 
 }  // namespace

@@ -438,6 +438,21 @@ TEST_F(TuningDlgTest, CreateBackupOffersVibFilesAndAppendsTheExtension) {
   EXPECT_FALSE(fs::exists(m_dir / "backups/other.vib"));
 }
 
+TEST_F(TuningDlgTest, CreateBackupRefusesTheFilesTheEditorEditsWithoutWriting) {
+  namespace fs = std::filesystem;
+  m_store.values[std::string(app::kLanguageValue)] = "english";
+  auto window = open();
+  // The player confirmed the save dialog's overwrite question for the wrong file.
+  const fs::path userOptions = m_dir / "documents/valdor3/UserOptions.ini";
+  m_dialogs.fileAnswers = {userOptions};
+  click(*window, ControlId::CreateBackup);
+  EXPECT_EQ(m_dialogs.messages,
+            std::vector<std::string>{"Could not save\n" + userOptions.string() +
+                                     "\n\nThis is one of the files this program edits. A backup there would "
+                                     "overwrite it; choose another file."});
+  EXPECT_EQ(m_dir.read("documents/valdor3/UserOptions.ini"), m_userOptions);
+}
+
 TEST_F(TuningDlgTest, LoadBackupAsksBeforeTheFileDialogAndLoadsOnlyAFittingFile) {
   m_store.values[std::string(app::kLanguageValue)] = "english";
   auto window = open();

@@ -46,6 +46,7 @@ constexpr std::array kFileMessageKeys{
     "MESSAGE_FILEREADONLY"sv, "MESSAGE_FOLDERMISSING"sv, "MESSAGE_ACCESSDENIED"sv, "MESSAGE_DISKFULL"sv,
     "MESSAGE_INVALIDENTRY"sv, "MESSAGE_WRITEFAILED"sv,   "MESSAGE_FILENOTFOUND"sv, "MESSAGE_READFAILED"sv,
     "MESSAGE_UNSUPPORTEDENCODING"sv,
+    "MESSAGE_BACKUPISEDITEDFILE"sv, "MESSAGE_BACKUPEXISTS"sv,
 };
 
 // The groups of the language sections after the messages, one per window.

@@ -200,6 +200,42 @@ TEST(WineDiscovery, SeveralInstallationsComeInTheStoresOrderEachWithItsUsersDocu
   EXPECT_EQ(pathsOf(found[2]).engineIni, game / "Ini/ve3.ini");
 }
 
+// ---- files that no launcher writes ----
+
+TEST(WineDiscovery, BrokenListsAndLauncherFilesAreSkippedAndTheRestIsStillFound) {
+  FakeHome fake;
+  const auto steam = fake.home() / ".local/share/Steam";
+  // Nested 50,000 deep: once a stack overflow at the editor's start.
+  test::writeBytes(steam / "steamapps/libraryfolders.vdf",
+                   "\"libraryfolders\" { \"0\" { \"a\" " + std::string(50'000, '{') + std::string(50'000, '}') + "}}");
+  const auto game = fake.game(steam / "steamapps/common/Valdor 3");
+  const auto pfx = fake.prefix(steam / "steamapps/compatdata/7/pfx", hive(kKey32, zDrive(game)), "steamuser");
+
+  // Deeply indented YAML-ish text, and a game file over the size limit that
+  // does name a prefix.
+  std::string indented = "game:\n";
+  for (int i = 1; i < 2000; ++i) indented += std::string(static_cast<std::size_t>(i), ' ') + "- [{\n";
+  test::writeBytes(fake.home() / ".config/lutris/games/deep.yml", indented);
+  const auto lutris = fake.prefix(fake.home() / "Games/big", hive(kKey, zDrive(game)));
+  test::writeBytes(fake.home() / ".config/lutris/games/big.yml",
+                   "game:\n  prefix: " + lutris.string() + "\n#" + std::string(1024 * 1024, 'x') + "\n");
+
+  const auto found = findWineInstallations(fake.environment());
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].prefix, pfx);
+  EXPECT_EQ(found[0].source, InstallationSource::Steam);
+}
+
+TEST(LutrisPrefix, OnlyThePrefixOfTheGameSectionCountsQuotedOrBare) {
+  const fs::path home = "/home/p";
+  EXPECT_EQ(lutrisPrefix("game:\n  prefix: '/a/it''s'\n", home), fs::path("/a/it's"));
+  EXPECT_EQ(lutrisPrefix("game:\n  prefix: \"$HOME/x\\\"y\" # c\n", home), fs::path("/home/p/x\"y"));
+  EXPECT_EQ(lutrisPrefix("system:\n  prefix: /no\ngame:\n\tprefix: ~/yes # note\r\n", home), fs::path("/home/p/yes"));
+  EXPECT_EQ(lutrisPrefix("game:\n  prefix: ''\n", home), std::nullopt);
+  EXPECT_EQ(lutrisPrefix("prefix: /top\ngame:\n  exe: x\n", home), std::nullopt);
+  EXPECT_EQ(lutrisPrefix("game:\n  prefix: /a\n" + std::string(1024 * 1024, '#'), home), std::nullopt);
+}
+
 // ---- the start-up ----
 
 class WineStartupTest : public ::testing::Test {

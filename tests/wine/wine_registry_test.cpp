@@ -94,5 +94,22 @@ TEST(WineRegistry, ContinuedLinesAreJoinedAfterTheirLeadingBlanks) {
   EXPECT_EQ(values, (Values{"C:\\Spiele\\\xC3\x84", "C:\\Games\\Valdor", "ends in a backslash\\"}));
 }
 
+// ---- texts that are no hive ----
+
+TEST(WineRegistry, AHiveOverTheSizeLimitGivesNothingAndLongContinuationsCostNoStack) {
+  const std::string hive = "[Software\\\\A] 1\n\"N\"=\"v\"\n";
+  const std::array wanted{RegistryValueName{"Software\\A", "N"}};
+  EXPECT_EQ(readRegistryStrings(hive, wanted), Values{"v"});
+  EXPECT_EQ(readRegistryStrings(hive + std::string(64 * 1024 * 1024, '\n'), wanted), Values{std::nullopt});
+
+  // 100,000 continued lines make one value of 100,000 characters.
+  std::string continued = "[Software\\\\A] 1\n\"N\"=\"";
+  for (int i = 0; i < 100'000; ++i) continued += "x\\\n  ";
+  continued += "\"\n";
+  const auto found = readRegistryStrings(continued, wanted);
+  ASSERT_TRUE(found[0]);
+  EXPECT_EQ(found[0]->size(), 100'000u);
+}
+
 }  // namespace
 }  // namespace valdor::wine

@@ -1,7 +1,6 @@
 #include "app/startup.h"
 
 #include <algorithm>
-#include <fstream>
 #include <system_error>
 
 #include "i18n/entry_texts.h"
@@ -63,11 +62,9 @@ ConfigPaths plannedPaths(const StartupOptions& options, const std::filesystem::p
 }
 
 bool isReadableFile(const std::filesystem::path& file) {
-  std::error_code ec;
-  // Opening a folder for reading succeeds on Linux; it is still no file.
-  if (std::filesystem::is_directory(file, ec)) return false;
-  std::ifstream in(file, std::ios::binary);
-  return in.is_open();
+  // Read as the windows will read it: a folder, a pipe (which would block
+  // opening) or a file too large is no file the tool can use.
+  return config::readFile(file).ok();
 }
 
 Startup::Startup(SettingsStore& store, Dialogs& dialogs, i18n::Translator& translator, StartupOptions options)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -21,6 +22,9 @@ enum class Failure {
   InvalidName,    // a section, key or value that cannot be stored safely
   NotANumber,     // a value to be saved is not a number; nothing was written
   InvalidFile,    // the file is not of the kind expected (a backup that is not one)
+  NotARegularFile,  // a folder, pipe, device or socket where a file was expected
+  TooLarge,         // larger than any file of its kind can be; not read
+  Unreadable,       // the file exists but this user may not read it
   Other,          // anything else; `detail` says what
 };
 
@@ -70,8 +74,13 @@ class ResultOr {
   Result m_result;
 };
 
-// Whole file as bytes, or why it cannot be read.
-ResultOr<std::string> readFile(const std::filesystem::path& path);
+// The largest INI file or translation table read: far above any real one,
+// small enough that a wrong file cannot exhaust memory.
+inline constexpr std::uint64_t kMaxFileSize = 64u * 1024 * 1024;
+
+// Whole file as bytes, or why it cannot be read. Only regular files of at
+// most maxSize bytes are read; opening never blocks (a pipe is refused).
+ResultOr<std::string> readFile(const std::filesystem::path& path, std::uint64_t maxSize = kMaxFileSize);
 
 // A replacement of one file that is written completely to a temporary file in
 // the target's folder first and only then renamed over the target, so a crash

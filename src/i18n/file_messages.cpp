@@ -13,8 +13,11 @@ using config::Failure;
 
 // Failures without a message of their own get the general one, with the
 // system's words as the reason.
-constexpr std::array<std::pair<Failure, std::string_view>, 5> kWriteMessages{{
+constexpr std::array<std::pair<Failure, std::string_view>, 8> kWriteMessages{{
     {Failure::ReadOnly, "MESSAGE_FILEREADONLY"},
+    {Failure::NotARegularFile, "MESSAGE_SAVENOTAFILE"},
+    {Failure::TooLarge, "MESSAGE_SAVETOOLARGE"},
+    {Failure::Unreadable, "MESSAGE_SAVEUNREADABLE"},
     {Failure::FolderMissing, "MESSAGE_FOLDERMISSING"},
     {Failure::AccessDenied, "MESSAGE_ACCESSDENIED"},
     {Failure::DiskFull, "MESSAGE_DISKFULL"},
@@ -22,8 +25,11 @@ constexpr std::array<std::pair<Failure, std::string_view>, 5> kWriteMessages{{
 }};
 constexpr std::string_view kWriteFailed = "MESSAGE_WRITEFAILED";
 
-constexpr std::array<std::pair<Failure, std::string_view>, 1> kReadMessages{{
+constexpr std::array<std::pair<Failure, std::string_view>, 4> kReadMessages{{
     {Failure::NotFound, "MESSAGE_FILENOTFOUND"},
+    {Failure::NotARegularFile, "MESSAGE_READNOTAFILE"},
+    {Failure::TooLarge, "MESSAGE_READTOOLARGE"},
+    {Failure::Unreadable, "MESSAGE_READUNREADABLE"},
 }};
 constexpr std::string_view kReadFailed = "MESSAGE_READFAILED";
 

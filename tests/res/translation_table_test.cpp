@@ -45,6 +45,8 @@ constexpr std::array kMainEntryKeys{
 constexpr std::array kFileMessageKeys{
     "MESSAGE_FILEREADONLY"sv, "MESSAGE_FOLDERMISSING"sv, "MESSAGE_ACCESSDENIED"sv, "MESSAGE_DISKFULL"sv,
     "MESSAGE_INVALIDENTRY"sv, "MESSAGE_WRITEFAILED"sv,   "MESSAGE_FILENOTFOUND"sv, "MESSAGE_READFAILED"sv,
+    "MESSAGE_SAVENOTAFILE"sv, "MESSAGE_SAVETOOLARGE"sv,  "MESSAGE_SAVEUNREADABLE"sv,
+    "MESSAGE_READNOTAFILE"sv, "MESSAGE_READTOOLARGE"sv,  "MESSAGE_READUNREADABLE"sv,
 };
 
 // The groups of the language sections after the messages, one per window.

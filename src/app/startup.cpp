@@ -55,7 +55,9 @@ std::filesystem::path effectiveDocumentsFolder(const StartupOptions& options,
 ConfigPaths plannedPaths(const StartupOptions& options, const std::filesystem::path& gameFolder,
                          const std::optional<std::filesystem::path>& gameDocuments) {
   ConfigPaths paths;
-  paths.translationFile = privateFolder(options.stateDir) / i18n::kTranslationFileName;
+  if (const auto folder = privateFolder(options.stateDir); !folder.empty()) {
+    paths.translationFile = folder / i18n::kTranslationFileName;
+  }
   setDocumentsFolder(paths, effectiveDocumentsFolder(options, gameDocuments));
   setGameFolder(paths, gameFolder);
   return paths;
@@ -82,11 +84,17 @@ bool Startup::run() {
 }
 
 void Startup::extractTranslation() {
-  // A failed extraction is not reported: the translator then answers from
-  // the table carried in the program.
-  const std::filesystem::path folder = privateFolder(m_options.stateDir);
-  ExtractResourceToTemp(kTranslationResourceId, kTranslationResourceType, i18n::kTranslationFileName, folder);
-  m_paths.translationFile = folder / i18n::kTranslationFileName;
+  // A place refused for the tool's files is reported, since the player may
+  // want to look at what is there; a failed extraction is not: the
+  // translator then answers from the table carried in the program.
+  PrivatePlace place = choosePrivateFolder(m_options.stateDir);
+  for (const config::Result& refused : place.refused) m_dialogs.showMessage(failureMessage(m_translator, refused));
+  m_privateFolder = place.folder;
+  if (m_privateFolder.empty()) return;
+  const auto extracted =
+      ExtractResourceToTemp(kTranslationResourceId, kTranslationResourceType, i18n::kTranslationFileName, m_privateFolder);
+  if (!extracted) return;
+  m_paths.translationFile = m_privateFolder / i18n::kTranslationFileName;
   m_translator.setTranslationFile(m_paths.translationFile);
 }
 
@@ -189,9 +197,9 @@ void Startup::store(std::string_view name, std::string_view value) {
 }
 
 void Startup::removeTranslationFile() {
-  if (m_paths.translationFile.empty()) return;
-  std::error_code ignored;
-  std::filesystem::remove(m_paths.translationFile, ignored);
+  // Only the regular file extracted into the checked folder goes; whatever
+  // else may have been put under that name meanwhile stays.
+  removeExtracted(m_paths.translationFile);
 }
 
 }  // namespace valdor::app

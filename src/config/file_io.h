@@ -25,6 +25,7 @@ enum class Failure {
   NotARegularFile,  // a folder, pipe, device or socket where a file was expected
   TooLarge,         // larger than any file of its kind can be; not read
   Unreadable,       // the file exists but this user may not read it
+  NotPrivate,       // a folder for the tool's own files that others could reach; not used
   Other,          // anything else; `detail` says what
 };
 

@@ -56,6 +56,9 @@ std::string failureMessage(const Translator& translator, const config::Result& r
       return notANumberMessage(translator, field);
     case Failure::InvalidFile:
       return translator.message("MESSAGE_INVALIDFILE");
+    case Failure::NotPrivate:
+      return fileMessage(translator, result, std::array<std::pair<Failure, std::string_view>, 0>{},
+                         "MESSAGE_FOLDERNOTPRIVATE");
     default:
       break;
   }

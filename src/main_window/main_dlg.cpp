@@ -231,7 +231,7 @@ void CTuningDlg::OpenOtherSettings() {
 
 void CTuningDlg::OpenCredits() {
   // The tune goes where the translation table went: the tool's private folder.
-  credits_window::CCreditsDlg credits(m_translator, paths().translationFile.parent_path(), m_creditsMusic,
+  credits_window::CCreditsDlg credits(m_translator, m_startup.privateFolder(), m_creditsMusic,
                                       credits_window::openInBrowser, this);
   credits.exec();
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "i18n/cp1252.h"
 #include "i18n/entry_texts.h"
 #include "i18n/file_messages.h"
 #include "config/list_search.h"
@@ -127,7 +128,7 @@ std::optional<Startup::Location> Startup::discoverGame() {
     for (const auto& installation : found)
       choices.push_back({installation.gameFolder, std::string(wine::sourceName(installation.source)), installation.prefix});
     // The language is not known yet: the prompt holds both languages.
-    auto chosen = m_dialogs.chooseInstallation(m_translator.generalMessage("MESSAGE_CHOOSEINSTALLATION"), choices);
+    auto chosen = m_dialogs.chooseInstallation(i18n::cp1252ToUtf8(m_translator.generalMessage("MESSAGE_CHOOSEINSTALLATION")), choices);
     if (!chosen || *chosen >= found.size()) return std::nullopt;
     index = *chosen;
   }
@@ -136,7 +137,7 @@ std::optional<Startup::Location> Startup::discoverGame() {
 
 std::optional<Startup::Location> Startup::locateManually() {
   // The language is not known yet: these messages hold both languages.
-  m_dialogs.showMessage(m_translator.generalMessage("MESSAGE_NOINSTALLATIONFOUND"));
+  m_dialogs.showMessage(i18n::cp1252ToUtf8(m_translator.generalMessage("MESSAGE_NOINSTALLATIONFOUND")));
   FileDialogOptions dialog;
   dialog.title = "\"Valdor3.exe\"";
   dialog.filterDescription = "*.exe";
@@ -150,7 +151,7 @@ std::optional<Startup::Location> Startup::locateManually() {
   ConfigPaths candidate;
   setGameFolder(candidate, folder);
   if (!isReadableFile(candidate.engineIni)) {
-    m_dialogs.showMessage(m_translator.generalMessage("MESSAGE_INVALIDPATH"));
+    m_dialogs.showMessage(i18n::cp1252ToUtf8(m_translator.generalMessage("MESSAGE_INVALIDPATH")));
     return std::nullopt;
   }
   Location location{folder, std::nullopt};

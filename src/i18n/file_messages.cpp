@@ -55,7 +55,7 @@ std::string failureMessage(const Translator& translator, const config::Result& r
     case Failure::NotANumber:
       return notANumberMessage(translator, field);
     case Failure::InvalidFile:
-      return translator.message("MESSAGE_INVALIDFILE");
+      return cp1252ToUtf8(translator.message("MESSAGE_INVALIDFILE"));
     case Failure::NotPrivate:
       return fileMessage(translator, result, std::array<std::pair<Failure, std::string_view>, 0>{},
                          "MESSAGE_FOLDERNOTPRIVATE");
@@ -80,7 +80,7 @@ std::string notANumberMessage(const Translator& translator, std::string_view fie
 }
 
 std::string saveMessage(const Translator& translator, const config::Result& result) {
-  return result.ok() ? translator.message("MESSAGE_SETTINGSSAVED") : failureMessage(translator, result);
+  return result.ok() ? cp1252ToUtf8(translator.message("MESSAGE_SETTINGSSAVED")) : failureMessage(translator, result);
 }
 
 }  // namespace valdor::i18n

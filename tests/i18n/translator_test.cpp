@@ -147,6 +147,12 @@ TEST(Extraction, LinkAtTheTableIsReplacedNeverFollowed) {
   ASSERT_TRUE(ExtractResourceToTemp(kTranslationResourceId, "INI", "music.mp3", dir / "own").ok());
   EXPECT_EQ(dir.read("victim.ini"), "mine");
 
+  // A pipe in the table's place would block every reader: it is replaced too.
+  std::filesystem::remove(dir / "own" / "translation.ini");
+  ASSERT_EQ(::mkfifo((dir / "own" / "translation.ini").c_str(), 0600), 0);
+  ASSERT_TRUE(ExtractResourceToTemp(kTranslationResourceId, "INI", kTranslationFileName, dir / "own").ok());
+  EXPECT_TRUE(std::filesystem::is_regular_file(dir / "own" / "translation.ini"));
+
   // At exit only our regular file goes, never what a link points at.
   std::filesystem::create_symlink(dir / "victim.ini", dir / "link.ini");
   removeExtracted(dir / "link.ini");

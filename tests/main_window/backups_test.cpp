@@ -1,6 +1,7 @@
 #include "main_window/backups.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <set>
@@ -160,6 +161,20 @@ TEST(Backups, LoadingRefusesWrongNamesAndDamagedBackupsWritingNothing) {
             "Could not read\n" + (f.dir / "backups/gone.vib").string() + "\n\nThe file does not exist.");
   EXPECT_EQ(f.files(), kEngine + "|" + kUserOptions);
   EXPECT_EQ(f.listing(), before);
+}
+
+TEST(Backups, LoadingRefusesAPipeAndABackupLargerThanTwoReadableFiles) {
+  BackupFixture f;
+  const fs::path pipe = f.dir / "backups/pipe.vib";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);  // opening it for reading must not wait for a writer
+  EXPECT_EQ(LoadBackupFile(f.paths, pipe).failure, config::Failure::NotARegularFile);
+
+  const fs::path big = f.dir.write("backups/big.vib", *PackBackup("a", "b"));
+  fs::resize_file(big, 8 + 2 * config::kMaxFileSize + 1);  // sparse
+  const config::Result result = LoadBackupFile(f.paths, big);
+  EXPECT_EQ(result.failure, config::Failure::TooLarge);
+  EXPECT_EQ(f.message(result), "Could not read\n" + big.string() + "\n\nThe file is too large.");
+  EXPECT_EQ(f.files(), kEngine + "|" + kUserOptions);
 }
 
 TEST(Backups, LoadingWritesBothFilesOrNeither) {

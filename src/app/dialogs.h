@@ -8,7 +8,8 @@
 #include <vector>
 
 // Message boxes and file dialogs, behind an interface so the start-up and the
-// windows' handlers can be driven by tests. Texts are Windows-1252 bytes.
+// windows' handlers can be driven by tests. Texts are UTF-8 (messages name
+// files, whose names may hold any character).
 namespace valdor::app {
 
 struct FileDialogOptions {

@@ -1,9 +1,9 @@
 #include "app/startup.h"
 
 #include <algorithm>
-#include <fstream>
 #include <system_error>
 
+#include "i18n/cp1252.h"
 #include "i18n/entry_texts.h"
 #include "i18n/file_messages.h"
 #include "config/list_search.h"
@@ -56,18 +56,18 @@ std::filesystem::path effectiveDocumentsFolder(const StartupOptions& options,
 ConfigPaths plannedPaths(const StartupOptions& options, const std::filesystem::path& gameFolder,
                          const std::optional<std::filesystem::path>& gameDocuments) {
   ConfigPaths paths;
-  paths.translationFile = privateFolder(options.stateDir) / i18n::kTranslationFileName;
+  if (const auto folder = privateFolder(options.stateDir); !folder.empty()) {
+    paths.translationFile = folder / i18n::kTranslationFileName;
+  }
   setDocumentsFolder(paths, effectiveDocumentsFolder(options, gameDocuments));
   setGameFolder(paths, gameFolder);
   return paths;
 }
 
 bool isReadableFile(const std::filesystem::path& file) {
-  std::error_code ec;
-  // Opening a folder for reading succeeds on Linux; it is still no file.
-  if (std::filesystem::is_directory(file, ec)) return false;
-  std::ifstream in(file, std::ios::binary);
-  return in.is_open();
+  // Read as the windows will read it: a folder, a pipe (which would block
+  // opening) or a file too large is no file the tool can use.
+  return config::readFile(file).ok();
 }
 
 Startup::Startup(SettingsStore& store, Dialogs& dialogs, i18n::Translator& translator, StartupOptions options)
@@ -85,11 +85,17 @@ bool Startup::run() {
 }
 
 void Startup::extractTranslation() {
-  // A failed extraction is not reported: the translator then answers from
-  // the table carried in the program.
-  const std::filesystem::path folder = privateFolder(m_options.stateDir);
-  ExtractResourceToTemp(kTranslationResourceId, kTranslationResourceType, i18n::kTranslationFileName, folder);
-  m_paths.translationFile = folder / i18n::kTranslationFileName;
+  // A place refused for the tool's files is reported, since the player may
+  // want to look at what is there; a failed extraction is not: the
+  // translator then answers from the table carried in the program.
+  PrivatePlace place = choosePrivateFolder(m_options.stateDir);
+  for (const config::Result& refused : place.refused) m_dialogs.showMessage(failureMessage(m_translator, refused));
+  m_privateFolder = place.folder;
+  if (m_privateFolder.empty()) return;
+  const auto extracted =
+      ExtractResourceToTemp(kTranslationResourceId, kTranslationResourceType, i18n::kTranslationFileName, m_privateFolder);
+  if (!extracted) return;
+  m_paths.translationFile = m_privateFolder / i18n::kTranslationFileName;
   m_translator.setTranslationFile(m_paths.translationFile);
 }
 
@@ -122,7 +128,7 @@ std::optional<Startup::Location> Startup::discoverGame() {
     for (const auto& installation : found)
       choices.push_back({installation.gameFolder, std::string(wine::sourceName(installation.source)), installation.prefix});
     // The language is not known yet: the prompt holds both languages.
-    auto chosen = m_dialogs.chooseInstallation(m_translator.generalMessage("MESSAGE_CHOOSEINSTALLATION"), choices);
+    auto chosen = m_dialogs.chooseInstallation(i18n::cp1252ToUtf8(m_translator.generalMessage("MESSAGE_CHOOSEINSTALLATION")), choices);
     if (!chosen || *chosen >= found.size()) return std::nullopt;
     index = *chosen;
   }
@@ -131,7 +137,7 @@ std::optional<Startup::Location> Startup::discoverGame() {
 
 std::optional<Startup::Location> Startup::locateManually() {
   // The language is not known yet: these messages hold both languages.
-  m_dialogs.showMessage(m_translator.generalMessage("MESSAGE_NOINSTALLATIONFOUND"));
+  m_dialogs.showMessage(i18n::cp1252ToUtf8(m_translator.generalMessage("MESSAGE_NOINSTALLATIONFOUND")));
   FileDialogOptions dialog;
   dialog.title = "\"Valdor3.exe\"";
   dialog.filterDescription = "*.exe";
@@ -145,7 +151,7 @@ std::optional<Startup::Location> Startup::locateManually() {
   ConfigPaths candidate;
   setGameFolder(candidate, folder);
   if (!isReadableFile(candidate.engineIni)) {
-    m_dialogs.showMessage(m_translator.generalMessage("MESSAGE_INVALIDPATH"));
+    m_dialogs.showMessage(i18n::cp1252ToUtf8(m_translator.generalMessage("MESSAGE_INVALIDPATH")));
     return std::nullopt;
   }
   Location location{folder, std::nullopt};
@@ -192,9 +198,9 @@ void Startup::store(std::string_view name, std::string_view value) {
 }
 
 void Startup::removeTranslationFile() {
-  if (m_paths.translationFile.empty()) return;
-  std::error_code ignored;
-  std::filesystem::remove(m_paths.translationFile, ignored);
+  // Only the regular file extracted into the checked folder goes; whatever
+  // else may have been put under that name meanwhile stays.
+  removeExtracted(m_paths.translationFile);
 }
 
 }  // namespace valdor::app

@@ -78,6 +78,9 @@ class Startup {
   const ConfigPaths& paths() const { return m_paths; }
   const std::filesystem::path& gameFolder() const { return m_gameFolder; }
 
+  // The checked folder for extracted files after run(); empty when there is none.
+  const std::filesystem::path& privateFolder() const { return m_privateFolder; }
+
   // The language box's entry to select after run(); nullopt selects none.
   std::optional<std::size_t> languageIndex() const { return m_languageIndex; }
 
@@ -110,6 +113,7 @@ class Startup {
   StartupOptions m_options;
   ConfigPaths m_paths;
   std::filesystem::path m_gameFolder;
+  std::filesystem::path m_privateFolder;
   std::optional<std::size_t> m_languageIndex;
   // Failures already shown, so an unwritable settings file is reported once
   // and not again for every value written to it.

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "ui/dialog_builder.h"
+#include "i18n/cp1252.h"
 #include "i18n/file_messages.h"
 #include "ui/qt_text.h"
 
@@ -151,7 +152,7 @@ void CCacheDlg::OnScaleColumn(CacheColumn column, ScaleDirection direction) {
 }
 
 void CCacheDlg::OnRestoreDefaults() {
-  if (!m_dialogs.askYesNo(m_translator.message("MESSAGE_RESTORESETTINGS"))) return;
+  if (!m_dialogs.askYesNo(i18n::cp1252ToUtf8(m_translator.message("MESSAGE_RESTORESETTINGS")))) return;
   m_sizes = DefaultCacheSizes();
   m_figures = RecalcAll(m_sizes);
   showFields();

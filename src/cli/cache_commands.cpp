@@ -73,7 +73,7 @@ int save(const app::ConfigPaths& paths, const cw::CacheSizes& sizes, const i18n:
   const auto result = cw::SaveCacheSizes(sizes, paths.engineIni);
   if (result.ok()) return kExitDone;
   const std::string field = result.invalid ? cw::FieldName(translator, *result.invalid) : std::string();
-  err << i18n::cp1252ToUtf8(i18n::failureMessage(translator, result.file, field)) << "\n";
+  err << i18n::failureMessage(translator, result.file, field) << "\n";
   return kExitFailed;
 }
 

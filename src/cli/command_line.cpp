@@ -102,7 +102,7 @@ int iniSet(std::span<const std::string> args, const ProgramOptions& options, con
   const auto& p = parsed->positional;
   auto result = config::writeProfileString(p[0], p[1], p[2], p[3]);
   if (result.ok()) return kExitDone;
-  err << i18n::cp1252ToUtf8(i18n::failureMessage(messageTranslator(options, store), result)) << "\n";
+  err << i18n::failureMessage(messageTranslator(options, store), result) << "\n";
   return kExitFailed;
 }
 

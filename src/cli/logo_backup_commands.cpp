@@ -6,7 +6,6 @@
 #include "i18n/file_messages.h"
 #include "app/startup.h"
 #include "cli/command_line.h"
-#include "i18n/cp1252.h"
 #include "i18n/translator.h"
 #include "main_window/backups.h"
 #include "main_window/start_logos.h"
@@ -20,7 +19,7 @@ namespace mw = main_window;
 // Failures are told in the language asked for, else in the editor's, German
 // when that names none, as the editor would tell them.
 int fail(std::ostream& err, const std::string& message) {
-  err << i18n::cp1252ToUtf8(message) << "\n";
+  err << message << "\n";
   return kExitFailed;
 }
 

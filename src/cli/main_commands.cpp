@@ -74,7 +74,7 @@ int save(const app::ConfigPaths& paths, const mw::MainSettings& settings, const 
          std::ostream& err) {
   const auto result = mw::SaveMainSettings(paths, settings);
   if (result.ok()) return kExitDone;
-  err << i18n::cp1252ToUtf8(i18n::saveMessage(translator, result)) << "\n";
+  err << i18n::saveMessage(translator, result) << "\n";
   return kExitFailed;
 }
 

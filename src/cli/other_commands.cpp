@@ -51,7 +51,7 @@ int save(const app::ConfigPaths& paths, const ow::OtherSettings& settings, const
          std::ostream& err) {
   const auto result = ow::SaveOtherSettings(paths.engineIni, paths.debugIni, settings);
   if (result.ok()) return kExitDone;
-  err << i18n::cp1252ToUtf8(i18n::failureMessage(translator, result)) << "\n";
+  err << i18n::failureMessage(translator, result) << "\n";
   return kExitFailed;
 }
 

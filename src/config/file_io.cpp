@@ -1,5 +1,6 @@
 #include "config/file_io.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
@@ -82,31 +83,66 @@ fs::path folderOf(const fs::path& file) {
 
 #ifndef _WIN32
 
-ResultOr<std::string> readFile(const fs::path& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+namespace {
+
+Failure readFailureFromErrno(int err) {
+  switch (err) {
+    case ENOENT:
+      return Failure::NotFound;
+    case EACCES:
+    case EPERM:
+      return Failure::Unreadable;
+    case ENXIO:  // a socket, or a device without its driver
+    case EISDIR:
+      return Failure::NotARegularFile;
+    default:
+      return errorFromErrno(err);
+  }
+}
+
+}  // namespace
+
+ResultOr<std::string> readFile(const fs::path& path, std::uint64_t maxSize) {
+  // O_NONBLOCK: opening a pipe without a writer would otherwise wait forever,
+  // before fstat could tell it is no file. O_NOCTTY: a terminal named here
+  // must not become the tool's controlling terminal.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) {
     int err = errno;
-    return failure(err == ENOENT ? Failure::NotFound : errorFromErrno(err), path, err, Operation::Read);
+    return failure(readFailureFromErrno(err), path, err, Operation::Read);
   }
-  std::string bytes;
+  auto refuse = [&](Failure kind, int err) -> ResultOr<std::string> {
+    ::close(fd);
+    return failure(kind, path, err, Operation::Read);
+  };
   struct stat info {};
-  std::size_t size = ::fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+  if (::fstat(fd, &info) != 0) return refuse(Failure::Other, errno);
+  // Devices, pipes and sockets never end (/dev/zero) or block; a folder is no file.
+  if (!S_ISREG(info.st_mode)) return refuse(Failure::NotARegularFile, 0);
+  if (info.st_size < 0 || static_cast<std::uint64_t>(info.st_size) > maxSize) return refuse(Failure::TooLarge, 0);
+  if (int flags = ::fcntl(fd, F_GETFL); flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+
+  std::string bytes;
+  const auto size = static_cast<std::size_t>(info.st_size);
   bytes.resize(size + 1);  // one more byte than expected tells when the file grew meanwhile
   std::size_t filled = 0;
   for (;;) {
-    if (filled == bytes.size()) bytes.resize(bytes.size() * 2 + 4096);
+    if (filled == bytes.size()) {
+      // A file still growing while it is read is held to the same limit.
+      if (filled > maxSize) return refuse(Failure::TooLarge, 0);
+      bytes.resize(std::min<std::uint64_t>(bytes.size() * 2 + 4096, maxSize + 1));
+    }
     ssize_t n = ::read(fd, bytes.data() + filled, bytes.size() - filled);
     if (n == 0) break;
     if (n < 0) {
       if (errno == EINTR) continue;
-      int err = errno;
-      ::close(fd);
-      return failure(err == EISDIR ? Failure::Other : errorFromErrno(err), path, err, Operation::Read);
+      return refuse(readFailureFromErrno(errno), errno);
     }
     filled += static_cast<std::size_t>(n);
   }
-  bytes.resize(filled);
   ::close(fd);
+  if (filled > maxSize) return failure(Failure::TooLarge, path, 0, Operation::Read);
+  bytes.resize(filled);
   return {std::move(bytes), Result::success(path)};
 }
 
@@ -180,7 +216,10 @@ ResultOr<StagedFile> StagedFile::prepare(const fs::path& target, std::string_vie
   struct stat info {};
   const bool exists = ::stat(realTarget.c_str(), &info) == 0;
   if (exists) {
-    if (!S_ISREG(info.st_mode)) return failure(Failure::Other, target, EISDIR);
+    if (!S_ISREG(info.st_mode)) return failure(Failure::NotARegularFile, target);
+    // The new bytes are built from what was read; a file this user cannot
+    // read was read as empty, and replacing it would lose its contents.
+    if (::access(realTarget.c_str(), R_OK) != 0 && errno == EACCES) return failure(Failure::Unreadable, target, EACCES);
     // Without any write bit the player marked the file read-only on purpose;
     // root could still replace it, so the bits are checked, not just access().
     if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return failure(Failure::ReadOnly, target);
@@ -278,12 +317,20 @@ StagedFile::~StagedFile() { release(); }
 
 #else  // _WIN32
 
-ResultOr<std::string> readFile(const fs::path& path) {
+ResultOr<std::string> readFile(const fs::path& path, std::uint64_t maxSize) {
   std::error_code ec;
-  if (!fs::exists(path, ec)) return failure(Failure::NotFound, path, 0, Operation::Read);
+  const fs::file_status status = fs::status(path, ec);
+  if (!fs::exists(status)) return failure(Failure::NotFound, path, 0, Operation::Read);
+  if (!fs::is_regular_file(status)) return failure(Failure::NotARegularFile, path, 0, Operation::Read);
+  if (fs::file_size(path, ec) > maxSize) return failure(Failure::TooLarge, path, 0, Operation::Read);
   std::ifstream in(path, std::ios::binary);
-  if (!in) return failure(Failure::AccessDenied, path, 0, Operation::Read);
-  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (!in) return failure(Failure::Unreadable, path, 0, Operation::Read);
+  std::string bytes;
+  char buffer[65536];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+    bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
+    if (bytes.size() > maxSize) return failure(Failure::TooLarge, path, 0, Operation::Read);
+  }
   if (in.bad()) return failure(Failure::Other, path, 0, Operation::Read);
   return {std::move(bytes), Result::success(path)};
 }

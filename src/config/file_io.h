@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -24,6 +25,10 @@ enum class Failure {
   UnsupportedEncoding,  // a byte-order mark the game cannot read back (UTF-16BE, UTF-32)
   EditedFile,     // the target is (or links to) one of the files the tool edits
   AlreadyExists,  // the target exists and was not to be replaced
+  NotARegularFile,  // a folder, pipe, device or socket where a file was expected
+  TooLarge,         // larger than any file of its kind can be; not read
+  Unreadable,       // the file exists but this user may not read it
+  NotPrivate,       // a folder for the tool's own files that others could reach; not used
   Other,          // anything else; `detail` says what
 };
 
@@ -73,8 +78,13 @@ class ResultOr {
   Result m_result;
 };
 
-// Whole file as bytes, or why it cannot be read.
-ResultOr<std::string> readFile(const std::filesystem::path& path);
+// The largest INI file or translation table read: far above any real one,
+// small enough that a wrong file cannot exhaust memory.
+inline constexpr std::uint64_t kMaxFileSize = 64u * 1024 * 1024;
+
+// Whole file as bytes, or why it cannot be read. Only regular files of at
+// most maxSize bytes are read; opening never blocks (a pipe is refused).
+ResultOr<std::string> readFile(const std::filesystem::path& path, std::uint64_t maxSize = kMaxFileSize);
 
 // A replacement of one file that is written completely to a temporary file in
 // the target's folder first and only then renamed over the target, so a crash

@@ -13,10 +13,13 @@ using config::Failure;
 
 // Failures without a message of their own get the general one, with the
 // system's words as the reason.
-constexpr std::array<std::pair<Failure, std::string_view>, 8> kWriteMessages{{
+constexpr std::array<std::pair<Failure, std::string_view>, 11> kWriteMessages{{
     {Failure::ReadOnly, "MESSAGE_FILEREADONLY"},
     {Failure::EditedFile, "MESSAGE_BACKUPISEDITEDFILE"},
     {Failure::AlreadyExists, "MESSAGE_BACKUPEXISTS"},
+    {Failure::NotARegularFile, "MESSAGE_SAVENOTAFILE"},
+    {Failure::TooLarge, "MESSAGE_SAVETOOLARGE"},
+    {Failure::Unreadable, "MESSAGE_SAVEUNREADABLE"},
     {Failure::FolderMissing, "MESSAGE_FOLDERMISSING"},
     {Failure::AccessDenied, "MESSAGE_ACCESSDENIED"},
     {Failure::DiskFull, "MESSAGE_DISKFULL"},
@@ -25,9 +28,12 @@ constexpr std::array<std::pair<Failure, std::string_view>, 8> kWriteMessages{{
 }};
 constexpr std::string_view kWriteFailed = "MESSAGE_WRITEFAILED";
 
-constexpr std::array<std::pair<Failure, std::string_view>, 2> kReadMessages{{
+constexpr std::array<std::pair<Failure, std::string_view>, 5> kReadMessages{{
     {Failure::NotFound, "MESSAGE_FILENOTFOUND"},
     {Failure::UnsupportedEncoding, "MESSAGE_UNSUPPORTEDENCODING"},
+    {Failure::NotARegularFile, "MESSAGE_READNOTAFILE"},
+    {Failure::TooLarge, "MESSAGE_READTOOLARGE"},
+    {Failure::Unreadable, "MESSAGE_READUNREADABLE"},
 }};
 constexpr std::string_view kReadFailed = "MESSAGE_READFAILED";
 
@@ -53,7 +59,10 @@ std::string failureMessage(const Translator& translator, const config::Result& r
     case Failure::NotANumber:
       return notANumberMessage(translator, field);
     case Failure::InvalidFile:
-      return translator.message("MESSAGE_INVALIDFILE");
+      return cp1252ToUtf8(translator.message("MESSAGE_INVALIDFILE"));
+    case Failure::NotPrivate:
+      return fileMessage(translator, result, std::array<std::pair<Failure, std::string_view>, 0>{},
+                         "MESSAGE_FOLDERNOTPRIVATE");
     default:
       break;
   }
@@ -75,7 +84,7 @@ std::string notANumberMessage(const Translator& translator, std::string_view fie
 }
 
 std::string saveMessage(const Translator& translator, const config::Result& result) {
-  return result.ok() ? translator.message("MESSAGE_SETTINGSSAVED") : failureMessage(translator, result);
+  return result.ok() ? cp1252ToUtf8(translator.message("MESSAGE_SETTINGSSAVED")) : failureMessage(translator, result);
 }
 
 }  // namespace valdor::i18n

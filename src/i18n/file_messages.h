@@ -8,14 +8,16 @@
 
 // The player's view of results: a translated message naming the file or key
 // and the reason, for the windows and the command line alike. Messages about
-// files are in German when the translator has no language yet. Windows-1252.
+// files are in German when the translator has no language yet. Every message
+// is UTF-8, so that a file name keeps characters Windows-1252 lacks; labels
+// and field names passed in are Windows-1252, as the table holds them.
 namespace valdor::i18n {
 
 // What the player is told about a failed result; "" for success. `field` is
 // the name of the value that is not a number (Windows-1252), for NotANumber.
 std::string failureMessage(const Translator& translator, const config::Result& result, std::string_view field = {});
 
-// The request for a number in the named field (Windows-1252), by the key of
+// The request for a number in the named field, by the key of
 // the kind of number the field takes.
 std::string notANumberMessage(const Translator& translator, std::string_view field,
                               std::string_view key = "MESSAGE_NOTANUMBER");

@@ -19,11 +19,15 @@ std::string Translator::lookupIn(std::string_view section, std::string_view key)
   // Read anew each time, like every other value. When the extracted table has
   // gone (another copy of the tool deleted it on exit, or it could never be
   // written) the table the program carries gives the text instead.
-  auto content = config::readProfileText(m_file);
-  if (!content) {
-    return config::readProfileString(res::kTranslationTable, section, key, "", config::kTextCapacity);
+  // A table left by an older version lacks the newer keys; each of them is
+  // taken from the carried table, so no message goes blank. A line feed
+  // marks "missing": no stored value can hold one.
+  constexpr std::string_view kMissing = "\n";
+  if (auto content = config::readProfileText(m_file)) {
+    std::string text = config::readProfileString(*content, section, key, kMissing, config::kTextCapacity);
+    if (text != kMissing) return text;
   }
-  return config::readProfileString(*content, section, key, "", config::kTextCapacity);
+  return config::readProfileString(res::kTranslationTable, section, key, "", config::kTextCapacity);
 }
 
 std::string Translator::LookupText(std::string_view key) const { return lookupIn(m_language, key); }
@@ -40,17 +44,16 @@ std::string Translator::generalMessage(std::string_view key) const {
 
 std::string Translator::format(std::string_view key,
                                std::initializer_list<std::pair<std::string_view, std::string>> args) const {
-  std::string text = message(key);
+  // The table's text becomes UTF-8, so a file name keeps every character.
+  std::string text = cp1252ToUtf8(message(key));
   for (const auto& [name, value] : args) {
     // Appended piece by piece: GCC 12's -Wrestrict misreads "{" + name + "}"
     // in optimised builds.
     std::string placeholder(1, '{');
     placeholder.append(name).push_back('}');
-    // File names come from the system in UTF-8; the texts are Windows-1252.
-    const std::string converted = utf8ToCp1252(value);
     for (std::size_t pos = text.find(placeholder); pos != std::string::npos;
-         pos = text.find(placeholder, pos + converted.size())) {
-      text.replace(pos, placeholder.size(), converted);
+         pos = text.find(placeholder, pos + value.size())) {
+      text.replace(pos, placeholder.size(), value);
     }
   }
   return text;

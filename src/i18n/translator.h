@@ -34,8 +34,8 @@ class Translator {
   const std::string& language() const { return m_language; }
 
   // The text of key in the selected language, as stored (Windows-1252), "" when
-  // missing. When the table file cannot be read at all, the table carried in
-  // the program answers instead, so the windows never go blank.
+  // missing. A key the table file lacks, or every key when the file cannot be
+  // read, is answered from the table carried in the program.
   std::string LookupText(std::string_view key) const;
 
   // LookupText with "|" turned into line feeds: for messages and tooltips.
@@ -44,7 +44,7 @@ class Translator {
   // A text of section "general" (both languages in one), line breaks converted.
   std::string generalMessage(std::string_view key) const;
 
-  // message(key) with every "{name}" replaced by its value.
+  // message(key) in UTF-8 with every "{name}" replaced by its value (UTF-8).
   std::string format(std::string_view key, std::initializer_list<std::pair<std::string_view, std::string>> args) const;
 
  private:

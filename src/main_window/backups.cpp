@@ -19,9 +19,6 @@ using config::Result;
 constexpr std::size_t kLengthSize = 4;
 constexpr std::size_t kHeaderSize = 2 * kLengthSize;
 constexpr std::uint64_t kMaxLength = std::numeric_limits<std::uint32_t>::max();
-// The game's files are a few kilobytes; a "backup" of tens of megabytes is
-// no backup of them, and loading it would only fill memory.
-constexpr std::size_t kMaxBackupSize = 64 * 1024 * 1024;
 // As many links as the system follows before it gives up.
 constexpr int kMaxLinks = 40;
 
@@ -47,6 +44,11 @@ bool sameFile(const fs::path& target, const fs::path& resolvedTarget, const fs::
   if (fs::equivalent(target, edited, ec) && !ec) return true;
   return resolvedTarget == resolved(edited);
 }
+// A backup holds two INI files, each of which the tool reads only up to
+// config::kMaxFileSize; the format itself would allow two of 4 GiB, which
+// could not be held in memory, and restored files larger than the limit could
+// never be read back.
+constexpr std::uint64_t kMaxBackupSize = kHeaderSize + 2 * config::kMaxFileSize;
 
 void appendLength(std::string& bytes, std::size_t length) {
   for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>((length >> shift) & 0xFF);
@@ -151,7 +153,7 @@ Result LoadBackupFile(const app::ConfigPaths& paths, const fs::path& backup) {
   if (FileNameExtension(backup) != kBackupExtension) {
     return Result::failed(Failure::InvalidFile, backup, {}, config::Operation::Read);
   }
-  const auto bytes = config::readFile(backup);
+  const auto bytes = config::readFile(backup, kMaxBackupSize);
   if (!bytes) return bytes.result();
   const auto contents = UnpackBackup(*bytes);
   if (!contents) return Result::failed(Failure::InvalidFile, backup, {}, config::Operation::Read);

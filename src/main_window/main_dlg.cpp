@@ -10,6 +10,7 @@
 #include "ui/qt_text.h"
 #include "cache_window/cache_dlg.h"
 #include "credits_window/credits_dlg.h"
+#include "i18n/cp1252.h"
 #include "i18n/file_messages.h"
 #include "other_window/other_dlg.h"
 
@@ -173,7 +174,7 @@ void CTuningDlg::OnSaveSettings() {
 }
 
 void CTuningDlg::OnRestoreDefaults() {
-  if (!m_dialogs.askYesNo(m_translator.message("MESSAGE_RESTORESETTINGS"))) return;
+  if (!m_dialogs.askYesNo(i18n::cp1252ToUtf8(m_translator.message("MESSAGE_RESTORESETTINGS")))) return;
   takeChoices();  // a resolution that is not listed keeps this choice
   RestoreMainDefaults(m_settings, m_texts, m_resolutions);
   showSettings();
@@ -185,13 +186,13 @@ void CTuningDlg::OnExit() {
 }
 
 void CTuningDlg::OnRestoreStartLogos() {
-  if (!m_dialogs.askYesNo(m_translator.message("MESSAGE_RESTORESTARTLOGOS"))) return;
+  if (!m_dialogs.askYesNo(i18n::cp1252ToUtf8(m_translator.message("MESSAGE_RESTORESTARTLOGOS")))) return;
   const auto result = WriteStartLogos(paths(), StartLogos::All);
   if (!result) m_dialogs.showMessage(i18n::failureMessage(m_translator, result));
 }
 
 void CTuningDlg::OnRemoveStartLogos() {
-  if (!m_dialogs.askYesNo(m_translator.message("MESSAGE_REMOVESTARTLOGOS"))) return;
+  if (!m_dialogs.askYesNo(i18n::cp1252ToUtf8(m_translator.message("MESSAGE_REMOVESTARTLOGOS")))) return;
   const auto result = WriteStartLogos(paths(), StartLogos::FirstOnly);
   if (!result) m_dialogs.showMessage(i18n::failureMessage(m_translator, result));
 }
@@ -204,7 +205,7 @@ void CTuningDlg::OnCreateBackup() {
 }
 
 void CTuningDlg::OnLoadBackup() {
-  if (!m_dialogs.askYesNo(m_translator.message("MESSAGE_LOADBACKUP"))) return;
+  if (!m_dialogs.askYesNo(i18n::cp1252ToUtf8(m_translator.message("MESSAGE_LOADBACKUP")))) return;
   const auto chosen = m_dialogs.openFile(BackupOpenDialogOptions());
   if (!chosen) return;
   if (const auto result = LoadBackupFile(paths(), *chosen); !result) {
@@ -231,7 +232,7 @@ void CTuningDlg::OpenOtherSettings() {
 
 void CTuningDlg::OpenCredits() {
   // The tune goes where the translation table went: the tool's private folder.
-  credits_window::CCreditsDlg credits(m_translator, paths().translationFile.parent_path(), m_creditsMusic,
+  credits_window::CCreditsDlg credits(m_translator, m_startup.privateFolder(), m_creditsMusic,
                                       credits_window::openInBrowser, this);
   credits.exec();
 }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "i18n/cp1252.h"
 #include "i18n/file_messages.h"
 #include "ui/qt_text.h"
 #include "i18n/entry_texts.h"
@@ -118,7 +119,7 @@ void COtherSettingsDlg::OnSaveSettings() {
 }
 
 void COtherSettingsDlg::OnRestoreDefaults() {
-  if (!m_dialogs.askYesNo(m_translator.LookupText("MESSAGE_RESTORESETTINGS"))) return;
+  if (!m_dialogs.askYesNo(i18n::cp1252ToUtf8(m_translator.LookupText("MESSAGE_RESTORESETTINGS")))) return;
   m_settings = DefaultOtherSettings();
   showSettings();
 }

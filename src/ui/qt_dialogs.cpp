@@ -14,6 +14,9 @@ namespace valdor::ui {
 
 namespace {
 
+// The dialogs' texts are UTF-8: messages carry file names of any language.
+QString fromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
 // Questions asked from a secondary window belong to it and wear its colours;
 // before any window runs, and from the main window, the main window owns them.
 QWidget* ownerOf(QWidget* mainWindow) {
@@ -26,7 +29,7 @@ int runMessageBox(QWidget* owner, std::string_view text, QMessageBox::StandardBu
   box.setWindowTitle(QString());
   box.setIcon(QMessageBox::NoIcon);
   box.setTextFormat(Qt::PlainText);
-  box.setText(toQString(text));
+  box.setText(fromUtf8(text));
   box.setStandardButtons(buttons);
   if (owner) {
     // A message box is a window of its own, so it does not inherit these.
@@ -38,19 +41,19 @@ int runMessageBox(QWidget* owner, std::string_view text, QMessageBox::StandardBu
 
 std::optional<std::filesystem::path> runFileDialog(QWidget* owner, const app::FileDialogOptions& options,
                                                    QFileDialog::AcceptMode mode) {
-  QFileDialog dialog(owner, toQString(options.title));
+  QFileDialog dialog(owner, fromUtf8(options.title));
   dialog.setAcceptMode(mode);
   dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   if (!options.filterPattern.empty()) {
     dialog.setNameFilter(
-        QStringLiteral("%1 (%2)").arg(toQString(options.filterDescription), toQString(options.filterPattern)));
+        QStringLiteral("%1 (%2)").arg(fromUtf8(options.filterDescription), fromUtf8(options.filterPattern)));
     // The descriptions already name their pattern ("*.exe"); Qt would add it
     // a second time.
     dialog.setOption(QFileDialog::HideNameFilterDetails);
   }
   if (!options.folder.empty()) dialog.setDirectory(pathToQString(options.folder));
-  if (!options.fileName.empty()) dialog.selectFile(toQString(options.fileName));
-  if (!options.defaultExtension.empty()) dialog.setDefaultSuffix(toQString(options.defaultExtension));
+  if (!options.fileName.empty()) dialog.selectFile(fromUtf8(options.fileName));
+  if (!options.defaultExtension.empty()) dialog.setDefaultSuffix(fromUtf8(options.defaultExtension));
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const auto files = dialog.selectedFiles();
   if (files.isEmpty()) return std::nullopt;
@@ -83,7 +86,7 @@ std::optional<std::size_t> QtDialogs::chooseInstallation(std::string_view prompt
     dialog.setPalette(owner->palette());
     dialog.setFont(owner->font());
   }
-  auto* label = new QLabel(toQString(prompt));
+  auto* label = new QLabel(fromUtf8(prompt));
   label->setTextFormat(Qt::PlainText);
   auto* list = new QListWidget;
   for (const auto& choice : choices) {

@@ -54,7 +54,7 @@ TEST(FailureMessage, NamesTheFileInTheLanguageOrInGermanBeforeOne) {
       config::Result::failed(config::Failure::AccessDenied, "/games/Valdor 3/Ini/ve3.ini", "Permission denied");
   i18n::Translator translator;
   EXPECT_EQ(i18n::failureMessage(translator, denied),
-            "Speichern nicht m\xF6glich\n/games/Valdor 3/Ini/ve3.ini\n\nZugriff verweigert.");
+            "Speichern nicht m\xC3\xB6glich\n/games/Valdor 3/Ini/ve3.ini\n\nZugriff verweigert.");
   translator.setLanguage("english");
   EXPECT_EQ(i18n::failureMessage(translator, denied), "Could not save\n/games/Valdor 3/Ini/ve3.ini\n\nAccess denied.");
   const auto other = config::Result::failed(config::Failure::Other, "/x/y.ini", "Input/output error");

@@ -97,7 +97,7 @@ TEST_F(StartupTest, AFailedStoreIsShownNamingTheFileAndTheFolderIsUsedAnyway) {
   // Before the language is known: German. The language writes that fail the
   // same way are not reported again.
   ASSERT_EQ(m_dialogs.messages.size(), 2u);
-  EXPECT_EQ(m_dialogs.messages[1], "Speichern nicht m\xF6glich\n/fake/settings.ini\n\nZugriff verweigert.");
+  EXPECT_EQ(m_dialogs.messages[1], "Speichern nicht m\xC3\xB6glich\n/fake/settings.ini\n\nZugriff verweigert.");
 }
 
 // ---- stored and given folders ----

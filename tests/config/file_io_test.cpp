@@ -99,7 +99,7 @@ TEST(FileIo, FailuresSayWhyAndNameTheFile) {
 
   EXPECT_EQ(replaceFile(dir / "no" / "x.ini", "x").failure, Failure::FolderMissing);
   fs::create_directory(dir / "folder.ini");
-  EXPECT_EQ(replaceFile(dir / "folder.ini", "x").failure, Failure::Other);
+  EXPECT_EQ(replaceFile(dir / "folder.ini", "x").failure, Failure::NotARegularFile);
 }
 
 TEST(FileIo, ReplacingTogetherWritesEveryFileOrNone) {
@@ -231,4 +231,82 @@ TEST(FileIo, WritableFileInAFolderThatTakesNoNewFilesIsSavedInPlace) {
   EXPECT_EQ(valdor::test::readBytes(readOnly), "[S]\r\nk=1\r\n");
   EXPECT_EQ(statOf(shared).st_uid, 0u);
   EXPECT_EQ(filesIn(dir / "game"), 3u);
+}
+
+// ---- reading only regular files of sane size ----
+namespace {
+
+valdor::config::Result readFailure(const fs::path& path) { return valdor::config::readFile(path).result(); }
+
+// Runs check as the unprivileged user "nobody" in a child process (root reads
+// every file, whatever its mode); false when that is not possible here.
+template <typename Check>
+bool asNobody(Check check, bool& passed) {
+  if (::geteuid() != 0) return false;
+  pid_t child = ::fork();
+  if (child == 0) {
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
+    ::_exit(check() ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) == 2) return false;
+  passed = WEXITSTATUS(status) == 0;
+  return true;
+}
+
+}  // namespace
+
+TEST(FileIo, PipeIsRefusedWithoutWaitingForAWriter) {
+  valdor::test::TempDir dir;
+  const fs::path fifo = dir / "ve3.ini";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const auto result = readFailure(fifo);
+  EXPECT_EQ(result.failure, Failure::NotARegularFile);
+  EXPECT_EQ(result.operation, valdor::config::Operation::Read);
+  EXPECT_EQ(result.where, fifo.string());
+}
+
+TEST(FileIo, DevicesAndFoldersAreRefusedEvenBehindALink) {
+  valdor::test::TempDir dir;
+  fs::create_symlink("/dev/zero", dir / "zero.ini");
+  fs::create_directory(dir / "folder.ini");
+  EXPECT_EQ(readFailure(dir / "zero.ini").failure, Failure::NotARegularFile);
+  EXPECT_EQ(readFailure("/dev/null").failure, Failure::NotARegularFile);
+  EXPECT_EQ(readFailure(dir / "folder.ini").failure, Failure::NotARegularFile);
+}
+
+TEST(FileIo, FileLargerThanTheLimitIsRefusedUnread) {
+  valdor::test::TempDir dir;
+  const fs::path big = dir.write("ve3.ini", "");
+  fs::resize_file(big, 65u * 1024 * 1024);  // sparse: no disk space is used
+  EXPECT_EQ(readFailure(big).failure, Failure::TooLarge);
+
+  const fs::path small = dir.write("small.ini", "12345");
+  EXPECT_EQ(valdor::config::readFile(small, 4).result().failure, Failure::TooLarge);
+  EXPECT_EQ(*valdor::config::readFile(small, 5), "12345");
+}
+
+TEST(FileIo, FileWithoutReadPermissionIsUnreadableNotReadOnly) {
+  valdor::test::TempDir dir;
+  const fs::path file = dir.write("ve3.ini", "[S]\r\nk=1\r\n");
+  ::chmod(dir.path().c_str(), 0777);
+  // Writable but not readable by its owner: saving would build the file anew from nothing.
+  if (::geteuid() == 0 && ::chown(file.c_str(), 65534, 65534) != 0) GTEST_SKIP() << "cannot hand a file to nobody";
+  ::chmod(file.c_str(), 0200);
+  bool passed = false;
+  const bool ran = asNobody(
+      [&] {
+        const auto read = readFailure(file);
+        // Saving must not replace a file it could not read: its contents would be lost.
+        const auto saved = valdor::config::writeProfileString(file, "S", "k", "2");
+        const auto staged = StagedFile::prepare(file, "new");
+        return read.failure == Failure::Unreadable && saved.failure == Failure::Unreadable &&
+               staged.result().failure == Failure::Unreadable;
+      },
+      passed);
+  if (!ran) GTEST_SKIP() << "needs root to run a check as another user";
+  EXPECT_TRUE(passed);
+  ::chmod(file.c_str(), 0600);
+  EXPECT_EQ(dir.read("ve3.ini"), "[S]\r\nk=1\r\n");
 }

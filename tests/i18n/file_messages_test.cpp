@@ -19,5 +19,30 @@ TEST(WithoutColon, KeepsAColonInsideTheLabel) {
   EXPECT_EQ(withoutColon("a;b"), "a;b");
 }
 
+// ---- failures ----
+TEST(FailureMessage, KeepsANameOutsideWindows1252AndGivesUtf8) {
+  const std::string name = "/home/\xD0\xAE\xD0\xBB\xD1\x8F/\xE8\xA8\xAD\xE5\xAE\x9A.ini";  // Cyrillic, CJK
+  const Translator builtIn;  // no table file: the carried table answers, in German
+  const auto pipe = config::Result{config::Failure::NotARegularFile, config::Operation::Read, name, {}};
+  EXPECT_EQ(failureMessage(builtIn, pipe),
+            "Lesen nicht m\xC3\xB6glich\n" + name +
+                "\n\nDies ist keine gew\xC3\xB6hnliche Datei, sondern ein Ordner, eine Pipe oder ein Ger\xC3\xA4t.");
+}
+
+TEST(FailureMessage, UnreadableLargeAndPrivateFolderFailuresHaveTheirOwnWords) {
+  Translator english;
+  english.setLanguage("english");
+  auto message = [&](config::Failure failure, config::Operation operation) {
+    return failureMessage(english, config::Result{failure, operation, "/x/ve3.ini", "system words"});
+  };
+  using config::Failure;
+  using config::Operation;
+  EXPECT_EQ(message(Failure::Unreadable, Operation::Read), "Could not read\n/x/ve3.ini\n\nThe file cannot be read.");
+  EXPECT_EQ(message(Failure::Unreadable, Operation::Write), "Could not save\n/x/ve3.ini\n\nThe file cannot be read.");
+  EXPECT_EQ(message(Failure::TooLarge, Operation::Read), "Could not read\n/x/ve3.ini\n\nThe file is too large.");
+  EXPECT_NE(message(Failure::NotPrivate, Operation::Write).find("/x/ve3.ini"), std::string::npos);
+  EXPECT_EQ(message(Failure::NotPrivate, Operation::Write).find("system words"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace valdor::i18n

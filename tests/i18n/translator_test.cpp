@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
 
 #include "config/value_words.h"
 #include "app/resources.h"
@@ -10,6 +13,7 @@
 using namespace valdor::i18n;
 using namespace valdor::app;
 using valdor::test::TempDir;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -57,6 +61,106 @@ TEST(Extraction, PrivateFolderIsCreatedForTheOwnerOnly) {
   EXPECT_EQ(info.st_mode & 0777, 0700u);
 }
 
+namespace {
+
+// Points the runtime and cache folders into dir for one test.
+class ScopedFolders {
+ public:
+  explicit ScopedFolders(const TempDir& dir) {
+    std::filesystem::create_directories(dir / "run");
+    ::setenv("XDG_RUNTIME_DIR", (dir / "run").c_str(), 1);
+    ::setenv("XDG_CACHE_HOME", (dir / "cache").c_str(), 1);
+  }
+  ~ScopedFolders() {
+    ::unsetenv("XDG_RUNTIME_DIR");
+    ::unsetenv("XDG_CACHE_HOME");
+  }
+};
+
+mode_t modeOf(const std::filesystem::path& path) {
+  struct stat info {};
+  ::stat(path.c_str(), &info);
+  return info.st_mode & 07777;
+}
+
+}  // namespace
+
+TEST(Extraction, StateFolderKeepsItsPermissionsAndMustBeAFolder) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "shared");
+  ::chmod((dir / "shared").c_str(), 01777);
+  EXPECT_EQ(privateFolder(dir / "shared"), dir / "shared");
+  EXPECT_EQ(modeOf(dir / "shared"), 01777u);
+
+  dir.write("file", "keep");
+  ::chmod((dir / "file").c_str(), 0644);
+  const auto place = choosePrivateFolder(dir / "file");
+  EXPECT_TRUE(place.folder.empty());
+  ASSERT_EQ(place.refused.size(), 1u);
+  EXPECT_EQ(place.refused[0].failure, valdor::config::Failure::NotPrivate);
+  EXPECT_EQ(modeOf(dir / "file"), 0644u);
+  EXPECT_EQ(dir.read("file"), "keep");
+}
+
+TEST(Extraction, PlantedLinkAsTheOwnFolderIsRefusedAndItsTargetLeftAlone) {
+  TempDir dir;
+  ScopedFolders folders(dir);
+  std::filesystem::create_directory(dir / "victim");
+  ::chmod((dir / "victim").c_str(), 0755);
+  std::filesystem::create_directory_symlink(dir / "victim", dir / "run" / "valdor3-tuning");
+
+  const auto place = choosePrivateFolder(std::nullopt);
+  EXPECT_EQ(place.folder, dir / "cache" / "valdor3-tuning");
+  ASSERT_EQ(place.refused.size(), 1u);
+  EXPECT_EQ(place.refused[0].where, valdor::config::pathText(dir / "run" / "valdor3-tuning"));
+  EXPECT_EQ(modeOf(dir / "victim"), 0755u);
+  EXPECT_EQ(modeOf(place.folder), 0700u);
+}
+
+TEST(Extraction, OwnFolderOfAnotherUserOrOpenToOthersIsRefused) {
+  TempDir dir;
+  ScopedFolders folders(dir);
+  std::filesystem::create_directories(dir / "cache" / "valdor3-tuning");
+  ::chmod((dir / "cache" / "valdor3-tuning").c_str(), 0777);  // open to others: never chmod'ed back
+  const fs::path foreign = dir / "run" / "valdor3-tuning";
+  std::filesystem::create_directory(foreign);
+  ::chmod(foreign.c_str(), 0700);
+  if (::geteuid() != 0 || ::chown(foreign.c_str(), 65534, 65534) != 0) GTEST_SKIP() << "needs root to hand a folder to nobody";
+
+  const auto place = choosePrivateFolder(std::nullopt);
+  EXPECT_TRUE(place.folder.empty());  // the built-in table alone
+  EXPECT_EQ(place.refused.size(), 2u);
+  EXPECT_EQ(modeOf(dir / "cache" / "valdor3-tuning"), 0777u);
+  EXPECT_FALSE(ExtractResourceToTemp(kTranslationResourceId, "INI", kTranslationFileName, place.folder).ok());
+}
+
+TEST(Extraction, LinkAtTheTableIsReplacedNeverFollowed) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "own");
+  std::filesystem::create_symlink(dir / "elsewhere.ini", dir / "own" / "translation.ini");  // dangling
+  dir.write("victim.ini", "mine");
+  std::filesystem::create_symlink(dir / "victim.ini", dir / "own" / "music.mp3");
+
+  ASSERT_TRUE(ExtractResourceToTemp(kTranslationResourceId, "INI", kTranslationFileName, dir / "own").ok());
+  EXPECT_FALSE(std::filesystem::exists(dir / "elsewhere.ini"));
+  EXPECT_FALSE(std::filesystem::is_symlink(dir / "own" / "translation.ini"));
+  ASSERT_TRUE(ExtractResourceToTemp(kTranslationResourceId, "INI", "music.mp3", dir / "own").ok());
+  EXPECT_EQ(dir.read("victim.ini"), "mine");
+
+  // A pipe in the table's place would block every reader: it is replaced too.
+  std::filesystem::remove(dir / "own" / "translation.ini");
+  ASSERT_EQ(::mkfifo((dir / "own" / "translation.ini").c_str(), 0600), 0);
+  ASSERT_TRUE(ExtractResourceToTemp(kTranslationResourceId, "INI", kTranslationFileName, dir / "own").ok());
+  EXPECT_TRUE(std::filesystem::is_regular_file(dir / "own" / "translation.ini"));
+
+  // At exit only our regular file goes, never what a link points at.
+  std::filesystem::create_symlink(dir / "victim.ini", dir / "link.ini");
+  removeExtracted(dir / "link.ini");
+  removeExtracted(dir / "own" / "translation.ini");
+  EXPECT_EQ(dir.read("victim.ini"), "mine");
+  EXPECT_FALSE(std::filesystem::exists(dir / "own" / "translation.ini"));
+}
+
 // ---- look-up ----
 
 TEST(LookUp, TooltipGetsLineBreaksAndTheDefaultRightAfterTheColon) {
@@ -101,13 +205,25 @@ TEST(LookUp, EveryReadGoesToTheFileAndAVanishedFileFallsBackToTheEmbeddedTable) 
   EXPECT_EQ(translator.LookupText("MESSAGE_SETTINGSSAVED"), "Settings saved!");
 }
 
-TEST(LookUp, FormatFillsPlaceholdersWithFileNamesInTheTextsEncoding) {
+TEST(LookUp, FormatGivesUtf8AndKeepsEveryCharacterOfAFileName) {
   TempDir dir;
-  dir.write("t.ini", "[english]\r\nMESSAGE_X=Could not save|{file}||{detail} ({file})\r\n");
+  dir.write("t.ini", "[english]\r\nMESSAGE_X=Konnte nicht m\xF6glich|{file}||{detail} ({file})\r\n");
   Translator translator(dir / "t.ini");
   translator.setLanguage("english");
-  EXPECT_EQ(translator.format("MESSAGE_X", {{"file", "/home/j\xc3\xb6rg/ve3.ini"}, {"detail", "disk"}}),
-            "Could not save\n/home/j\xf6rg/ve3.ini\n\ndisk (/home/j\xf6rg/ve3.ini)");
+  const std::string name = "/home/\xD1\x8E\xD0\xBB\xD1\x8F/\xE8\xA8\xAD\xE5\xAE\x9A/ve3.ini";  // Cyrillic and CJK
+  EXPECT_EQ(translator.format("MESSAGE_X", {{"file", name}, {"detail", "disk"}}),
+            "Konnte nicht m\xC3\xB6glich\n" + name + "\n\ndisk (" + name + ")");
+}
+
+TEST(LookUp, KeyMissingFromAnOlderTableIsAnsweredFromTheCarriedTable) {
+  TempDir dir;
+  dir.write("t.ini", "[english]\r\nTEXT_EXIT=leave\r\nTEXT_EMPTY=\r\n");
+  Translator translator(dir / "t.ini");
+  translator.setLanguage("english");
+  EXPECT_EQ(translator.LookupText("TEXT_EXIT"), "leave");
+  EXPECT_EQ(translator.LookupText("MESSAGE_SETTINGSSAVED"), "Settings saved!");
+  EXPECT_EQ(translator.LookupText("TEXT_EMPTY"), "");  // present but empty: the table's word stands
+  EXPECT_EQ(translator.LookupText("TEXT_NO_SUCH_KEY"), "");
 }
 
 TEST(LookUp, ConvertLineBreaksTurnsEveryMarkerIntoALineFeed) {

@@ -1,6 +1,7 @@
 #include "main_window/backups.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <set>
@@ -163,6 +164,20 @@ TEST(Backups, LoadingRefusesWrongNamesAndDamagedBackupsWritingNothing) {
   EXPECT_EQ(f.listing(), before);
 }
 
+TEST(Backups, LoadingRefusesAPipeAndABackupLargerThanTwoReadableFiles) {
+  BackupFixture f;
+  const fs::path pipe = f.dir / "backups/pipe.vib";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);  // opening it for reading must not wait for a writer
+  EXPECT_EQ(LoadBackupFile(f.paths, pipe).failure, config::Failure::NotARegularFile);
+
+  const fs::path big = f.dir.write("backups/big.vib", *PackBackup("a", "b"));
+  fs::resize_file(big, 8 + 2 * config::kMaxFileSize + 1);  // sparse
+  const config::Result result = LoadBackupFile(f.paths, big);
+  EXPECT_EQ(result.failure, config::Failure::TooLarge);
+  EXPECT_EQ(f.message(result), "Could not read\n" + big.string() + "\n\nThe file is too large.");
+  EXPECT_EQ(f.files(), kEngine + "|" + kUserOptions);
+}
+
 TEST(Backups, LoadingWritesBothFilesOrNeither) {
   BackupFixture f;
   const fs::path backup = f.dir.write("backups/b.vib", *PackBackup("engine from backup", "user from backup"));
@@ -271,7 +286,8 @@ TEST(Backups, AnExistingBackupIsReplacedOnlyWhenAsked) {
 }
 
 TEST(BackupFormat, ABackupOverTheSizeLimitIsRefused) {
-  const std::string big(64 * 1024 * 1024 - 8, 'x');
+  // Two INI files of the largest size the tool reads, behind the header.
+  const std::string big(2 * config::kMaxFileSize, 'x');
   const auto packed = PackBackup(big, "");
   ASSERT_TRUE(packed);
   EXPECT_TRUE(UnpackBackup(*packed));

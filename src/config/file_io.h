@@ -21,6 +21,7 @@ enum class Failure {
   InvalidName,    // a section, key or value that cannot be stored safely
   NotANumber,     // a value to be saved is not a number; nothing was written
   InvalidFile,    // the file is not of the kind expected (a backup that is not one)
+  Busy,           // another copy of the tool kept the file locked for too long; nothing was written
   Other,          // anything else; `detail` says what
 };
 
@@ -94,6 +95,10 @@ class StagedFile {
   Result commit();
 
   const std::filesystem::path& target() const { return m_target; }
+  // The file renamed over: the target after symbolic links.
+  const std::filesystem::path& realTarget() const { return m_realTarget; }
+  // The staged copy; empty once committed.
+  const std::filesystem::path& tempPath() const { return m_temp; }
 
  private:
   StagedFile(std::filesystem::path target, std::filesystem::path realTarget, std::filesystem::path temp);
@@ -114,7 +119,8 @@ struct Replacement {
 
 // Replaces several files as one: every file is staged completely before any
 // of them is renamed over its target, so a file that cannot be written leaves
-// all of them as they were. Succeeds naming the first file.
+// all of them as they were. Holds the write lock of their folders meanwhile
+// and keeps a commit record (see commit.h). Succeeds naming the first file.
 Result replaceTogether(std::span<const Replacement> files);
 
 }  // namespace valdor::config

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "config/commit.h"
 #include "config/numbers.h"
 #include "config/text.h"
 
@@ -252,7 +253,12 @@ Result writeProfileString(const std::filesystem::path& file, std::string_view se
   return edit.save();
 }
 
-ProfileEdit::ProfileEdit(std::filesystem::path file) : m_file(std::move(file)) {
+ProfileEdit::ProfileEdit(std::filesystem::path file) : m_file(std::move(file)) { load(); }
+
+void ProfileEdit::load() {
+  m_content.clear();
+  m_changed = false;
+  m_error = Result::success(m_file);
   auto content = readFile(m_file);
   if (content) {
     m_content = std::move(*content);
@@ -263,6 +269,14 @@ ProfileEdit::ProfileEdit(std::filesystem::path file) : m_file(std::move(file)) {
     m_error.operation = Operation::Write;
   }
   m_error.where = pathText(m_file);
+  if (!m_error.ok()) return;
+  for (const Entry& entry : m_entries) {
+    std::string updated = setProfileValue(m_content, entry.section, entry.key, entry.value);
+    if (updated != m_content) {
+      m_content = std::move(updated);
+      m_changed = true;
+    }
+  }
 }
 
 void ProfileEdit::set(std::string_view section, std::string_view key, std::string_view value) {
@@ -271,6 +285,7 @@ void ProfileEdit::set(std::string_view section, std::string_view key, std::strin
     m_error = Result::failed(Failure::InvalidName, m_file);
     return;
   }
+  m_entries.push_back({std::string(section), std::string(key), std::string(value)});
   std::string updated = setProfileValue(m_content, section, key, value);
   if (updated != m_content) {
     m_content = std::move(updated);
@@ -281,13 +296,27 @@ void ProfileEdit::set(std::string_view section, std::string_view key, std::strin
 Result ProfileEdit::save() { return saveTogether({this}); }
 
 Result saveTogether(std::initializer_list<ProfileEdit*> edits) {
+  std::vector<std::filesystem::path> files;
+  for (ProfileEdit* edit : edits) {
+    if (!edit->error().ok()) return edit->error();
+    files.push_back(edit->file());
+  }
+  // What was read before the lock may be stale by now: another copy of the
+  // tool may have saved in between. Read again under the lock and set the
+  // keys again on that, so neither save loses the other's keys.
+  auto lock = WriteLock::acquire(files);
+  if (!lock) return lock.result();
   std::vector<Replacement> changed;
   for (ProfileEdit* edit : edits) {
+    edit->load();
     if (!edit->error().ok()) return edit->error();
     if (edit->changed()) changed.push_back({edit->file(), edit->content()});
   }
-  if (Result result = replaceTogether(changed); !result) return result;
-  for (ProfileEdit* edit : edits) edit->m_changed = false;
+  if (Result result = replaceTogether(*lock, changed); !result) return result;
+  for (ProfileEdit* edit : edits) {
+    edit->m_changed = false;
+    edit->m_entries.clear();
+  }
   return Result::success(edits.size() ? (*edits.begin())->file() : std::filesystem::path());
 }
 

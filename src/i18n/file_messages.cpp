@@ -13,12 +13,13 @@ using config::Failure;
 
 // Failures without a message of their own get the general one, with the
 // system's words as the reason.
-constexpr std::array<std::pair<Failure, std::string_view>, 5> kWriteMessages{{
+constexpr std::array<std::pair<Failure, std::string_view>, 6> kWriteMessages{{
     {Failure::ReadOnly, "MESSAGE_FILEREADONLY"},
     {Failure::FolderMissing, "MESSAGE_FOLDERMISSING"},
     {Failure::AccessDenied, "MESSAGE_ACCESSDENIED"},
     {Failure::DiskFull, "MESSAGE_DISKFULL"},
     {Failure::InvalidName, "MESSAGE_INVALIDENTRY"},
+    {Failure::Busy, "MESSAGE_FILEBUSY"},
 }};
 constexpr std::string_view kWriteFailed = "MESSAGE_WRITEFAILED";
 

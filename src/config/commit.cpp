@@ -358,13 +358,16 @@ void removeAbandonedJournalTemps(const fs::path& folder) {
   }
 }
 
-// Finishes the records of dead writers. With `held`, only records within the
-// folders it locks (a writer tidying up before it reads); without, each
-// record's folders are locked here, and a record whose folders stay locked
-// belongs to a live writer and is left alone.
-Recovery finishCommits(const WriteLock* held) {
-  Recovery recovery;
-  if (g_settings.journalFolder.empty()) return recovery;
+// Finishes the records of dead writers. Without `held` each record's folders
+// are locked here, and a record whose folders stay locked belongs to a live
+// writer and is left alone. With `held` (a writer about to read) only the
+// records touching its folders: their writers are dead, since a live one
+// would hold that lock, and one must be finished before the files are read,
+// or the rest of it would later land on top of this writer's save. The other
+// folders such a record names are locked for the while; when one stays
+// locked the writer is told so rather than read a half-saved state.
+Result finishCommits(const WriteLock* held, Recovery& recovery) {
+  if (g_settings.journalFolder.empty()) return Result::success(std::string());
   for (const fs::path& journal : journalsIn(g_settings.journalFolder)) {
     auto bytes = readFile(journal);
     if (!bytes) continue;
@@ -376,13 +379,15 @@ Recovery finishCommits(const WriteLock* held) {
       continue;
     }
     std::vector<fs::path> folders;
-    for (const JournalEntry& entry : *entries) folders.push_back(lockFolderOf(entry.target));
-    std::optional<ResultOr<WriteLock>> own;
-    if (held) {
-      if (!std::all_of(folders.begin(), folders.end(), [&](const fs::path& f) { return held->holds(f); })) continue;
-    } else {
-      own.emplace(lockFolders(folders, journal));
-      if (!own->ok()) continue;
+    for (const JournalEntry& entry : *entries) {
+      fs::path folder = lockFolderOf(entry.target);
+      if (!held || !held->holds(folder)) folders.push_back(std::move(folder));
+    }
+    if (held && folders.size() == entries->size()) continue;  // none of ours
+    auto own = lockFolders(folders, entries->front().target);
+    if (!own) {
+      if (held) return own.result();
+      continue;
     }
     // The writer removes its record before it lets go of the locks: a record
     // still there now is one whose writer died.
@@ -395,7 +400,7 @@ Recovery finishCommits(const WriteLock* held) {
     }
   }
   if (!held) removeAbandonedJournalTemps(g_settings.journalFolder);
-  return recovery;
+  return Result::success(std::string());
 }
 
 // Removes the staged copies a killed writer left for these files. Only our
@@ -468,7 +473,8 @@ ResultOr<WriteLock> WriteLock::acquire(std::span<const fs::path> files) {
   for (const fs::path& file : files) folders.push_back(lockFolderOf(file));
   auto lock = lockFolders(std::move(folders), files.empty() ? fs::path() : files.front());
   if (!lock) return lock;
-  finishCommits(&*lock);
+  Recovery recovery;
+  if (Result finished = finishCommits(&*lock, recovery); !finished) return finished;
   removeLeftoverStagedFiles(files);
   return lock;
 }
@@ -541,17 +547,23 @@ Result replaceTogether(const WriteLock&, std::span<const Replacement> files) {
   // staged copies are removed when `staged` goes.
   std::size_t renamed = 0;
   Result outcome = Result::success(files.front().target);
+  if (journal && g_afterRename) g_afterRename(renamed);
   for (StagedFile& stage : staged) {
     if (Result result = stage.commit(); !result) {
       outcome = result;
       break;
     }
-    if (g_afterRename) g_afterRename(++renamed);
+    ++renamed;
+    if (journal && g_afterRename) g_afterRename(renamed);
   }
   if (journal) removeJournal(*journal);
   return outcome;
 }
 
-Recovery finishInterruptedCommits() { return finishCommits(nullptr); }
+Recovery finishInterruptedCommits() {
+  Recovery recovery;
+  finishCommits(nullptr, recovery);
+  return recovery;
+}
 
 }  // namespace valdor::config

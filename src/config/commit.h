@@ -86,8 +86,9 @@ struct Recovery {
 Recovery finishInterruptedCommits();
 
 namespace testing {
-// Called after each rename of a journaled commit with the number done; lets a
-// test end the process there the way a crash would.
+// Called once the commit record is written and after each rename of a
+// journaled commit, with the number of renames done; lets a test end the
+// process there the way a crash would.
 using AfterRenameHook = void (*)(std::size_t renamed);
 void setAfterRenameHook(AfterRenameHook hook);
 }  // namespace testing

@@ -15,6 +15,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include <cwctype>
 #include <functional>
 #else
 #include <fcntl.h>
@@ -289,7 +290,10 @@ std::vector<fs::path> pendingStagedFiles() {
     auto bytes = readFile(journal);
     if (!bytes) continue;
     if (auto entries = parseJournal(*bytes)) {
-      for (const JournalEntry& entry : *entries) staged.push_back(entry.staged);
+      for (const JournalEntry& entry : *entries) {
+        std::error_code ec;
+        staged.push_back(fs::weakly_canonical(entry.staged, ec));
+      }
     }
   }
   return staged;
@@ -305,7 +309,7 @@ ResultOr<fs::path> writeJournal(std::span<const JournalEntry> entries, const fs:
   if (!temp) return Result::failed(err == ENOSPC ? Failure::DiskFull : Failure::Other, named, systemText(err));
   // Named only when complete, so a record is never read half-written.
   fs::path journal = *temp;
-  journal.replace_filename(temp->filename().string().substr(kJournalTempPrefix.size()) + std::string(kJournalExtension));
+  journal.replace_filename(temp->filename().string().substr(1) + std::string(kJournalExtension));
   if (!renameOver(*temp, journal)) {
     err = errno;
     fs::remove(*temp, ec);
@@ -536,7 +540,9 @@ Result replaceTogether(const WriteLock&, std::span<const Replacement> files) {
     for (const StagedFile& stage : staged) {
       auto id = fileId(stage.tempPath());
       if (!id) return Result::failed(Failure::Other, stage.target(), "staged file vanished");
-      entries.push_back({stage.tempPath(), stage.realTarget(), *id});
+      // Absolute, as the next start may run in another working folder.
+      std::error_code ec;
+      entries.push_back({fs::absolute(stage.tempPath(), ec), fs::absolute(stage.realTarget(), ec), *id});
     }
     auto written = writeJournal(entries, files.front().target);
     if (!written) return written.result();

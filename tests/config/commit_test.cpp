@@ -41,13 +41,16 @@ class CommitTest : public ::testing::Test {
   }
 
   // Saves both files in a child that dies after `renames` renames.
-  void saveAndDieAfter(std::size_t renames) {
+  // With `relative` the child names the files relative to its working folder.
+  void saveAndDieAfter(std::size_t renames, bool relative = false) {
     pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
       g_dieAfter = renames;
       testing::setAfterRenameHook(dieAtConfiguredRename);
-      const std::array<Replacement, 2> files{{{m_engine, "engine new"}, {m_user, "user new"}}};
+      if (relative && ::chdir(m_dir.path().c_str()) != 0) ::_exit(2);
+      const std::array<Replacement, 2> files{{{relative ? fs::relative(m_engine, m_dir.path()) : m_engine, "engine new"},
+                                              {relative ? fs::relative(m_user, m_dir.path()) : m_user, "user new"}}};
       replaceTogether(files);
       ::_exit(1);  // not reached: the hook ended the process
     }
@@ -90,6 +93,12 @@ TEST_F(CommitTest, KilledBeforeTheFirstRenameWithEveryFileStagedTheSaveIsFinishe
   EXPECT_EQ(test::readBytes(m_engine), "engine old");
   EXPECT_EQ(finishInterruptedCommits().finished, 1);
   EXPECT_EQ(test::readBytes(m_engine), "engine new");
+  EXPECT_EQ(test::readBytes(m_user), "user new");
+}
+
+TEST_F(CommitTest, ASaveOfRelativePathsIsFinishedFromAnyWorkingFolder) {
+  saveAndDieAfter(1, true);
+  EXPECT_EQ(finishInterruptedCommits().finished, 1);
   EXPECT_EQ(test::readBytes(m_user), "user new");
 }
 

@@ -1,12 +1,12 @@
 #include "config/file_io.h"
 
-#include "config/commit.h"
-
 #include <cerrno>
 #include <cstring>
 #include <system_error>
 #include <utility>
 #include <vector>
+
+#include "config/commit.h"
 
 #ifdef _WIN32
 #include <windows.h>

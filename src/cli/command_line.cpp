@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "i18n/file_messages.h"
+#include "app/commits.h"
 #include "app/startup.h"
 #include "cli/logo_backup_commands.h"
 #include "cli/cache_commands.h"
@@ -203,6 +204,9 @@ std::optional<int> runCommandLine(const ProgramOptions& options, std::ostream& o
     out << versionText();
     return kExitDone;
   }
+  // Before anything reads the game's files: a save an earlier run was killed
+  // in is finished (or undone) first, for the editor as for every command.
+  app::prepareSaving(options.stateDir);
   if (options.command.empty()) return std::nullopt;
   auto store = app::makeSettingsStore(options.stateDir);
   return runCommand(options, *store, out, err);

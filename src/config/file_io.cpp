@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "config/commit.h"
+
 #ifdef _WIN32
 #include <windows.h>
 
@@ -431,19 +433,11 @@ Result replaceFile(const fs::path& target, std::string_view bytes) {
 }
 
 Result replaceTogether(std::span<const Replacement> files) {
-  std::vector<StagedFile> staged;
-  staged.reserve(files.size());
-  for (const Replacement& file : files) {
-    auto stage = StagedFile::prepare(file.target, file.bytes);
-    if (!stage) return stage.result();
-    staged.push_back(std::move(*stage));
-  }
-  // A failing rename leaves the files not yet renamed as they were; their
-  // staged copies are removed when `staged` goes.
-  for (StagedFile& stage : staged) {
-    if (Result result = stage.commit(); !result) return result;
-  }
-  return files.empty() ? Result::success(std::string()) : Result::success(files.front().target);
+  std::vector<fs::path> targets;
+  for (const Replacement& file : files) targets.push_back(file.target);
+  auto lock = WriteLock::acquire(targets);
+  if (!lock) return lock.result();
+  return replaceTogether(*lock, files);
 }
 
 }  // namespace valdor::config

@@ -29,6 +29,7 @@ enum class Failure {
   TooLarge,         // larger than any file of its kind can be; not read
   Unreadable,       // the file exists but this user may not read it
   NotPrivate,       // a folder for the tool's own files that others could reach; not used
+  Busy,           // another copy of the tool kept the file locked for too long; nothing was written
   Other,          // anything else; `detail` says what
 };
 
@@ -116,6 +117,10 @@ class StagedFile {
 
   const std::filesystem::path& target() const { return m_target; }
   bool inPlace() const { return m_inPlaceFd >= 0; }
+  // The file renamed over: the target after symbolic links.
+  const std::filesystem::path& realTarget() const { return m_realTarget; }
+  // The staged copy; empty once committed.
+  const std::filesystem::path& tempPath() const { return m_temp; }
 
  private:
   StagedFile(std::filesystem::path target, std::filesystem::path realTarget, std::filesystem::path temp);
@@ -140,7 +145,8 @@ struct Replacement {
 
 // Replaces several files as one: every file is staged completely before any
 // of them is renamed over its target, so a file that cannot be written leaves
-// all of them as they were. Succeeds naming the first file.
+// all of them as they were. Holds the write lock of their folders meanwhile
+// and keeps a commit record (see commit.h). Succeeds naming the first file.
 Result replaceTogether(std::span<const Replacement> files);
 
 }  // namespace valdor::config

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "config/commit.h"
 #include "config/encoding.h"
 #include "config/numbers.h"
 #include "config/text.h"
@@ -294,7 +295,14 @@ Result writeProfileString(const std::filesystem::path& file, std::string_view se
   return edit.save();
 }
 
-ProfileEdit::ProfileEdit(std::filesystem::path file) : m_file(std::move(file)) {
+ProfileEdit::ProfileEdit(std::filesystem::path file) : m_file(std::move(file)) { load(); }
+
+void ProfileEdit::load() {
+  m_content.clear();
+  m_bytes.clear();
+  m_encoding = TextEncoding::Ansi;
+  m_changed = false;
+  m_error = Result::success(m_file);
   auto content = readFile(m_file);
   if (content) {
     m_bytes = std::move(*content);
@@ -312,6 +320,8 @@ ProfileEdit::ProfileEdit(std::filesystem::path file) : m_file(std::move(file)) {
     m_error.operation = Operation::Write;
   }
   m_error.where = pathText(m_file);
+  if (!m_error.ok()) return;
+  for (const Entry& entry : m_entries) apply(entry);
 }
 
 void ProfileEdit::set(std::string_view section, std::string_view key, std::string_view value) {
@@ -320,9 +330,14 @@ void ProfileEdit::set(std::string_view section, std::string_view key, std::strin
     m_error = Result::failed(Failure::InvalidName, m_file);
     return;
   }
+  m_entries.push_back({std::string(section), std::string(key), std::string(value)});
+  apply(m_entries.back());
+}
+
+void ProfileEdit::apply(const Entry& entry) {
   // The same replacements go into the text and into the file's own bytes, so
   // every line not set keeps its bytes whatever the file's encoding.
-  for (const Splice& splice : profileSplices(m_content, section, key, value)) {
+  for (const Splice& splice : profileSplices(m_content, entry.section, entry.key, entry.value)) {
     const std::size_t begin = fileOffsetOf(m_encoding, splice.begin);
     const std::size_t end = fileOffsetOf(m_encoding, splice.end);
     std::string encoded = encodeProfileText(m_encoding, splice.text);
@@ -335,13 +350,27 @@ void ProfileEdit::set(std::string_view section, std::string_view key, std::strin
 Result ProfileEdit::save() { return saveTogether({this}); }
 
 Result saveTogether(std::initializer_list<ProfileEdit*> edits) {
+  std::vector<std::filesystem::path> files;
+  for (ProfileEdit* edit : edits) {
+    if (!edit->error().ok()) return edit->error();
+    files.push_back(edit->file());
+  }
+  // What was read before the lock may be stale by now: another copy of the
+  // tool may have saved in between. Read again under the lock and set the
+  // keys again on that, so neither save loses the other's keys.
+  auto lock = WriteLock::acquire(files);
+  if (!lock) return lock.result();
   std::vector<Replacement> changed;
   for (ProfileEdit* edit : edits) {
+    edit->load();
     if (!edit->error().ok()) return edit->error();
     if (edit->changed()) changed.push_back({edit->file(), edit->bytes()});
   }
-  if (Result result = replaceTogether(changed); !result) return result;
-  for (ProfileEdit* edit : edits) edit->m_changed = false;
+  if (Result result = replaceTogether(*lock, changed); !result) return result;
+  for (ProfileEdit* edit : edits) {
+    edit->m_changed = false;
+    edit->m_entries.clear();
+  }
   return Result::success(edits.size() ? (*edits.begin())->file() : std::filesystem::path());
 }
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "config/encoding.h"
 #include "config/file_io.h"
@@ -84,7 +85,9 @@ class ProfileEdit {
   void set(std::string_view section, std::string_view key, std::string_view value);
 
   // Writes when anything changed; the first failure of set() or of reading is
-  // reported here, and then nothing is written.
+  // reported here, and then nothing is written. The file is read again under
+  // the write lock and the keys set again on what it holds then, so a key
+  // another copy of the tool saved meanwhile is kept.
   Result save();
 
   const std::filesystem::path& file() const { return m_file; }
@@ -96,15 +99,26 @@ class ProfileEdit {
  private:
   friend Result saveTogether(std::initializer_list<ProfileEdit*> edits);
 
+  struct Entry {
+    std::string section, key, value;
+  };
+
+  // Reads the file and applies every key set so far.
+  void load();
+  // One key set on the text and on the bytes.
+  void apply(const Entry& entry);
+
   std::filesystem::path m_file;
   std::string m_content;
   std::string m_bytes;
   TextEncoding m_encoding = TextEncoding::Ansi;
+  std::vector<Entry> m_entries;
   bool m_changed = false;
   Result m_error;
 };
 
-// Saves several files as one through replaceTogether(): every changed file
+// Saves several files as one through replaceTogether(), holding the write
+// lock of their folders from reading them again to replacing them: every changed file
 // is written out in full before any of them replaces its original, so a file
 // that cannot be written leaves all of them as they were. A file that could
 // not be read or a key that cannot be stored is reported before anything is

@@ -1,5 +1,8 @@
 #include "main_window/start_logos.h"
 
+#include <array>
+
+#include "config/commit.h"
 #include "config/environment.h"
 
 namespace valdor::main_window {
@@ -15,7 +18,11 @@ std::filesystem::path LogoIniPath(const app::ConfigPaths& paths) {
 }
 
 config::Result WriteStartLogos(const app::ConfigPaths& paths, StartLogos logos) {
-  return config::replaceFile(LogoIniPath(paths), StartLogoBytes(logos));
+  // Under the game folder's write lock, like every other save of the tool.
+  const std::array<std::filesystem::path, 1> files{LogoIniPath(paths)};
+  auto lock = config::WriteLock::acquire(files);
+  if (!lock) return lock.result();
+  return config::replaceFile(files.front(), StartLogoBytes(logos));
 }
 
 }  // namespace valdor::main_window

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <chrono>
 #include <vector>
 
 #include "cli/program_options.h"
+#include "config/commit.h"
 #include "cli/run_command.h"
 #include "support/temp_dir.h"
 
@@ -124,6 +127,23 @@ TEST_F(IniCommandTest, SetWritesTheKeyAndReportsAFailureInTheLanguageAsked) {
   // Without --language the editor's language; none stored yet: German, as UTF-8.
   const Outcome german = run({"--state-dir", (m_dir / "state").string(), "ini", "set", lost, "Engine.Setup", "View", "1"});
   EXPECT_EQ(german.err, "Speichern nicht m\xC3\xB6glich\n" + lost + "\n\nDer Ordner existiert nicht.\n");
+}
+
+TEST_F(IniCommandTest, SetWhileAnotherCopySavesTheFileFailsWithTheMessageNotSuccess) {
+  const config::CommitSettings before = config::commitSettings();
+  config::setCommitSettings({before.journalFolder, std::chrono::milliseconds(200)});
+  {
+    auto held = config::WriteLock::acquire(std::array<std::filesystem::path, 1>{m_file});
+    ASSERT_TRUE(held.ok());
+    const Outcome busy = run({"--language", "english", "--state-dir", (m_dir / "state").string(), "ini", "set",
+                              m_file, "Engine.Setup", "View", "1"});
+    EXPECT_EQ(busy.exitCode, 1);
+    EXPECT_EQ(busy.err, "Could not save\n" + m_file +
+                            "\n\nAnother copy of the tool is saving this file. Please try again in a moment.\n");
+    EXPECT_EQ(run({"ini", "get", m_file, "Engine.Setup", "View"}).out, "-300.0\n");
+  }
+  EXPECT_EQ(run({"--state-dir", (m_dir / "state").string(), "ini", "set", m_file, "Engine.Setup", "View", "1"}).exitCode, 0);
+  config::setCommitSettings(before);
 }
 
 // ---- locate ----

@@ -1,0 +1,581 @@
+#include "config/commit.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <string_view>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <cwctype>
+#include <functional>
+#else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace valdor::config {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+CommitSettings g_settings;
+testing::AfterRenameHook g_afterRename = nullptr;
+
+constexpr std::string_view kJournalMagic = "valdor3-commit 1";
+constexpr std::string_view kJournalEnd = "end";
+constexpr std::string_view kJournalExtension = ".journal";
+constexpr std::string_view kJournalTempPrefix = ".commit-";
+constexpr std::chrono::milliseconds kLockPoll{10};
+// A commit record still being written is a few hundred bytes written in well
+// under a second; one this old was left by a writer that was killed.
+constexpr auto kAbandonedJournalAge = std::chrono::hours(1);
+
+// A file's identity: a staged file keeps it when renamed over its target, so
+// a target that has it was renamed already.
+struct FileId {
+  std::uint64_t device = 0;
+  std::uint64_t index = 0;
+  bool operator==(const FileId&) const = default;
+};
+
+struct JournalEntry {
+  fs::path staged;
+  fs::path target;
+  FileId id;
+};
+
+fs::path folderOf(const fs::path& file) {
+  fs::path folder = file.parent_path();
+  return folder.empty() ? fs::path(".") : folder;
+}
+
+// The folder whose lock guards a file: the one the file really lives in, so
+// two spellings of the same path (or a link) take the same lock.
+fs::path lockFolderOf(const fs::path& file) {
+  std::error_code ec;
+  fs::path real = fs::weakly_canonical(file, ec);
+  if (ec) real = fs::absolute(file, ec);
+  return folderOf(real);
+}
+
+std::string systemText(int err) { return err ? std::string(std::strerror(err)) : std::string(); }
+
+// ---- platform ----
+
+#ifndef _WIN32
+
+// flock() on the folder itself: it creates nothing in the game's folders, is
+// released by the system when a writer dies (so a killed copy never blocks
+// the next one), and every copy of the tool finds the same lock whatever state
+// folder it runs with. Advisory only: the game does not take it.
+using LockHandle = int;
+
+std::optional<LockHandle> tryLockFolder(const fs::path& folder, int& err) {
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    err = errno;
+    return std::nullopt;
+  }
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return fd;
+  err = errno;
+  ::close(fd);
+  return std::nullopt;
+}
+
+void unlockFolder(LockHandle handle) { ::close(handle); }
+
+std::optional<FileId> fileId(const fs::path& file) {
+  struct stat info {};
+  if (::lstat(file.c_str(), &info) != 0) return std::nullopt;
+  return FileId{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+void syncFolder(const fs::path& folder) {
+  int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir < 0) return;
+  ::fsync(dir);
+  ::close(dir);
+}
+
+// Writes a new hidden file in the folder, flushed to the disk, and gives its name.
+std::optional<fs::path> writeDurable(const fs::path& folder, std::string_view bytes, int& err) {
+  std::string pattern = (folder / (std::string(kJournalTempPrefix) + "XXXXXX")).string();
+  int fd = ::mkstemp(pattern.data());
+  if (fd < 0) {
+    err = errno;
+    return std::nullopt;
+  }
+  std::string_view rest = bytes;
+  while (!rest.empty()) {
+    ssize_t n = ::write(fd, rest.data(), rest.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) break;
+    rest.remove_prefix(static_cast<std::size_t>(n));
+  }
+  bool ok = rest.empty() && ::fsync(fd) == 0;
+  if (!ok) err = errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    err = errno;
+  }
+  if (!ok) {
+    ::unlink(pattern.c_str());
+    return std::nullopt;
+  }
+  return fs::path(pattern);
+}
+
+bool renameOver(const fs::path& from, const fs::path& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) return false;
+  syncFolder(folderOf(to));
+  return true;
+}
+
+#else
+
+// A named mutex per folder: Windows cannot lock a folder, and a mutex is
+// released by the system when its owner dies (WAIT_ABANDONED hands it over).
+using LockHandle = void*;
+
+std::optional<LockHandle> tryLockFolder(const fs::path& folder, int& err) {
+  std::wstring key = folder.wstring();
+  std::transform(key.begin(), key.end(), key.begin(), [](wchar_t c) { return static_cast<wchar_t>(towlower(c)); });
+  const std::wstring name = L"Local\\valdor3-tuning-" + std::to_wstring(std::hash<std::wstring>{}(key));
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
+  if (!mutex) {
+    err = static_cast<int>(GetLastError());
+    return std::nullopt;
+  }
+  DWORD waited = WaitForSingleObject(mutex, 0);
+  if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) return mutex;
+  err = EWOULDBLOCK;
+  CloseHandle(mutex);
+  return std::nullopt;
+}
+
+void unlockFolder(LockHandle handle) {
+  ReleaseMutex(handle);
+  CloseHandle(handle);
+}
+
+std::optional<FileId> fileId(const fs::path& file) {
+  HANDLE handle = CreateFileW(file.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool ok = GetFileInformationByHandle(handle, &info);
+  CloseHandle(handle);
+  if (!ok) return std::nullopt;
+  return FileId{info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+}
+
+void syncFolder(const fs::path&) {}  // MOVEFILE_WRITE_THROUGH flushes the rename itself
+
+std::optional<fs::path> writeDurable(const fs::path& folder, std::string_view bytes, int& err) {
+  const fs::path path = folder / (std::wstring(L".commit-") + std::to_wstring(GetTickCount64()) + L"-" +
+                                  std::to_wstring(GetCurrentProcessId()));
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    err = static_cast<int>(GetLastError());
+    return std::nullopt;
+  }
+  DWORD written = 0;
+  bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+            written == bytes.size() && FlushFileBuffers(file);
+  if (!ok) err = static_cast<int>(GetLastError());
+  CloseHandle(file);
+  if (!ok) {
+    DeleteFileW(path.c_str());
+    return std::nullopt;
+  }
+  return path;
+}
+
+bool renameOver(const fs::path& from, const fs::path& to) {
+  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+#endif
+
+// ---- commit records ----
+
+// Every field as "<length>:<bytes>\n", so any path survives the trip.
+void putField(std::string& out, std::string_view field) {
+  out.append(std::to_string(field.size())).append(":").append(field).append("\n");
+}
+
+std::optional<std::string_view> takeField(std::string_view& in) {
+  const auto colon = in.find(':');
+  if (colon == std::string_view::npos) return std::nullopt;
+  std::size_t size = 0;
+  const auto [end, ec] = std::from_chars(in.data(), in.data() + colon, size);
+  if (ec != std::errc() || end != in.data() + colon || in.size() - colon - 1 < size + 1) return std::nullopt;
+  std::string_view field = in.substr(colon + 1, size);
+  if (in[colon + 1 + size] != '\n') return std::nullopt;
+  in.remove_prefix(colon + 2 + size);
+  return field;
+}
+
+std::optional<std::uint64_t> takeNumber(std::string_view& in) {
+  auto field = takeField(in);
+  if (!field) return std::nullopt;
+  std::uint64_t value = 0;
+  const auto [end, ec] = std::from_chars(field->data(), field->data() + field->size(), value);
+  if (ec != std::errc() || end != field->data() + field->size()) return std::nullopt;
+  return value;
+}
+
+std::string journalBytes(std::span<const JournalEntry> entries) {
+  std::string out;
+  putField(out, kJournalMagic);
+  putField(out, std::to_string(entries.size()));
+  for (const JournalEntry& entry : entries) {
+    putField(out, pathText(entry.staged));
+    putField(out, pathText(entry.target));
+    putField(out, std::to_string(entry.id.device));
+    putField(out, std::to_string(entry.id.index));
+  }
+  putField(out, kJournalEnd);
+  return out;
+}
+
+fs::path pathFromText(std::string_view text) { return fs::path(std::u8string(text.begin(), text.end())); }
+
+std::optional<std::vector<JournalEntry>> parseJournal(std::string_view in) {
+  if (takeField(in) != kJournalMagic) return std::nullopt;
+  auto count = takeNumber(in);
+  if (!count || *count > 64) return std::nullopt;
+  std::vector<JournalEntry> entries;
+  for (std::uint64_t i = 0; i < *count; ++i) {
+    auto staged = takeField(in);
+    auto target = takeField(in);
+    auto device = takeNumber(in);
+    auto index = takeNumber(in);
+    if (!staged || !target || !device || !index) return std::nullopt;
+    entries.push_back({pathFromText(*staged), pathFromText(*target), {*device, *index}});
+  }
+  if (takeField(in) != kJournalEnd || !in.empty()) return std::nullopt;
+  return entries;
+}
+
+std::vector<fs::path> journalsIn(const fs::path& folder) {
+  std::vector<fs::path> journals;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const fs::path& path = it->path();
+    if (path.extension() == kJournalExtension && it->is_regular_file(ec)) journals.push_back(path);
+  }
+  std::sort(journals.begin(), journals.end());
+  return journals;
+}
+
+// The staged files named by records still waiting to be finished: they are
+// not leftovers, whoever finds them.
+std::vector<fs::path> pendingStagedFiles() {
+  std::vector<fs::path> staged;
+  if (g_settings.journalFolder.empty()) return staged;
+  for (const fs::path& journal : journalsIn(g_settings.journalFolder)) {
+    auto bytes = readFile(journal);
+    if (!bytes) continue;
+    if (auto entries = parseJournal(*bytes)) {
+      for (const JournalEntry& entry : *entries) {
+        std::error_code ec;
+        staged.push_back(fs::weakly_canonical(entry.staged, ec));
+      }
+    }
+  }
+  return staged;
+}
+
+// A record survives a power cut only once both it and its folder entry are on disk.
+ResultOr<fs::path> writeJournal(std::span<const JournalEntry> entries, const fs::path& named) {
+  const fs::path& folder = g_settings.journalFolder;
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  int err = 0;
+  auto temp = writeDurable(folder, journalBytes(entries), err);
+  if (!temp) return Result::failed(err == ENOSPC ? Failure::DiskFull : Failure::Other, named, systemText(err));
+  // Named only when complete, so a record is never read half-written.
+  fs::path journal = *temp;
+  journal.replace_filename(temp->filename().string().substr(1) + std::string(kJournalExtension));
+  if (!renameOver(*temp, journal)) {
+    err = errno;
+    fs::remove(*temp, ec);
+    return Result::failed(Failure::Other, named, systemText(err));
+  }
+  syncFolder(folder);
+  return {journal, Result::success(named)};
+}
+
+void removeJournal(const fs::path& journal) {
+  std::error_code ec;
+  fs::remove(journal, ec);
+  syncFolder(folderOf(journal));
+}
+
+// Finishes or discards one record of a dead writer; the caller holds the
+// locks of every folder it names.
+bool finishJournal(const fs::path& journal, const std::vector<JournalEntry>& entries) {
+  enum class State { Renamed, Staged, Lost };
+  std::vector<State> states;
+  for (const JournalEntry& entry : entries) {
+    if (fileId(entry.target) == entry.id) {
+      states.push_back(State::Renamed);
+    } else if (fileId(entry.staged) == entry.id) {
+      states.push_back(State::Staged);
+    } else {
+      states.push_back(State::Lost);
+    }
+  }
+  const bool complete = std::find(states.begin(), states.end(), State::Lost) == states.end();
+  std::error_code ec;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (states[i] != State::Staged) continue;
+    // Rolled forward when every new file is there; otherwise the new state
+    // cannot be had, and the files not yet renamed keep the old one.
+    if (!complete || !renameOver(entries[i].staged, entries[i].target)) fs::remove(entries[i].staged, ec);
+  }
+  removeJournal(journal);
+  return complete;
+}
+
+void removeAbandonedJournalTemps(const fs::path& folder) {
+  std::error_code ec;
+  const auto now = fs::file_time_type::clock::now();
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (!it->path().filename().string().starts_with(kJournalTempPrefix)) continue;
+    std::error_code timeEc;
+    const auto written = it->last_write_time(timeEc);
+    if (!timeEc && now - written > kAbandonedJournalAge) fs::remove(it->path(), timeEc);
+  }
+}
+
+// Finishes the records of dead writers. Without `held` each record's folders
+// are locked here, and a record whose folders stay locked belongs to a live
+// writer and is left alone. With `held` (a writer about to read) only the
+// records touching its folders: their writers are dead, since a live one
+// would hold that lock, and one must be finished before the files are read,
+// or the rest of it would later land on top of this writer's save. The other
+// folders such a record names are locked for the while; when one stays
+// locked the writer is told so rather than read a half-saved state.
+Result finishCommits(const WriteLock* held, Recovery& recovery) {
+  if (g_settings.journalFolder.empty()) return Result::success(std::string());
+  for (const fs::path& journal : journalsIn(g_settings.journalFolder)) {
+    auto bytes = readFile(journal);
+    if (!bytes) continue;
+    auto entries = parseJournal(*bytes);
+    if (!entries) {
+      // Records are renamed into place complete, so this one was damaged
+      // afterwards; it cannot say what to finish.
+      if (!held) removeJournal(journal);
+      continue;
+    }
+    std::vector<fs::path> folders;
+    for (const JournalEntry& entry : *entries) {
+      fs::path folder = lockFolderOf(entry.target);
+      if (!held || !held->holds(folder)) folders.push_back(std::move(folder));
+    }
+    if (held && folders.size() == entries->size()) continue;  // none of ours
+    auto own = lockFolders(folders, entries->front().target);
+    if (!own) {
+      if (held) return own.result();
+      continue;
+    }
+    // The writer removes its record before it lets go of the locks: a record
+    // still there now is one whose writer died.
+    std::error_code ec;
+    if (!fs::exists(journal, ec)) continue;
+    if (finishJournal(journal, *entries)) {
+      ++recovery.finished;
+    } else {
+      ++recovery.discarded;
+    }
+  }
+  if (!held) removeAbandonedJournalTemps(g_settings.journalFolder);
+  return Result::success(std::string());
+}
+
+// Removes the staged copies a killed writer left for these files. Only our
+// own pattern (".<name>." and six characters, as mkstemp makes them), only
+// for files being written now, and never one a waiting record still needs.
+void removeLeftoverStagedFiles(std::span<const fs::path> files) {
+  const auto pending = pendingStagedFiles();
+  for (const fs::path& file : files) {
+#ifndef _WIN32
+    std::error_code ec;
+    const fs::path real = fs::weakly_canonical(file, ec);
+    if (ec) continue;
+    const std::string prefix = "." + real.filename().string() + ".";
+    for (fs::directory_iterator it(folderOf(real), ec), end; !ec && it != end; it.increment(ec)) {
+      const std::string name = it->path().filename().string();
+      if (!name.starts_with(prefix) || name.size() != prefix.size() + 6) continue;
+      const std::string_view suffix = std::string_view(name).substr(prefix.size());
+      if (!std::all_of(suffix.begin(), suffix.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
+        continue;
+      if (!it->is_regular_file(ec) || it->is_symlink(ec)) continue;
+      if (std::find(pending.begin(), pending.end(), it->path()) != pending.end()) continue;
+      std::error_code removeEc;
+      fs::remove(it->path(), removeEc);
+    }
+#else
+    (void)file;  // staged copies are named "<name>.<number>.tmp" there; the same sweep applies
+#endif
+  }
+}
+
+}  // namespace
+
+void setCommitSettings(CommitSettings settings) { g_settings = std::move(settings); }
+const CommitSettings& commitSettings() { return g_settings; }
+
+void testing::setAfterRenameHook(AfterRenameHook hook) { g_afterRename = hook; }
+
+ResultOr<WriteLock> lockFolders(std::vector<fs::path> folders, const fs::path& named) {
+  std::sort(folders.begin(), folders.end());
+  folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
+  WriteLock lock;
+  const auto deadline = std::chrono::steady_clock::now() + g_settings.lockWait;
+  for (const fs::path& folder : folders) {
+    for (;;) {
+      int err = 0;
+      if (auto handle = tryLockFolder(folder, err)) {
+        lock.m_folders.push_back(folder);
+#ifdef _WIN32
+        lock.m_handles.push_back(*handle);
+#else
+        lock.m_fds.push_back(*handle);
+#endif
+        break;
+      }
+      if (err != EWOULDBLOCK) {
+        // A missing folder is reported when the file is staged; a folder
+        // that cannot be opened cannot hold a file we may write either.
+        if (err == ENOENT || err == ENOTDIR) break;
+        return Result::failed(err == EACCES ? Failure::AccessDenied : Failure::Other, named, systemText(err));
+      }
+      if (std::chrono::steady_clock::now() >= deadline) return Result::failed(Failure::Busy, named);
+      std::this_thread::sleep_for(kLockPoll);
+    }
+  }
+  return {std::move(lock), Result::success(named)};
+}
+
+ResultOr<WriteLock> WriteLock::acquire(std::span<const fs::path> files) {
+  std::vector<fs::path> folders;
+  for (const fs::path& file : files) folders.push_back(lockFolderOf(file));
+  auto lock = lockFolders(std::move(folders), files.empty() ? fs::path() : files.front());
+  if (!lock) return lock;
+  Recovery recovery;
+  if (Result finished = finishCommits(&*lock, recovery); !finished) return finished;
+  removeLeftoverStagedFiles(files);
+  return lock;
+}
+
+WriteLock::WriteLock(WriteLock&& other) noexcept
+    : m_folders(std::move(other.m_folders)),
+#ifdef _WIN32
+      m_handles(std::exchange(other.m_handles, {})) {
+}
+#else
+      m_fds(std::exchange(other.m_fds, {})) {
+}
+#endif
+
+WriteLock& WriteLock::operator=(WriteLock&& other) noexcept {
+  if (this != &other) {
+    release();
+    m_folders = std::move(other.m_folders);
+#ifdef _WIN32
+    m_handles = std::exchange(other.m_handles, {});
+#else
+    m_fds = std::exchange(other.m_fds, {});
+#endif
+  }
+  return *this;
+}
+
+WriteLock::~WriteLock() { release(); }
+
+void WriteLock::release() {
+#ifdef _WIN32
+  for (void* handle : m_handles) unlockFolder(handle);
+  m_handles.clear();
+#else
+  for (int fd : m_fds) unlockFolder(fd);
+  m_fds.clear();
+#endif
+}
+
+bool WriteLock::holds(const fs::path& folder) const {
+  return std::find(m_folders.begin(), m_folders.end(), folder) != m_folders.end();
+}
+
+Result replaceTogether(const WriteLock&, std::span<const Replacement> files) {
+  std::vector<StagedFile> staged;
+  staged.reserve(files.size());
+  for (const Replacement& file : files) {
+    auto stage = StagedFile::prepare(file.target, file.bytes);
+    if (!stage) return stage.result();
+    staged.push_back(std::move(*stage));
+  }
+  if (files.empty()) return Result::success(std::string());
+
+  // One rename is all-or-nothing by itself; two need a record saying what
+  // the whole save is, in case the tool dies between them.
+  // A file rewritten in place (hard links, another owner, a folder that takes
+  // no new files) has no staged copy a later start could rename, so such a
+  // save goes without a record: it still never tears a file, but a crash
+  // between its files can leave them from different saves.
+  const bool renamesOnly =
+      std::none_of(staged.begin(), staged.end(), [](const StagedFile& stage) { return stage.inPlace(); });
+  std::optional<fs::path> journal;
+  if (staged.size() > 1 && renamesOnly && !g_settings.journalFolder.empty()) {
+    std::vector<JournalEntry> entries;
+    for (const StagedFile& stage : staged) {
+      auto id = fileId(stage.tempPath());
+      if (!id) return Result::failed(Failure::Other, stage.target(), "staged file vanished");
+      // Absolute, as the next start may run in another working folder.
+      std::error_code ec;
+      entries.push_back({fs::absolute(stage.tempPath(), ec), fs::absolute(stage.realTarget(), ec), *id});
+    }
+    auto written = writeJournal(entries, files.front().target);
+    if (!written) return written.result();
+    journal = *written;
+  }
+
+  // A failing rename leaves the files not yet renamed as they were; their
+  // staged copies are removed when `staged` goes.
+  std::size_t renamed = 0;
+  Result outcome = Result::success(files.front().target);
+  if (journal && g_afterRename) g_afterRename(renamed);
+  for (StagedFile& stage : staged) {
+    if (Result result = stage.commit(); !result) {
+      outcome = result;
+      break;
+    }
+    ++renamed;
+    if (journal && g_afterRename) g_afterRename(renamed);
+  }
+  if (journal) removeJournal(*journal);
+  return outcome;
+}
+
+Recovery finishInterruptedCommits() {
+  Recovery recovery;
+  finishCommits(nullptr, recovery);
+  return recovery;
+}
+
+}  // namespace valdor::config

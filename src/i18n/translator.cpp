@@ -47,10 +47,7 @@ std::string Translator::format(std::string_view key,
   // The table's text becomes UTF-8, so a file name keeps every character.
   std::string text = cp1252ToUtf8(message(key));
   for (const auto& [name, value] : args) {
-    // Appended piece by piece: GCC 12's -Wrestrict misreads "{" + name + "}"
-    // in optimised builds.
-    std::string placeholder(1, '{');
-    placeholder.append(name).push_back('}');
+    const std::string placeholder = "{" + std::string(name) + "}";
     for (std::size_t pos = text.find(placeholder); pos != std::string::npos;
          pos = text.find(placeholder, pos + value.size())) {
       text.replace(pos, placeholder.size(), value);

@@ -295,7 +295,7 @@ Result writeProfileString(const std::filesystem::path& file, std::string_view se
   return edit.save();
 }
 
-ProfileEdit::ProfileEdit(std::filesystem::path file) : m_file(std::move(file)) { load(); }
+ProfileEdit::ProfileEdit(std::filesystem::path file) : m_file(std::move(file)), m_error(Result::success(m_file)) {}
 
 void ProfileEdit::load() {
   m_content.clear();
@@ -331,7 +331,6 @@ void ProfileEdit::set(std::string_view section, std::string_view key, std::strin
     return;
   }
   m_entries.push_back({std::string(section), std::string(key), std::string(value)});
-  apply(m_entries.back());
 }
 
 void ProfileEdit::apply(const Entry& entry) {

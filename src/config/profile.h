@@ -77,17 +77,18 @@ Result writeProfileString(const std::filesystem::path& file, std::string_view se
 // keys either lands whole or not at all, and costs one disk flush.
 class ProfileEdit {
  public:
-  // Reads the file now; a missing file starts empty and is created by save().
-  // A Unicode (UTF-16LE) file is edited and saved as Unicode; other byte-order
-  // marks are refused.
+  // Reads nothing yet: save() reads the file under the write lock, so every
+  // save reads each file once. A missing file starts empty and is created by
+  // save(). A Unicode (UTF-16LE) file is edited and saved as Unicode; other
+  // byte-order marks are refused.
   explicit ProfileEdit(std::filesystem::path file);
 
   void set(std::string_view section, std::string_view key, std::string_view value);
 
-  // Writes when anything changed; the first failure of set() or of reading is
-  // reported here, and then nothing is written. The file is read again under
-  // the write lock and the keys set again on what it holds then, so a key
-  // another copy of the tool saved meanwhile is kept.
+  // Reads the file under the write lock, sets the keys on what it holds then
+  // (so a key another copy of the tool saved meanwhile is kept) and writes
+  // when anything changed; the first failure of set() or of reading is
+  // reported here, and then nothing is written.
   Result save();
 
   const std::filesystem::path& file() const { return m_file; }

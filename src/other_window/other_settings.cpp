@@ -67,11 +67,18 @@ std::vector<const OtherRow*> rowsBy(int OtherRow::*place, bool (*skipped)(const 
 // The value texts are read into a buffer of 260 characters, terminator included.
 constexpr std::size_t kReadCapacity = 260;
 
-// Narrowing beyond the float range is undefined in C++; the hardware gives infinity.
+// The float nearest to a double, as the hardware rounds it. C++ leaves
+// narrowing beyond the largest float undefined, but a value below the midpoint
+// between it and 2^128 still rounds down to it (3.4028235e38 is the largest
+// float, not infinity); from the midpoint on, the tie going to the even 2^128,
+// it is infinite.
 float toSingle(double value) {
-  if (std::fabs(value) > std::numeric_limits<float>::max()) {
-    return std::signbit(value) ? -std::numeric_limits<float>::infinity() : std::numeric_limits<float>::infinity();
-  }
+  constexpr double kLargest = std::numeric_limits<float>::max();  // 0x1.fffffep127
+  constexpr double kOverflow = 0x1.ffffffp127;
+  const double magnitude = std::fabs(value);
+  constexpr float kInfinity = std::numeric_limits<float>::infinity();
+  if (magnitude >= kOverflow) return value > 0 ? kInfinity : -kInfinity;
+  if (magnitude > kLargest) return static_cast<float>(std::copysign(kLargest, value));
   return static_cast<float>(value);
 }
 
@@ -134,7 +141,14 @@ std::string contentOf(const std::filesystem::path& file) {
 std::optional<std::string> storedText(const OtherRow& row, const OtherSettings& settings) {
   switch (row.format) {
     case WriteFormat::OneDecimal: return config::formatFixed(numberOf(settings, row), 1);
-    case WriteFormat::TwoDecimals: return config::formatFixed(numberOf(settings, row), 2);
+    case WriteFormat::TwoDecimals: {
+      // A stored factor beyond the float range (1e39) loads as infinite. No
+      // text of ours means that value: "inf" would read back as 0, so the
+      // stored text stays as it is.
+      const double value = numberOf(settings, row);
+      if (!std::isfinite(value)) return std::nullopt;
+      return config::formatFixed(value, 2);
+    }
     case WriteFormat::Whole: return config::formatInt(static_cast<std::int64_t>(numberOf(settings, row)));
     case WriteFormat::Word: {
       // The word by position: the same bytes in every language, even one
@@ -249,6 +263,10 @@ std::string FieldText(const OtherSettings& settings, ControlId field) {
 }
 
 bool SetFieldText(OtherSettings& settings, const OtherRow& row, std::string_view text) {
+  // The text the field was given, untouched, keeps the value, even one that no
+  // typed number gives: a stored factor beyond the float range shows as "inf",
+  // and the window must still close and save the other values.
+  if (row.kind != OtherKind::Switch && config::trimRuntimeBlanks(text) == FieldText(settings, row.control)) return true;
   switch (row.kind) {
     case OtherKind::Signed: {
       const auto value = config::parseWhole(config::trimRuntimeBlanks(text), std::numeric_limits<std::int32_t>::min(),

@@ -143,7 +143,8 @@ OtherSettings LoadOtherSettings(const std::filesystem::path& engineIni, const st
 // Writes the keys in row order, "PlayerMemory.Enabled" into debug.ini and the
 // rest into ve3.ini, all or nothing as far as the system allows: both files'
 // new contents are staged before either is replaced, and a missing file is
-// created. A switch without a chosen entry keeps its stored word. A file whose
+// created. A switch without a chosen entry keeps its stored word, and a detail
+// factor beyond the float range (infinite) its stored text. A file whose
 // contents do not change is not touched. On failure the result names the file.
 config::Result SaveOtherSettings(const std::filesystem::path& engineIni, const std::filesystem::path& debugIni,
                                  const OtherSettings& settings);
@@ -169,7 +170,9 @@ SwitchPosition PositionOfIndex(int index);
 std::string FieldText(const OtherSettings& settings, ControlId field);
 
 // Sets a field's value from text of its kind (blanks around the number
-// allowed, an empty text not); false, and the value unchanged, otherwise.
+// allowed, an empty text not; a decimal must round to a finite float); false,
+// and the value unchanged, otherwise. The field's own text (FieldText) always
+// keeps the value, "inf" of a stored factor beyond the float range included.
 bool SetFieldText(OtherSettings& settings, const OtherRow& row, std::string_view text);
 
 // Takes the texts of the seventeen fields in exchange order. At the first text

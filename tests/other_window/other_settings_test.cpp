@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <limits>
 #include <map>
@@ -143,6 +144,39 @@ TEST(OtherSettings, AStoredFactorReadsAlikeInEverySpellingOfItsNumber) {
   }
 }
 
+TEST(OtherSettings, AFactorRoundingToTheLargestFloatIsItAndOneBeyondKeepsItsStoredText) {
+  const IniFolder ini;
+  constexpr float kLargest = std::numeric_limits<float>::max();
+  const std::vector<std::pair<std::string, float>> cases{
+      {"3.4028235e38", kLargest}, {"-3.4028235e38", -kLargest}, {"3.40282356e38", kLargest},
+      {"3.4028236e38", std::numeric_limits<float>::infinity()}};
+  for (const auto& [stored, loaded] : cases) {
+    EXPECT_EQ(ini.loadStored("Engine.Setup", "Render.GlobalVisualLoDFactor", stored).levelOfDetail, loaded) << stored;
+  }
+
+  // The largest float shows as a text its field takes, and a save keeps it.
+  OtherSettings largest = ini.loadStored("Engine.Setup", "Render.GlobalVisualLoDFactor", "3.4028235e38");
+  EXPECT_EQ(FieldText(largest, ControlId::LevelOfDetail), "3.4028235e+38");
+  OtherSettings typed;
+  EXPECT_TRUE(SetFieldText(typed, *FindOtherRow(ControlId::LevelOfDetail), "3.4028235e38"));
+  EXPECT_EQ(typed.levelOfDetail, kLargest);
+  ASSERT_TRUE(ini.save(largest).ok());
+  EXPECT_EQ(ini.load().levelOfDetail, kLargest);
+
+  // Beyond the float range: the untouched field is taken, and an unrelated
+  // change saves without writing "inf", which would read back as 0.
+  OtherSettings beyond = ini.loadStored("Engine.Setup", "Render.GlobalVisualLoDFactor", "1e39");
+  const std::string shown = FieldText(beyond, ControlId::LevelOfDetail);
+  EXPECT_EQ(shown, "inf");
+  EXPECT_EQ(TakeFieldTexts(beyond, [&](ControlId field) { return FieldText(beyond, field); }), std::nullopt);
+  EXPECT_EQ(SetOtherSetting(beyond, "FpS.Min", "5", std::array{kEnglish}), SetOutcome::Done);
+  ASSERT_TRUE(ini.save(beyond).ok());
+  EXPECT_EQ(ini.value(ControlId::LevelOfDetail), "1e39");
+  EXPECT_EQ(ini.value(ControlId::FpsMin), "5.0");
+  OtherSettings finite;
+  EXPECT_FALSE(SetFieldText(finite, *FindOtherRow(ControlId::LevelOfDetail), shown));
+}
+
 TEST(OtherSettings, SwitchWordsIgnoreCaseAndAnUnlistedWordKeepsItsKey) {
   const IniFolder ini;
   const std::map<std::string, SwitchPosition> cases{
@@ -216,6 +250,7 @@ TEST(OtherSettings, FieldsTakeNumbersOfTheirKindWithBlanksAround) {
       {ControlId::FpsMin, "4294967296", false},            {ControlId::FpsMin, "-0", false},
       {ControlId::LevelOfDetail, " 0.5 ", true},           {ControlId::LevelOfDetail, "1e-2", true},
       {ControlId::LevelOfDetail, "0,01", false},           {ControlId::LevelOfDetail, "1e39", false},
+      {ControlId::LevelOfDetail, "inf", false},            {ControlId::LevelOfDetail, "-3.4028235e38", true},
       {ControlId::LevelOfDetail, ".", false},              {ControlId::LevelOfDetail, "", false},
       {ControlId::LevelOfDetail, "1e-400", true},          {ControlId::LevelOfDetail, "0." + std::string(400, '0') + "1", true},
       {ControlId::LevelOfDetail, "1" + std::string(39, '0'), false}};

@@ -82,6 +82,9 @@ float toSingle(double value) {
   return static_cast<float>(value);
 }
 
+// A stored decimal text as loading reads it.
+float decimalReading(std::string_view text) { return toSingle(config::leadingDecimal(text)); }
+
 // A decimal field: runtime blanks around one decimal number, which must fit a float.
 std::optional<float> parseDecimal(std::string_view text) {
   const auto value = config::parseDecimal(config::trimRuntimeBlanks(text));
@@ -122,7 +125,7 @@ void applyValue(const OtherRow& row, OtherSettings& settings, std::uint32_t numb
       unsignedOf(settings, row) = number;
       break;
     case OtherKind::Decimal:
-      decimalOf(settings, row) = toSingle(config::leadingDecimal(text));
+      decimalOf(settings, row) = decimalReading(text);
       break;
     case OtherKind::Switch:
       // "high" gives position 2, which leaves the list without a choice.
@@ -136,19 +139,27 @@ std::string contentOf(const std::filesystem::path& file) {
   return config::readProfileText(file).value_or(std::string());
 }
 
-// The value a row writes; nullopt when it writes nothing: a switch without a
-// chosen entry keeps its stored word rather than becoming an empty value.
-std::optional<std::string> storedText(const OtherRow& row, const OtherSettings& settings) {
+// The detail factor's text; nullopt when the stored one stays. A factor
+// beyond the float range (1e39) loads as infinite, and no text of ours means
+// that: "inf" would read back as 0. An untouched factor that two decimals
+// would change (0.015 would become 0.01) keeps its text as well, so saving
+// some other value never changes it.
+std::optional<std::string> factorText(float value, const std::optional<std::string>& stored) {
+  if (!std::isfinite(value)) return std::nullopt;
+  std::string text = config::formatFixed(value, 2);
+  const auto same = [value](std::string_view other) { return decimalReading(other) == value; };
+  if (stored && same(*stored) && !same(text)) return std::nullopt;
+  return text;
+}
+
+// The value a row writes, given the text stored for it now (nullopt when
+// missing); nullopt when it writes nothing: a switch without a chosen entry
+// keeps its stored word rather than becoming an empty value.
+std::optional<std::string> storedText(const OtherRow& row, const OtherSettings& settings,
+                                      const std::optional<std::string>& stored) {
   switch (row.format) {
     case WriteFormat::OneDecimal: return config::formatFixed(numberOf(settings, row), 1);
-    case WriteFormat::TwoDecimals: {
-      // A stored factor beyond the float range (1e39) loads as infinite. No
-      // text of ours means that value: "inf" would read back as 0, so the
-      // stored text stays as it is.
-      const double value = numberOf(settings, row);
-      if (!std::isfinite(value)) return std::nullopt;
-      return config::formatFixed(value, 2);
-    }
+    case WriteFormat::TwoDecimals: return factorText(static_cast<float>(numberOf(settings, row)), stored);
     case WriteFormat::Whole: return config::formatInt(static_cast<std::int64_t>(numberOf(settings, row)));
     case WriteFormat::Word: {
       // The word by position: the same bytes in every language, even one
@@ -207,10 +218,15 @@ Result SaveOtherSettings(const std::filesystem::path& engineIni, const std::file
                          const OtherSettings& settings) {
   config::ProfileEdit engine(engineIni);
   config::ProfileEdit debug(debugIni);
+  const std::string engineContent = contentOf(engineIni);
+  const std::string debugContent = contentOf(debugIni);
   // Setting the keys one by one in row order gives the bytes that writing
   // them one by one gives.
   for (const OtherRow& row : kOtherRows) {
-    if (const auto value = storedText(row, settings)) {
+    const std::string& content = row.file == OtherFile::Engine ? engineContent : debugContent;
+    auto stored = config::findProfileValue(content, row.section, row.key);
+    if (stored) stored->resize(std::min(stored->size(), kReadCapacity - 1));  // what loading reads of it
+    if (const auto value = storedText(row, settings, stored)) {
       (row.file == OtherFile::Engine ? engine : debug).set(row.section, row.key, *value);
     }
   }

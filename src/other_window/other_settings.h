@@ -143,9 +143,11 @@ OtherSettings LoadOtherSettings(const std::filesystem::path& engineIni, const st
 // Writes the keys in row order, "PlayerMemory.Enabled" into debug.ini and the
 // rest into ve3.ini, all or nothing as far as the system allows: both files'
 // new contents are staged before either is replaced, and a missing file is
-// created. A switch without a chosen entry keeps its stored word, and a detail
-// factor beyond the float range (infinite) its stored text. A file whose
-// contents do not change is not touched. On failure the result names the file.
+// created. A switch without a chosen entry keeps its stored word; the detail
+// factor keeps its stored text when it is beyond the float range (infinite),
+// or when that text reads as the factor held and two decimals would not. A
+// file whose contents do not change is not touched. On failure the result
+// names the file.
 config::Result SaveOtherSettings(const std::filesystem::path& engineIni, const std::filesystem::path& debugIni,
                                  const OtherSettings& settings);
 

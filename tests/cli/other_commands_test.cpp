@@ -105,7 +105,7 @@ TEST(OtherCommands, EverySpellingOfATooSmallFactorIsTakenAsZero) {
   EXPECT_NE(writtenOut.files().find("Render.GlobalVisualLoDFactor=0.00"), std::string::npos);
 }
 
-TEST(OtherCommands, AFactorAtTheEdgeOfFloatShowsAsATextSetTakesAndIsNeverWrittenAsInf) {
+TEST(OtherCommands, AFactorAtTheEdgeOfFloatShowsAsATextSetTakesAndAnUnrelatedSetNeverChangesIt) {
   const OtherGameCopy game;
   const auto storeFactor = [&game](std::string_view text) {
     config::ProfileEdit edit(game.engineIni);
@@ -126,6 +126,11 @@ TEST(OtherCommands, AFactorAtTheEdgeOfFloatShowsAsATextSetTakesAndIsNeverWritten
   EXPECT_EQ(config::getProfileString(game.engineIni, "Engine.Setup", "Render.GlobalVisualLoDFactor", ""), "1e39");
   EXPECT_EQ(config::getProfileString(game.engineIni, "Engine.Setup", "FpS.Min", ""), "5.0");
   EXPECT_EQ(game.other({"set", "Render.GlobalVisualLoDFactor=1e39"}).exitCode, 1);
+
+  // Two decimals would make 0.015 into 0.01: setting another value leaves it.
+  ASSERT_TRUE(storeFactor("0.015"));
+  ASSERT_EQ(game.other({"set", "FpS.Min=6"}).exitCode, 0);
+  EXPECT_EQ(config::getProfileString(game.engineIni, "Engine.Setup", "Render.GlobalVisualLoDFactor", ""), "0.015");
 }
 
 TEST(OtherCommands, AnUnknownKeyOrValueNamesWhatIsAllowedAndWritesNothing) {

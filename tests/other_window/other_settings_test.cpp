@@ -119,11 +119,22 @@ TEST(OtherSettings, IntegerReadsStopAtThePointAndFrameRatesTakeTheBitsUnsigned) 
 
 TEST(OtherSettings, DetailFactorKeepsItsFractionAndIsWrittenWithTheGamesRounding) {
   const IniFolder ini;
-  const std::map<std::string, std::string> cases{
+  // A new factor gets two decimals, an exact half rounded away from zero.
+  const std::map<std::string, std::string> typed{
       {"0.015", "0.01"},  // just below the midpoint in single precision
-      {"0.025", "0.03"},  {"abc", "0.00"},     {"  2.5e-1x", "0.25"}, {"-.5", "-0.50"},
-      {"7.", "7.00"},     {"1e", "1.00"},      {"0,75", "0.00"},      {"+3.14159", "3.14"}};
-  for (const auto& [stored, written] : cases) {
+      {"0.025", "0.03"},  {"-.5", "-0.50"},  {"+3.14159", "3.14"}, {"7.", "7.00"}};
+  for (const auto& [text, written] : typed) {
+    OtherSettings settings = ini.loadStored("Engine.Setup", "Render.GlobalVisualLoDFactor", "1");
+    ASSERT_TRUE(SetFieldText(settings, *FindOtherRow(ControlId::LevelOfDetail), text));
+    ASSERT_TRUE(ini.save(settings).ok());
+    EXPECT_EQ(ini.value(ControlId::LevelOfDetail), written) << text;
+  }
+
+  // An untouched factor is rewritten only where two decimals keep its value.
+  const std::map<std::string, std::string> untouched{
+      {"0.015", "0.015"}, {"+3.14159", "+3.14159"}, {"0.010", "0.01"}, {"abc", "0.00"},
+      {"  2.5e-1x", "0.25"}, {"1e", "1.00"},       {"0,75", "0.00"}};
+  for (const auto& [stored, written] : untouched) {
     ini.loadStored("Engine.Setup", "Render.GlobalVisualLoDFactor", stored);
     ASSERT_TRUE(ini.save(ini.load()).ok());
     EXPECT_EQ(ini.value(ControlId::LevelOfDetail), written) << stored;

@@ -30,13 +30,14 @@ constexpr bool coversEveryValueOnce() {
 }
 static_assert(coversEveryValueOnce(), "one row for each of the 29 values");
 
-// The platform's conversion of a double beyond the 64-bit range gives the
-// "integer indefinite" 2^63, whose low 32 bits are 0; a NaN gives the same.
-std::int32_t truncatedLow32(double product) {
-  constexpr double kLimit = 9223372036854775808.0;  // 2^63
-  if (!(product >= -kLimit && product < kLimit)) return 0;
-  const auto truncated = static_cast<std::int64_t>(product);
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(truncated)));
+// A scaled budget: truncated toward zero, then held within the 32 unsigned
+// bits the game reads. Wrapping instead would turn a decrease beyond 100 %
+// or an increase past 4 GiB into an arbitrary budget.
+std::uint32_t scaledBudget(double product) {
+  constexpr double kMax = std::numeric_limits<std::uint32_t>::max();
+  if (!(product > 0)) return 0;  // a NaN from an overlong field as well
+  if (product >= kMax) return std::numeric_limits<std::uint32_t>::max();
+  return static_cast<std::uint32_t>(product);
 }
 
 }  // namespace
@@ -83,7 +84,7 @@ std::array<CacheField, kValueCount> WindowOrder() {
 
 // ---- readings of a text ----
 
-std::int32_t IntegerReading(std::string_view text) { return static_cast<std::int32_t>(config::leadingWhole(text)); }
+std::uint32_t IntegerReading(std::string_view text) { return config::leadingWhole(text); }
 
 double RealReading(std::string_view text) { return config::leadingDecimal(text); }
 
@@ -91,10 +92,7 @@ bool IsFieldInput(std::string_view text) { return text.empty() || config::isDigi
 
 bool IsCacheNumber(std::string_view text) {
   // Leading zeros are kept as typed, so the value decides, not the length.
-  const bool negative = text.starts_with('-');
-  if (negative) text.remove_prefix(1);
-  return config::parseDigits(text, negative ? std::uint64_t{1} << 31 : std::numeric_limits<std::uint32_t>::max())
-      .has_value();
+  return config::parseDigits(text, kMaxCacheBytes).has_value();
 }
 
 // ---- derived values ----
@@ -102,14 +100,14 @@ bool IsCacheNumber(std::string_view text) {
 std::uint32_t ColumnTotal(const CacheSizes& sizes, CacheColumn column) {
   std::uint32_t total = 0;
   for (CacheCategory category : kCacheCategories) {
-    total += static_cast<std::uint32_t>(IntegerReading(sizes.value(column, category)));
+    total += IntegerReading(sizes.value(column, category));
   }
   return total;
 }
 
 std::optional<std::uint32_t> FinalCache(const CacheSizes& sizes, CacheColumn column) {
   if (column == CacheColumn::Common) return std::nullopt;
-  return static_cast<std::uint32_t>(IntegerReading(sizes.texturesHigh)) + ColumnTotal(sizes, column);
+  return IntegerReading(sizes.texturesHigh) + ColumnTotal(sizes, column);
 }
 
 std::string FormatMegabytes(std::int64_t bytes) { return config::formatMegabytes(static_cast<double>(bytes)); }
@@ -148,7 +146,7 @@ void ScaleCacheColumn(CacheSizes& sizes, CacheColumn column, std::string_view pe
   for (CacheCategory category : kCacheCategories) {
     std::string& text = sizes.value(column, category);
     const double product = RealReading(text) * factor;
-    text = std::to_string(truncatedLow32(product));
+    text = std::to_string(scaledBudget(product));
   }
 }
 
@@ -159,8 +157,9 @@ CacheSizes LoadCacheSizes(const std::filesystem::path& engineIni) {
   const std::string content = config::readProfileText(engineIni).value_or(std::string());
   CacheSizes sizes;
   for (const CacheRow& row : kCacheRows) {
-    const auto number = static_cast<std::int32_t>(config::readProfileInt(content, row.section, row.key, 0));
-    TextOf(sizes, row.field) = std::to_string(number);
+    // The keys are unsigned budgets: a stored -1 is all 32 bits set, and
+    // showing it signed would write it back signed on the next save.
+    TextOf(sizes, row.field) = std::to_string(config::readProfileInt(content, row.section, row.key, 0));
   }
   return sizes;
 }

@@ -158,9 +158,10 @@ std::array<CacheField, kValueCount> WindowOrder();
 // ---- readings of a text ----
 
 // Leading white space, an optional sign, then decimal digits up to the first
-// other character; no digits give 0. Digits beyond the 32-bit range wrap
-// modulo 2^32, as the game's integer read of its files does.
-std::int32_t IntegerReading(std::string_view text);
+// other character; no digits give 0. The budgets are unsigned 32-bit, so a
+// "-" gives the two's complement ("-1" is 4294967295) and digits beyond the
+// 32-bit range wrap modulo 2^32, as the game's integer read of its files does.
+std::uint32_t IntegerReading(std::string_view text);
 
 // The longest leading decimal floating-point number (white space and a sign
 // allowed before it), in the C locale whatever the user's; none gives 0.0.
@@ -173,9 +174,8 @@ bool IsFieldInput(std::string_view text);
 // The largest budget a value field takes: all 32 bits set.
 inline constexpr std::uint32_t kMaxCacheBytes = std::numeric_limits<std::uint32_t>::max();
 
-// What saving accepts: decimal digits, a "-" before them allowed (scaling
-// down by more than 100 % gives it), naming a 32-bit pattern: -2147483648 to
-// 4294967295. Leading zeros stay as typed.
+// What saving accepts: decimal digits naming a budget from 0 to 4294967295.
+// Leading zeros stay as typed.
 bool IsCacheNumber(std::string_view text);
 
 // ---- derived values ----
@@ -188,7 +188,7 @@ std::uint32_t ColumnTotal(const CacheSizes& sizes, CacheColumn column);
 std::optional<std::uint32_t> FinalCache(const CacheSizes& sizes, CacheColumn column);
 
 // "%.2lf MB" of bytes / 1048576, an exact half rounded away from zero, a
-// negative value keeping its sign. Takes signed and unsigned 32-bit values.
+// negative value keeping its sign.
 std::string FormatMegabytes(std::int64_t bytes);
 
 // The megabyte text of a value's integer reading.
@@ -220,13 +220,15 @@ CacheFigures RecalcAll(const CacheSizes& sizes);
 enum class ScaleDirection { Increase, Decrease };
 
 // Multiplies the column's seven values by 1 + p/100 (or 1 - p/100), p the real
-// reading of `percent`, and rewrites them in plain "%i" form; no bounds apply,
-// so a decrease beyond 100 % makes them negative. Nothing else changes.
+// reading of `percent`, truncates and rewrites them as plain unsigned decimals;
+// a result below 0 becomes 0 and one beyond 32 bits 4294967295. Nothing else
+// changes.
 void ScaleCacheColumn(CacheSizes& sizes, CacheColumn column, std::string_view percent, ScaleDirection direction);
 
 // ---- load, defaults, save ----
 
-// Reads the 29 keys as integers; a missing or unreadable file or key gives "0".
+// Reads the 29 keys as unsigned 32-bit integers (a stored "-1" gives
+// "4294967295"); a missing or unreadable file or key gives "0".
 CacheSizes LoadCacheSizes(const std::filesystem::path& engineIni);
 
 // The default table, each value as its decimal text.

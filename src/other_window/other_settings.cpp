@@ -67,13 +67,23 @@ std::vector<const OtherRow*> rowsBy(int OtherRow::*place, bool (*skipped)(const 
 // The value texts are read into a buffer of 260 characters, terminator included.
 constexpr std::size_t kReadCapacity = 260;
 
-// Narrowing beyond the float range is undefined in C++; the hardware gives infinity.
+// The float nearest to a double, as the hardware rounds it. C++ leaves
+// narrowing beyond the largest float undefined, but a value below the midpoint
+// between it and 2^128 still rounds down to it (3.4028235e38 is the largest
+// float, not infinity); from the midpoint on, the tie going to the even 2^128,
+// it is infinite.
 float toSingle(double value) {
-  if (std::fabs(value) > std::numeric_limits<float>::max()) {
-    return std::signbit(value) ? -std::numeric_limits<float>::infinity() : std::numeric_limits<float>::infinity();
-  }
+  constexpr double kLargest = std::numeric_limits<float>::max();  // 0x1.fffffep127
+  constexpr double kOverflow = 0x1.ffffffp127;
+  const double magnitude = std::fabs(value);
+  constexpr float kInfinity = std::numeric_limits<float>::infinity();
+  if (magnitude >= kOverflow) return value > 0 ? kInfinity : -kInfinity;
+  if (magnitude > kLargest) return static_cast<float>(std::copysign(kLargest, value));
   return static_cast<float>(value);
 }
+
+// A stored decimal text as loading reads it.
+float decimalReading(std::string_view text) { return toSingle(config::leadingDecimal(text)); }
 
 // A decimal field: runtime blanks around one decimal number, which must fit a float.
 std::optional<float> parseDecimal(std::string_view text) {
@@ -115,7 +125,7 @@ void applyValue(const OtherRow& row, OtherSettings& settings, std::uint32_t numb
       unsignedOf(settings, row) = number;
       break;
     case OtherKind::Decimal:
-      decimalOf(settings, row) = toSingle(config::leadingDecimal(text));
+      decimalOf(settings, row) = decimalReading(text);
       break;
     case OtherKind::Switch:
       // "high" gives position 2, which leaves the list without a choice.
@@ -129,12 +139,27 @@ std::string contentOf(const std::filesystem::path& file) {
   return config::readProfileText(file).value_or(std::string());
 }
 
-// The value a row writes; nullopt when it writes nothing: a switch without a
-// chosen entry keeps its stored word rather than becoming an empty value.
-std::optional<std::string> storedText(const OtherRow& row, const OtherSettings& settings) {
+// The detail factor's text; nullopt when the stored one stays. A factor
+// beyond the float range (1e39) loads as infinite, and no text of ours means
+// that: "inf" would read back as 0. An untouched factor that two decimals
+// would change (0.015 would become 0.01) keeps its text as well, so saving
+// some other value never changes it.
+std::optional<std::string> factorText(float value, const std::optional<std::string>& stored) {
+  if (!std::isfinite(value)) return std::nullopt;
+  std::string text = config::formatFixed(value, 2);
+  const auto same = [value](std::string_view other) { return decimalReading(other) == value; };
+  if (stored && same(*stored) && !same(text)) return std::nullopt;
+  return text;
+}
+
+// The value a row writes, given the text stored for it now (nullopt when
+// missing); nullopt when it writes nothing: a switch without a chosen entry
+// keeps its stored word rather than becoming an empty value.
+std::optional<std::string> storedText(const OtherRow& row, const OtherSettings& settings,
+                                      const std::optional<std::string>& stored) {
   switch (row.format) {
     case WriteFormat::OneDecimal: return config::formatFixed(numberOf(settings, row), 1);
-    case WriteFormat::TwoDecimals: return config::formatFixed(numberOf(settings, row), 2);
+    case WriteFormat::TwoDecimals: return factorText(static_cast<float>(numberOf(settings, row)), stored);
     case WriteFormat::Whole: return config::formatInt(static_cast<std::int64_t>(numberOf(settings, row)));
     case WriteFormat::Word: {
       // The word by position: the same bytes in every language, even one
@@ -193,10 +218,15 @@ Result SaveOtherSettings(const std::filesystem::path& engineIni, const std::file
                          const OtherSettings& settings) {
   config::ProfileEdit engine(engineIni);
   config::ProfileEdit debug(debugIni);
+  const std::string engineContent = contentOf(engineIni);
+  const std::string debugContent = contentOf(debugIni);
   // Setting the keys one by one in row order gives the bytes that writing
   // them one by one gives.
   for (const OtherRow& row : kOtherRows) {
-    if (const auto value = storedText(row, settings)) {
+    const std::string& content = row.file == OtherFile::Engine ? engineContent : debugContent;
+    auto stored = config::findProfileValue(content, row.section, row.key);
+    if (stored) stored->resize(std::min(stored->size(), kReadCapacity - 1));  // what loading reads of it
+    if (const auto value = storedText(row, settings, stored)) {
       (row.file == OtherFile::Engine ? engine : debug).set(row.section, row.key, *value);
     }
   }
@@ -249,6 +279,10 @@ std::string FieldText(const OtherSettings& settings, ControlId field) {
 }
 
 bool SetFieldText(OtherSettings& settings, const OtherRow& row, std::string_view text) {
+  // The text the field was given, untouched, keeps the value, even one that no
+  // typed number gives: a stored factor beyond the float range shows as "inf",
+  // and the window must still close and save the other values.
+  if (row.kind != OtherKind::Switch && config::trimRuntimeBlanks(text) == FieldText(settings, row.control)) return true;
   switch (row.kind) {
     case OtherKind::Signed: {
       const auto value = config::parseWhole(config::trimRuntimeBlanks(text), std::numeric_limits<std::int32_t>::min(),

@@ -143,8 +143,11 @@ OtherSettings LoadOtherSettings(const std::filesystem::path& engineIni, const st
 // Writes the keys in row order, "PlayerMemory.Enabled" into debug.ini and the
 // rest into ve3.ini, all or nothing as far as the system allows: both files'
 // new contents are staged before either is replaced, and a missing file is
-// created. A switch without a chosen entry keeps its stored word. A file whose
-// contents do not change is not touched. On failure the result names the file.
+// created. A switch without a chosen entry keeps its stored word; the detail
+// factor keeps its stored text when it is beyond the float range (infinite),
+// or when that text reads as the factor held and two decimals would not. A
+// file whose contents do not change is not touched. On failure the result
+// names the file.
 config::Result SaveOtherSettings(const std::filesystem::path& engineIni, const std::filesystem::path& debugIni,
                                  const OtherSettings& settings);
 
@@ -169,7 +172,9 @@ SwitchPosition PositionOfIndex(int index);
 std::string FieldText(const OtherSettings& settings, ControlId field);
 
 // Sets a field's value from text of its kind (blanks around the number
-// allowed, an empty text not); false, and the value unchanged, otherwise.
+// allowed, an empty text not; a decimal must round to a finite float); false,
+// and the value unchanged, otherwise. The field's own text (FieldText) always
+// keeps the value, "inf" of a stored factor beyond the float range included.
 bool SetFieldText(OtherSettings& settings, const OtherRow& row, std::string_view text);
 
 // Takes the texts of the seventeen fields in exchange order. At the first text

@@ -124,12 +124,18 @@ TEST(CacheSizes, MegabytesRoundExactHalvesAwayFromZeroAndKeepTheSign) {
   EXPECT_EQ(FormatMegabytes(std::uint32_t{4294967295}), "4096.00 MB");
 }
 
-TEST(CacheSizes, IntegerReadingStopsAtTheFirstOtherCharacterAndWrapsBeyond32Bits) {
-  const std::vector<std::pair<std::string, std::int32_t>> cases{
-      {" \t12ab", 12},         {"-5", -5},          {"+7", 7},          {"abc", 0},
+TEST(CacheSizes, IntegerReadingIsUnsignedStopsAtTheFirstOtherCharacterAndWrapsBeyond32Bits) {
+  const std::vector<std::pair<std::string, std::uint32_t>> cases{
+      {" \t12ab", 12},         {"-5", 4294967291},  {"+7", 7},          {"abc", 0},
       {"", 0},                 {"- 5", 0},          {"0128000000", 128000000},
-      {"2147483648", -2147483647 - 1}, {"4294967296", 0}, {"99999999999", 1215752191}};
+      {"3000000000", 3000000000}, {"4294967296", 0}, {"99999999999", 1215752191}};
   for (const auto& [text, expected] : cases) EXPECT_EQ(IntegerReading(text), expected) << text;
+
+  CacheSizes sizes = DefaultCacheSizes();
+  sizes.value(CacheColumn::Low, CacheCategory::Image) = "3000000000";
+  EXPECT_EQ(MegabytesOf(sizes, kLowImage), "2861.02 MB");
+  sizes.texturesHigh = "4294967295";
+  EXPECT_EQ(MegabytesOf(sizes, kTexturesHigh), "4096.00 MB");
 }
 
 TEST(CacheSizes, RealReadingTakesTheLongestDecimalNumberInTheCLocale) {
@@ -157,7 +163,7 @@ TEST(CacheSizes, TotalsCountNonNumbersAsZeroAndWrapModulo2To32) {
 
 // ---- scaling ----
 
-TEST(CacheSizes, ScalingTruncatesTheProductOfATwiceRoundedFactor) {
+TEST(CacheSizes, ScalingTruncatesTheProductOfATwiceRoundedFactorAndStaysWithin32UnsignedBits) {
   struct Case {
     std::string start;
     std::string percent;
@@ -168,11 +174,14 @@ TEST(CacheSizes, ScalingTruncatesTheProductOfATwiceRoundedFactor) {
                                 {"140800000", "10", ScaleDirection::Decrease, "126720000"},
                                 {"128000000", "7", ScaleDirection::Decrease, "119039999"},
                                 {"128000000", "100", ScaleDirection::Decrease, "0"},
-                                {"128000000", "150", ScaleDirection::Decrease, "-64000000"},
+                                {"128000000", "150", ScaleDirection::Decrease, "0"},
+                                {"3000000000", "10", ScaleDirection::Increase, "3300000000"},
+                                {"4000000000", "10", ScaleDirection::Increase, "4294967295"},
                                 {"0128", "0", ScaleDirection::Increase, "128"},
                                 {"", "", ScaleDirection::Decrease, "0"},
-                                {"4000000000", "abc", ScaleDirection::Increase, "-294967296"},
-                                {"5", "1e300", ScaleDirection::Increase, "0"}};
+                                {"4000000000", "abc", ScaleDirection::Increase, "4000000000"},
+                                {"5", "1e300", ScaleDirection::Increase, "4294967295"},
+                                {std::string(400, '9'), "100", ScaleDirection::Decrease, "0"}};
   for (const Case& scaling : cases) {
     CacheSizes sizes = DefaultCacheSizes();
     sizes.value(CacheColumn::Medium, CacheCategory::SpeedTree) = scaling.start;
@@ -201,17 +210,17 @@ class CacheFileTest : public ::testing::Test {
   std::filesystem::path engineIni = dir / "Ini/ve3.ini";
 };
 
-TEST_F(CacheFileTest, LoadGivesZeroForMissingKeysAndFilesAndPlainNumbersOtherwise) {
+TEST_F(CacheFileTest, LoadGivesZeroForMissingKeysAndFilesAndPlainUnsignedNumbersOtherwise) {
   writeBytes(engineIni, "[Option.Sliders]\r\nResourceCache.u32ImageMaxMemUsage_Low= 0128000000 \r\n"
-                        "ResourceCache.u32MeshMaxMemUsage_Low=3500.7\r\nResourceCache.u32SoundMaxMemUsage_Low=-12\r\n"
+                        "ResourceCache.u32MeshMaxMemUsage_Low=3500.7\r\nResourceCache.u32SoundMaxMemUsage_Low=-1\r\n"
                         "ResourceCache.u32ImageMaxMemUsage_TextureQualityHigh=3000000000\r\n");
   const CacheSizes sizes = LoadCacheSizes(engineIni);
   EXPECT_EQ(sizes.value(CacheColumn::Low, CacheCategory::Image), "128000000");
   EXPECT_EQ(sizes.value(CacheColumn::Low, CacheCategory::Mesh), "3500");
-  EXPECT_EQ(sizes.value(CacheColumn::Low, CacheCategory::Sound), "-12");
+  EXPECT_EQ(sizes.value(CacheColumn::Low, CacheCategory::Sound), "4294967295");  // the same 32 bits
   EXPECT_EQ(sizes.value(CacheColumn::Low, CacheCategory::Material), "0");
   EXPECT_EQ(sizes.value(CacheColumn::Common, CacheCategory::Image), "0");
-  EXPECT_EQ(sizes.texturesHigh, "-1294967296");  // the same 32 bits, saved back unchanged
+  EXPECT_EQ(sizes.texturesHigh, "3000000000");
 
   const CacheSizes nothing = LoadCacheSizes(dir / "missing.ini");
   for (CacheField field : WindowOrder()) EXPECT_EQ(TextOf(nothing, field), "0");
@@ -235,7 +244,7 @@ TEST_F(CacheFileTest, AValueThatIsNoNumberIsNamedAndNothingIsWritten) {
   writeBytes(engineIni, kPlayerFile);
   valdor::i18n::Translator translator;
   translator.setLanguage("english");
-  for (const std::string bad : {"", "12a", " 5", "+5", "4294967296", "-2147483649", "99999999999"}) {
+  for (const std::string bad : {"", "12a", " 5", "+5", "-1", "4294967296", "99999999999"}) {
     CacheSizes sizes = DefaultCacheSizes();
     sizes.value(CacheColumn::High, CacheCategory::Sound) = bad;
     TextOf(sizes, kLowImage) = bad;
@@ -250,7 +259,7 @@ TEST_F(CacheFileTest, AValueThatIsNoNumberIsNamedAndNothingIsWritten) {
 
   CacheSizes limits = DefaultCacheSizes();
   TextOf(limits, kLowImage) = "4294967295";
-  limits.texturesHigh = "-2147483648";
+  limits.texturesHigh = "0";
   EXPECT_TRUE(SaveCacheSizes(limits, engineIni).ok());
 }
 

@@ -96,7 +96,7 @@ TEST(CacheCommands, SetWritesWhatTheModelsSaveWrites) {
 
 TEST(CacheCommands, ScaleTakesTheSignAsTheWindowsButtons) {
   const std::vector<std::pair<std::string, std::string>> cases{
-      {"-7", "119039999"}, {"+10", "140800000"}, {"10", "140800000"}, {"-150", "-64000000"}};
+      {"-7", "119039999"}, {"+10", "140800000"}, {"10", "140800000"}, {"-150", "0"}};
   for (const auto& [percent, image] : cases) {
     const CacheGame game;
     ASSERT_EQ(game.cache({"set", "ResourceCache.u32ImageMaxMemUsage_Low=128000000"}).exitCode, 0);
@@ -105,6 +105,27 @@ TEST(CacheCommands, ScaleTakesTheSignAsTheWindowsButtons) {
     EXPECT_EQ(game.stored("ResourceCache.u32ImageMaxMemUsage_Low"), image) << percent;
     EXPECT_EQ(game.stored("ResourceCache.u32ImageMaxMemUsage_Medium"), "73400320");
     EXPECT_EQ(game.stored("ResourceCache.u32ImageMaxMemUsage_TextureQualityHigh"), "367001600");
+  }
+}
+
+TEST(CacheCommands, BudgetsOf2To31AndMoreStayUnsignedThroughShowAndLaterSaves) {
+  const CacheGame game;
+  ASSERT_EQ(game.cache({"set", "Cache.SizeImage=3000000000"}).exitCode, 0);
+  config::ProfileEdit edit(game.engineIni);
+  edit.set("Option.Sliders", "ResourceCache.u32ImageMaxMemUsage_TextureQualityHigh", "-1");
+  ASSERT_TRUE(edit.save().ok());
+
+  const Outcome later = game.cache({"set", "Cache.SizeMesh=1"});
+  EXPECT_EQ(later.exitCode, 0) << later.err;
+  EXPECT_EQ(game.stored("Cache.SizeImage"), "3000000000");
+  EXPECT_EQ(game.stored("ResourceCache.u32ImageMaxMemUsage_TextureQualityHigh"), "4294967295");
+
+  const std::string shown = game.cache({"show"}).out;
+  for (const std::string line : {"\nCache.SizeImage=3000000000 (2861.02 MB)\n",
+                                 "\nResourceCache.u32ImageMaxMemUsage_TextureQualityHigh=4294967295 (4096.00 MB)\n",
+                                 "\nTotal.Common=3218103809 (3069.02 MB)\n",
+                                 "\nFinalCache.Low=113786879 (108.52 MB)\n"}) {
+    EXPECT_NE(("\n" + shown).find(line), std::string::npos) << line << shown;
   }
 }
 

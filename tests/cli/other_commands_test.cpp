@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/run_command.h"
@@ -102,6 +103,34 @@ TEST(OtherCommands, EverySpellingOfATooSmallFactorIsTakenAsZero) {
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(writtenOut.files(), exponent.files());
   EXPECT_NE(writtenOut.files().find("Render.GlobalVisualLoDFactor=0.00"), std::string::npos);
+}
+
+TEST(OtherCommands, AFactorAtTheEdgeOfFloatShowsAsATextSetTakesAndAnUnrelatedSetNeverChangesIt) {
+  const OtherGameCopy game;
+  const auto storeFactor = [&game](std::string_view text) {
+    config::ProfileEdit edit(game.engineIni);
+    edit.set("Engine.Setup", "Render.GlobalVisualLoDFactor", text);
+    return edit.save().ok();
+  };
+  ASSERT_TRUE(storeFactor("3.4028235e38"));
+  const std::string largest = "Render.GlobalVisualLoDFactor=3.4028235e+38";
+  const Outcome shown = game.other({"show"});
+  EXPECT_NE(shown.out.find("\n" + largest + "\n"), std::string::npos) << shown.out;
+  const Outcome set = game.other({"set", largest});
+  EXPECT_EQ(set.exitCode, 0) << set.err;
+  EXPECT_NE(game.other({"show"}).out.find("\n" + largest + "\n"), std::string::npos);
+
+  ASSERT_TRUE(storeFactor("1e39"));
+  const Outcome unrelated = game.other({"set", "FpS.Min=5"});
+  EXPECT_EQ(unrelated.exitCode, 0) << unrelated.err;
+  EXPECT_EQ(config::getProfileString(game.engineIni, "Engine.Setup", "Render.GlobalVisualLoDFactor", ""), "1e39");
+  EXPECT_EQ(config::getProfileString(game.engineIni, "Engine.Setup", "FpS.Min", ""), "5.0");
+  EXPECT_EQ(game.other({"set", "Render.GlobalVisualLoDFactor=1e39"}).exitCode, 1);
+
+  // Two decimals would make 0.015 into 0.01: setting another value leaves it.
+  ASSERT_TRUE(storeFactor("0.015"));
+  ASSERT_EQ(game.other({"set", "FpS.Min=6"}).exitCode, 0);
+  EXPECT_EQ(config::getProfileString(game.engineIni, "Engine.Setup", "Render.GlobalVisualLoDFactor", ""), "0.015");
 }
 
 TEST(OtherCommands, AnUnknownKeyOrValueNamesWhatIsAllowedAndWritesNothing) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <limits>
 #include <map>
@@ -118,11 +119,22 @@ TEST(OtherSettings, IntegerReadsStopAtThePointAndFrameRatesTakeTheBitsUnsigned) 
 
 TEST(OtherSettings, DetailFactorKeepsItsFractionAndIsWrittenWithTheGamesRounding) {
   const IniFolder ini;
-  const std::map<std::string, std::string> cases{
+  // A new factor gets two decimals, an exact half rounded away from zero.
+  const std::map<std::string, std::string> typed{
       {"0.015", "0.01"},  // just below the midpoint in single precision
-      {"0.025", "0.03"},  {"abc", "0.00"},     {"  2.5e-1x", "0.25"}, {"-.5", "-0.50"},
-      {"7.", "7.00"},     {"1e", "1.00"},      {"0,75", "0.00"},      {"+3.14159", "3.14"}};
-  for (const auto& [stored, written] : cases) {
+      {"0.025", "0.03"},  {"-.5", "-0.50"},  {"+3.14159", "3.14"}, {"7.", "7.00"}};
+  for (const auto& [text, written] : typed) {
+    OtherSettings settings = ini.loadStored("Engine.Setup", "Render.GlobalVisualLoDFactor", "1");
+    ASSERT_TRUE(SetFieldText(settings, *FindOtherRow(ControlId::LevelOfDetail), text));
+    ASSERT_TRUE(ini.save(settings).ok());
+    EXPECT_EQ(ini.value(ControlId::LevelOfDetail), written) << text;
+  }
+
+  // An untouched factor is rewritten only where two decimals keep its value.
+  const std::map<std::string, std::string> untouched{
+      {"0.015", "0.015"}, {"+3.14159", "+3.14159"}, {"0.010", "0.01"}, {"abc", "0.00"},
+      {"  2.5e-1x", "0.25"}, {"1e", "1.00"},       {"0,75", "0.00"}};
+  for (const auto& [stored, written] : untouched) {
     ini.loadStored("Engine.Setup", "Render.GlobalVisualLoDFactor", stored);
     ASSERT_TRUE(ini.save(ini.load()).ok());
     EXPECT_EQ(ini.value(ControlId::LevelOfDetail), written) << stored;
@@ -141,6 +153,39 @@ TEST(OtherSettings, AStoredFactorReadsAlikeInEverySpellingOfItsNumber) {
     const float second = ini.loadStored("Engine.Setup", "Render.GlobalVisualLoDFactor", other).levelOfDetail;
     EXPECT_EQ(first, second) << one;
   }
+}
+
+TEST(OtherSettings, AFactorRoundingToTheLargestFloatIsItAndOneBeyondKeepsItsStoredText) {
+  const IniFolder ini;
+  constexpr float kLargest = std::numeric_limits<float>::max();
+  const std::vector<std::pair<std::string, float>> cases{
+      {"3.4028235e38", kLargest}, {"-3.4028235e38", -kLargest}, {"3.40282356e38", kLargest},
+      {"3.4028236e38", std::numeric_limits<float>::infinity()}};
+  for (const auto& [stored, loaded] : cases) {
+    EXPECT_EQ(ini.loadStored("Engine.Setup", "Render.GlobalVisualLoDFactor", stored).levelOfDetail, loaded) << stored;
+  }
+
+  // The largest float shows as a text its field takes, and a save keeps it.
+  OtherSettings largest = ini.loadStored("Engine.Setup", "Render.GlobalVisualLoDFactor", "3.4028235e38");
+  EXPECT_EQ(FieldText(largest, ControlId::LevelOfDetail), "3.4028235e+38");
+  OtherSettings typed;
+  EXPECT_TRUE(SetFieldText(typed, *FindOtherRow(ControlId::LevelOfDetail), "3.4028235e38"));
+  EXPECT_EQ(typed.levelOfDetail, kLargest);
+  ASSERT_TRUE(ini.save(largest).ok());
+  EXPECT_EQ(ini.load().levelOfDetail, kLargest);
+
+  // Beyond the float range: the untouched field is taken, and an unrelated
+  // change saves without writing "inf", which would read back as 0.
+  OtherSettings beyond = ini.loadStored("Engine.Setup", "Render.GlobalVisualLoDFactor", "1e39");
+  const std::string shown = FieldText(beyond, ControlId::LevelOfDetail);
+  EXPECT_EQ(shown, "inf");
+  EXPECT_EQ(TakeFieldTexts(beyond, [&](ControlId field) { return FieldText(beyond, field); }), std::nullopt);
+  EXPECT_EQ(SetOtherSetting(beyond, "FpS.Min", "5", std::array{kEnglish}), SetOutcome::Done);
+  ASSERT_TRUE(ini.save(beyond).ok());
+  EXPECT_EQ(ini.value(ControlId::LevelOfDetail), "1e39");
+  EXPECT_EQ(ini.value(ControlId::FpsMin), "5.0");
+  OtherSettings finite;
+  EXPECT_FALSE(SetFieldText(finite, *FindOtherRow(ControlId::LevelOfDetail), shown));
 }
 
 TEST(OtherSettings, SwitchWordsIgnoreCaseAndAnUnlistedWordKeepsItsKey) {
@@ -216,6 +261,7 @@ TEST(OtherSettings, FieldsTakeNumbersOfTheirKindWithBlanksAround) {
       {ControlId::FpsMin, "4294967296", false},            {ControlId::FpsMin, "-0", false},
       {ControlId::LevelOfDetail, " 0.5 ", true},           {ControlId::LevelOfDetail, "1e-2", true},
       {ControlId::LevelOfDetail, "0,01", false},           {ControlId::LevelOfDetail, "1e39", false},
+      {ControlId::LevelOfDetail, "inf", false},            {ControlId::LevelOfDetail, "-3.4028235e38", true},
       {ControlId::LevelOfDetail, ".", false},              {ControlId::LevelOfDetail, "", false},
       {ControlId::LevelOfDetail, "1e-400", true},          {ControlId::LevelOfDetail, "0." + std::string(400, '0') + "1", true},
       {ControlId::LevelOfDetail, "1" + std::string(39, '0'), false}};

@@ -104,6 +104,24 @@ TEST(MainCommands, SetInEitherLanguageWritesWhatTheModelsSaveWrites) {
   EXPECT_EQ(german.files(), expected.files());
 }
 
+TEST(MainCommands, SetChangesOnlyTheNamedKeys) {
+  const GameCopy game;
+  std::string engine = readBytes(game.paths.engineIni);
+  engine.replace(engine.find("Entity.ROI=3000.0"), 17, "Entity.ROI=-1");
+  engine.replace(engine.find("VegetationAdmin.ViewRange=2750.0"), 32, "VegetationAdmin.ViewRange=2750.75");
+  test::writeBytes(game.paths.engineIni, engine);
+  std::string user = readBytes(game.paths.userOptionsIni);
+  user.replace(user.find("RefreshRate=60"), 14, "RefreshRate=59.94");
+  test::writeBytes(game.paths.userOptionsIni, user);
+
+  EXPECT_EQ(game.main({"set", "DistanceHigh=low"}).err, "");
+  user.replace(user.find("DistanceHigh=3"), 14, "DistanceHigh=1");
+  EXPECT_EQ(game.files(), user + engine);
+  EXPECT_EQ(game.main({"set", "Animation.MaxRagDolls=50"}).err, "");
+  engine.replace(engine.find("MaxRagDolls=24"), 14, "MaxRagDolls=50");
+  EXPECT_EQ(game.files(), user + engine);
+}
+
 TEST(MainCommands, AnUnknownKeyOrValueNamesWhatIsAllowedAndWritesNothing) {
   const GameCopy game;
   const std::string before = game.files();

@@ -87,7 +87,8 @@ int show(const app::ConfigPaths& paths, const i18n::Translator& translator, std:
 
 // Setting and restoring load with an empty resolution list, as the window
 // does without a display: the three resolution keys are written only when
-// a mode is set, and otherwise keep their bytes.
+// a mode is set, and otherwise keep their bytes. So do the edit fields that
+// are not set (a stored -1 is not rewritten as 4294967296.0).
 int setSettings(const app::ConfigPaths& paths, const std::vector<Assignment>& assignments,
                 const i18n::Translator& translator, std::ostream& err) {
   const auto languages = mw::MainTextsOfBothLanguages(translator);

@@ -3,8 +3,10 @@
 #include <string>
 #include <string_view>
 
-// ASCII-only case folding and comparison: the game's names and words are
-// compared this way, so bytes above 0x7F (Windows-1252 letters) never fold.
+// Case folding and comparison. The game's names and words (sections, keys,
+// value words) fold ASCII letters only, as the game compares them; the
+// translated entry texts are Windows-1252 and fold every letter of that code
+// page, so that "HORIZONTALE UNSCHÄRFE" names the same entry as its lower case.
 namespace valdor::config {
 
 // 'A'..'Z' to 'a'..'z'; every other byte as it is.
@@ -13,5 +15,13 @@ char lowerAscii(char c);
 std::string toLowerAscii(std::string_view text);
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
 bool startsWithIgnoreCase(std::string_view text, std::string_view prefix);
+
+// Every Windows-1252 capital to its small letter: ASCII, the accented
+// capitals 0xC0..0xDE (not 0xD7, the multiplication sign), Š, Œ, Ž and Ÿ.
+// Letters without a capital (ß, µ) and every other byte stay as they are.
+char lowerCp1252(char c);
+
+// Windows-1252 texts compared with lowerCp1252.
+bool equalsIgnoreCaseCp1252(std::string_view a, std::string_view b);
 
 }  // namespace valdor::config

@@ -23,8 +23,10 @@ std::optional<EntryParts> splitEntryText(std::string_view text) {
 }
 
 std::vector<std::string> FillDisplayModes(const platform::DisplayModeSource& source) {
+  // Sorted here as well, whatever the source: the same text twice would
+  // leave the stored mode found at one copy and shown at another.
   std::vector<std::string> entries;
-  for (const platform::DisplayMode& mode : source.modes()) {
+  for (const platform::DisplayMode& mode : platform::ascendingUnique(source.modes())) {
     if (mode.width >= kMinimumModeWidth) entries.push_back(entryText(mode.width, mode.height, mode.refreshRate));
   }
   return entries;

@@ -38,8 +38,8 @@ struct EntryParts {
 // nullopt when a separator is missing.
 std::optional<EntryParts> splitEntryText(std::string_view text);
 
-// The entry texts of the source's modes at least kMinimumModeWidth wide, in
-// the source's order, neither sorted nor de-duplicated.
+// The entry texts of the source's modes at least kMinimumModeWidth wide, each
+// once, in ascending order of width, height and refresh rate.
 std::vector<std::string> FillDisplayModes(const platform::DisplayModeSource& source);
 
 // "5:4", "4:3", "16:10" or "16:9" for an entry text; nullopt when the text

@@ -148,17 +148,31 @@ Stored readValue(std::string_view content, const MainRow& row) {
   return {0, config::readProfileString(content, row.section, row.key, row.readDefault)};
 }
 
+// Width, height and refresh rate as the user options file holds them.
+std::vector<std::int32_t> storedModeNumbers(std::string_view user) {
+  std::vector<std::int32_t> numbers;
+  for (const MainRow& row : kMainRows) {
+    if (isDisplayMode(row)) numbers.push_back(static_cast<std::int32_t>(readValue(user, row).number));
+  }
+  return numbers;
+}
+
 constexpr std::uint64_t kMax32 = std::numeric_limits<std::uint32_t>::max();
 
+// A field given a value no longer holds what its key stores.
 bool setField(MainSettings& settings, const MainRow& row, std::string_view text) {
+  bool taken = false;
   if (row.kind == MainKind::Decimal) {
     auto value = config::parseDigitsAsSingle(text);
     if (value) settings.*std::get<float MainSettings::*>(row.member) = *value;
-    return value.has_value();
+    taken = value.has_value();
+  } else {
+    auto value = config::parseDigits(text, kMax32);
+    if (value) settings.*std::get<std::uint32_t MainSettings::*>(row.member) = static_cast<std::uint32_t>(*value);
+    taken = value.has_value();
   }
-  auto value = config::parseDigits(text, kMax32);
-  if (value) settings.*std::get<std::uint32_t MainSettings::*>(row.member) = static_cast<std::uint32_t>(*value);
-  return value.has_value();
+  if (taken) settings.fieldsAsStored.erase(row.control);
+  return taken;
 }
 
 // "WxH@RHz" with whole numbers, in canonical spelling; nullopt otherwise.
@@ -180,6 +194,7 @@ std::optional<std::string> parseModeText(std::string_view text) {
 // The value a row writes, nullopt when it writes nothing: a list without a
 // chosen entry keeps what the file holds rather than "-1" or an empty word.
 std::optional<std::string> storedText(const MainRow& row, const MainSettings& settings) {
+  if (settings.fieldsAsStored.contains(row.control)) return std::nullopt;
   if (row.kind == MainKind::Decimal) {
     return config::formatOneDecimal(settings.*std::get<float MainSettings::*>(row.member));
   }
@@ -275,9 +290,20 @@ MainSettings LoadMainSettings(const app::ConfigPaths& paths, const MainTexts& te
                               std::span<const std::string> resolutions, const MainSettings& previous) {
   const std::string user = contentOf(paths.userOptionsIni);
   const std::string engine = contentOf(paths.engineIni);
+  const auto contentFor = [&](const MainRow& row) -> const std::string& {
+    return row.file == MainFile::UserOptions ? user : engine;
+  };
   MainSettings settings = previous;
-  applyRows(settings, texts, resolutions,
-            [&](const MainRow& row) { return readValue(row.file == MainFile::UserOptions ? user : engine, row); });
+  applyRows(settings, texts, resolutions, [&](const MainRow& row) { return readValue(contentFor(row), row); });
+
+  const auto mode = storedModeNumbers(user);
+  settings.modeStored = mode[0] != 0 && mode[1] != 0;
+  settings.fieldsAsStored.clear();
+  for (const MainRow& row : kMainRows) {
+    if (isField(row.kind) && config::findProfileValue(contentFor(row), row.section, row.key)) {
+      settings.fieldsAsStored.insert(row.control);
+    }
+  }
   return settings;
 }
 
@@ -289,18 +315,16 @@ MainSettings WithListsCleared(MainSettings settings) {
 }
 
 std::string StoredResolutionText(const app::ConfigPaths& paths) {
-  const std::string user = contentOf(paths.userOptionsIni);
-  std::vector<std::int32_t> numbers;
-  for (const MainRow& row : kMainRows) {
-    if (isDisplayMode(row)) numbers.push_back(static_cast<std::int32_t>(readValue(user, row).number));
-  }
-  return modeText(numbers);
+  return modeText(storedModeNumbers(contentOf(paths.userOptionsIni)));
 }
 
 // ---- defaults ----
 
 void RestoreMainDefaults(MainSettings& settings, const MainTexts& texts, std::span<const std::string> resolutions) {
   applyRows(settings, texts, resolutions, restoreValue);
+  // The player asked for the defaults: their texts are written, even where a
+  // field shows the same number as before.
+  settings.fieldsAsStored.clear();
 }
 
 std::optional<std::string> TooltipDefault(ControlId control, const MainTexts& texts) {
@@ -331,7 +355,10 @@ std::string FieldText(const MainSettings& settings, ControlId field) {
 std::optional<ControlId> TakeFieldTexts(MainSettings& settings, const std::function<std::string(ControlId)>& textOf) {
   MainSettings taken = settings;
   for (const MainRow& row : kMainRows) {
-    if (isField(row.kind) && !setField(taken, row, textOf(row.control))) return row.control;
+    if (!isField(row.kind)) continue;
+    const std::string text = textOf(row.control);
+    if (text == FieldText(settings, row.control)) continue;  // not changed
+    if (!setField(taken, row, text)) return row.control;
   }
   settings = std::move(taken);
   return std::nullopt;
@@ -340,7 +367,9 @@ std::optional<ControlId> TakeFieldTexts(MainSettings& settings, const std::funct
 // ---- saving ----
 
 void EnsureResolutionChosen(MainSettings& settings, std::span<const std::string> resolutions) {
-  if (settings.resolution.empty() && !resolutions.empty()) settings.resolution = resolutions.front();
+  if (settings.resolution.empty() && !settings.modeStored && !resolutions.empty()) {
+    settings.resolution = resolutions.front();
+  }
 }
 
 Result SaveMainSettings(const app::ConfigPaths& paths, const MainSettings& settings) {
@@ -397,7 +426,7 @@ SetOutcome SetMainSetting(MainSettings& settings, std::string_view name, std::st
   for (const MainTexts& texts : languages) {
     const auto list = texts.list(row->kind);
     for (std::size_t i = 0; i < list.size(); ++i) {
-      if (!list[i].empty() && config::equalsIgnoreCase(list[i], value)) {
+      if (!list[i].empty() && config::equalsIgnoreCaseCp1252(list[i], value)) {
         PositionOf(settings, *row) = static_cast<int>(i);
         return SetOutcome::Done;
       }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -52,6 +53,15 @@ struct MainSettings {
   int meshLoDQuality = -1;
   int animationLoDQuality = -1;
   int imageLoDQuality = -1;
+
+  // What loading found, so that saving leaves alone what the player did not
+  // change. modeStored: the files named a display mode (width and height not
+  // 0), which saving keeps when no entry is chosen. fieldsAsStored: the edit
+  // fields whose keys were stored and whose values nobody has changed since;
+  // their keys keep the stored text, which a field cannot always show again
+  // (-1 reads as 4294967295, 3500.75 as 3500, 16777217 becomes 16777216).
+  bool modeStored = false;
+  std::set<ControlId> fieldsAsStored;
 
   bool operator==(const MainSettings&) const = default;
 };
@@ -168,7 +178,8 @@ std::array<MainTexts, 2> MainTextsOfBothLanguages(const i18n::Translator& transl
 // Reads the 26 keys (missing files and keys give the read defaults) and
 // chooses the entries the window would choose. `resolutions` is the
 // resolution list. A level or shader value that names no entry, and a stored
-// display mode that is not listed, keep their choice in `previous`.
+// display mode that is not listed, keep their choice in `previous`. Records
+// modeStored and fieldsAsStored afresh.
 MainSettings LoadMainSettings(const app::ConfigPaths& paths, const MainTexts& texts,
                               std::span<const std::string> resolutions, const MainSettings& previous);
 
@@ -183,7 +194,8 @@ std::string StoredResolutionText(const app::ConfigPaths& paths);
 
 // Puts in the restore defaults by each kind's loading rule. The resolution
 // becomes the listed 1024x768@60Hz entry, or stays as it was when that mode is
-// not listed. Writes nothing.
+// not listed. The fields count as changed: saving writes the defaults. Writes
+// nothing.
 void RestoreMainDefaults(MainSettings& settings, const MainTexts& texts, std::span<const std::string> resolutions);
 
 // The default a control's tooltip appends; nullopt for controls without a setting.
@@ -194,20 +206,25 @@ std::optional<std::string> TooltipDefault(ControlId control, const MainTexts& te
 // The text an edit field shows: whole digits, as the fields accept nothing else.
 std::string FieldText(const MainSettings& settings, ControlId field);
 
-// Takes the texts of the four edit fields in row order. At the first text that
-// is not a whole number the field can hold (digits only; a count must fit 32
-// bits), returns that field and leaves `settings` unchanged.
+// Takes the texts of the four edit fields in row order. A field still showing
+// its FieldText is unchanged and keeps its value (and a stored one its stored
+// text). At the first other text that is not a whole number the field can hold
+// (digits only; a count must fit 32 bits), returns that field and leaves
+// `settings` unchanged.
 std::optional<ControlId> TakeFieldTexts(MainSettings& settings, const std::function<std::string(ControlId)>& textOf);
 
 // ---- saving ----
 
-// Chooses the first listed resolution when none is chosen, as saving does.
+// Chooses the first listed resolution when none is chosen and the files named
+// no display mode, as saving does. A stored mode that is not listed (another
+// monitor, another refresh rate, a display that lists one mode) is kept.
 void EnsureResolutionChosen(MainSettings& settings, std::span<const std::string> resolutions);
 
 // Writes the 26 keys in row order into both files, all or nothing as far as
 // the system allows: both files' new contents are built and staged before
-// either is replaced. A list without a chosen entry, and a resolution without
-// its "x", "@" and "H", leave their keys as stored. A file whose contents do
+// either is replaced. A list without a chosen entry, a resolution without its
+// "x", "@" and "H" (none chosen), and the fieldsAsStored leave their keys as
+// stored. A file whose contents do
 // not change is not touched. On failure the result names the file.
 config::Result SaveMainSettings(const app::ConfigPaths& paths, const MainSettings& settings);
 
@@ -223,9 +240,10 @@ const MainRow* FindMainSetting(std::string_view name);
 
 using config::SetOutcome;
 
-// Sets a setting from an entry text of any of `languages` (case ignored), a
-// whole number for an edit field, or "WxH@RHz" for the resolution; with a
-// non-empty `resolutions`, the mode must be listed.
+// Sets a setting from an entry text of any of `languages` (case ignored for
+// every Windows-1252 letter), a whole number for an edit field, or "WxH@RHz"
+// for the resolution; with a non-empty `resolutions`, the mode must be listed.
+// Every other setting keeps its value, and a stored field its stored text.
 SetOutcome SetMainSetting(MainSettings& settings, std::string_view name, std::string_view value,
                           std::span<const MainTexts> languages, std::span<const std::string> resolutions);
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -18,13 +20,25 @@ struct DisplayMode {
   bool operator==(const DisplayMode&) const = default;
 };
 
+// Each mode once, in ascending order of width, height and refresh rate: the
+// order in which the game's own platform lists modes. Systems report modes
+// largest or preferred first and report one mode several times (the same
+// size and rate with other timings or flags).
+inline std::vector<DisplayMode> ascendingUnique(std::vector<DisplayMode> modes) {
+  const auto key = [](const DisplayMode& mode) { return std::tie(mode.width, mode.height, mode.refreshRate); };
+  std::sort(modes.begin(), modes.end(), [&](const DisplayMode& a, const DisplayMode& b) { return key(a) < key(b); });
+  modes.erase(std::unique(modes.begin(), modes.end()), modes.end());
+  return modes;
+}
+
 // The display modes of the primary display at 32 bits per pixel.
 class DisplayModeSource {
  public:
   virtual ~DisplayModeSource() = default;
 
-  // Every such mode, narrow ones included, in the order the system reports
-  // them; empty when the system offers none (no display, an error).
+  // Every such mode, narrow ones included; the system sources give them as
+  // ascendingUnique does. Empty when the system offers none (no display, an
+  // error).
   virtual std::vector<DisplayMode> modes() const = 0;
 };
 

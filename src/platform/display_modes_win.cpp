@@ -2,12 +2,14 @@
 
 #include <d3d9.h>
 
+#include <utility>
+
 namespace valdor::platform {
 
 namespace {
 
 // The modes Direct3D 9 offers on the default adapter in the 32-bit format
-// the game renders in, in Direct3D's order.
+// the game renders in, each once and in ascending order.
 class Direct3D9DisplayModeSource final : public DisplayModeSource {
  public:
   std::vector<DisplayMode> modes() const override {
@@ -22,7 +24,7 @@ class Direct3D9DisplayModeSource final : public DisplayModeSource {
       modes.push_back({mode.Width, mode.Height, mode.RefreshRate});
     }
     direct3d->Release();
-    return modes;
+    return ascendingUnique(std::move(modes));
   }
 };
 

@@ -125,7 +125,7 @@ std::vector<DisplayMode> readModes(Display* display) {
                                        : XRRGetScreenResourcesCurrent(display, root));
     if (!resources) continue;
     const OutputPtr output = chosenOutput(display, root, *resources, atLeast13);
-    if (output && output->nmode > 0) return modesOfOutput(*resources, *output);
+    if (output && output->nmode > 0) return ascendingUnique(modesOfOutput(*resources, *output));
   }
   return {};
 }

@@ -8,9 +8,10 @@
 namespace valdor::platform {
 
 // The modes of an X server through XRandR: those of the primary output (the
-// first connected output when none is primary), in the server's order, when
-// the screen has depth 24 stored in 32 bits per pixel. The refresh rate is the
-// mode's dot clock over its totals, rounded.
+// first connected output when none is primary), each once in ascending order,
+// when the screen has depth 24 stored in 32 bits per pixel. The refresh rate
+// is the mode's dot clock over its totals, rounded, so modes with other
+// timings can give the same mode.
 class X11DisplayModeSource final : public DisplayModeSource {
  public:
   // displayName as XOpenDisplay takes it; empty for $DISPLAY.

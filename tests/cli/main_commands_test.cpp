@@ -83,6 +83,8 @@ TEST(MainCommands, SetInEitherLanguageWritesWhatTheModelsSaveWrites) {
   settings.enableTreeShadows = 1;
   settings.vegetationAdminViewRange = 3000;
   settings.maxRagDolls = 50;
+  settings.fieldsAsStored.erase(main_window::ControlId::VegetationViewRange);
+  settings.fieldsAsStored.erase(main_window::ControlId::MaxRagdolls);
   settings.resolution = "1920x1080@60Hz";
   ASSERT_TRUE(main_window::SaveMainSettings(expected.paths, settings).ok());
   const GameCopy english;
@@ -96,10 +98,28 @@ TEST(MainCommands, SetInEitherLanguageWritesWhatTheModelsSaveWrites) {
   EXPECT_EQ(german.main({"set", "DistanceHigh=niedrig", "ShaderQuality=2.0", "Render.MeshLoDQuality=ultra hoch",
                          "Shader.EnableTreeShadows=Aktiviert", "VegetationAdmin.ViewRange=3000",
                          "Animation.MaxRagDolls=50", "Resolution=1920x1080@60Hz",
-                         "PostProcessing=horizontale Unsch\xC3\xA4rfe"}, "deutsch")
+                         "PostProcessing=HORIZONTALE UNSCH\xC3\x84RFE"}, "deutsch")
                 .err, "");
   EXPECT_EQ(english.files(), expected.files());
   EXPECT_EQ(german.files(), expected.files());
+}
+
+TEST(MainCommands, SetChangesOnlyTheNamedKeys) {
+  const GameCopy game;
+  std::string engine = readBytes(game.paths.engineIni);
+  engine.replace(engine.find("Entity.ROI=3000.0"), 17, "Entity.ROI=-1");
+  engine.replace(engine.find("VegetationAdmin.ViewRange=2750.0"), 32, "VegetationAdmin.ViewRange=2750.75");
+  test::writeBytes(game.paths.engineIni, engine);
+  std::string user = readBytes(game.paths.userOptionsIni);
+  user.replace(user.find("RefreshRate=60"), 14, "RefreshRate=59.94");
+  test::writeBytes(game.paths.userOptionsIni, user);
+
+  EXPECT_EQ(game.main({"set", "DistanceHigh=low"}).err, "");
+  user.replace(user.find("DistanceHigh=3"), 14, "DistanceHigh=1");
+  EXPECT_EQ(game.files(), user + engine);
+  EXPECT_EQ(game.main({"set", "Animation.MaxRagDolls=50"}).err, "");
+  engine.replace(engine.find("MaxRagDolls=24"), 14, "MaxRagDolls=50");
+  EXPECT_EQ(game.files(), user + engine);
 }
 
 TEST(MainCommands, AnUnknownKeyOrValueNamesWhatIsAllowedAndWritesNothing) {

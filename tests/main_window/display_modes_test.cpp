@@ -11,10 +11,11 @@ using ::testing::Optional;
 
 // ---- the list ----
 
-TEST(FillDisplayModes, KeepsTheSourcesOrderAndEveryDuplicate) {
-  const platform::FixedDisplayModeSource source({{1024, 768, 75}, {800, 600, 60}, {1024, 768, 60}, {800, 600, 60}});
-  EXPECT_THAT(FillDisplayModes(source),
-              ElementsAre("1024x768@75Hz", "800x600@60Hz", "1024x768@60Hz", "800x600@60Hz"));
+TEST(FillDisplayModes, ListsEachModeOnceByWidthThenHeightThenRefreshRate) {
+  const platform::FixedDisplayModeSource source({{1024, 768, 75}, {800, 600, 60}, {1024, 768, 60}, {800, 600, 60},
+                                                 {1024, 600, 60}, {1920, 1080, 60}, {800, 600, 0}});
+  EXPECT_THAT(FillDisplayModes(source), ElementsAre("800x600@0Hz", "800x600@60Hz", "1024x600@60Hz", "1024x768@60Hz",
+                                                    "1024x768@75Hz", "1920x1080@60Hz"));
 }
 
 TEST(FillDisplayModes, LeavesOutModesNarrowerThan640AndNothingElse) {

@@ -121,6 +121,38 @@ TEST_F(TuningDlgTest, WithNoModeListedSavingKeepsTheStoredResolution) {
   EXPECT_EQ(userOptions(), m_userOptions);
 }
 
+TEST_F(TuningDlgTest, SavingWhatNobodyTouchedLeavesBothFilesAsTheyWere) {
+  // The stored 1280x1024@60Hz is not listed (another refresh rate), and two
+  // fields hold values they cannot show as stored.
+  m_modes = platform::FixedDisplayModeSource{{{1280, 1024, 75}, {1920, 1080, 60}}};
+  m_engine = replaced(m_engine, "Entity.ROI=3000.0\r\n", "Entity.ROI=-1\r\n");
+  m_engine = replaced(m_engine, "AnimationBlending.PhysicControllerDistance=800.0\r\n",
+                      "AnimationBlending.PhysicControllerDistance=16777217\r\n");
+  writeBytes(m_dir / "game/Ini/ve3.ini", m_engine);
+  auto window = open();
+  EXPECT_EQ(find<QComboBox>(*window, ControlId::Resolution)->currentIndex(), -1);
+  click(*window, ControlId::SaveSettings);
+  EXPECT_EQ(find<QComboBox>(*window, ControlId::Resolution)->currentIndex(), -1);
+  EXPECT_EQ(userOptions(), m_userOptions);
+  EXPECT_EQ(engine(), m_engine);
+
+  // Reloaded in another language, the same holds; a field the player types
+  // into is written, and only that one.
+  choose(*window, ControlId::Language, 1);
+  type(*window, ControlId::VegetationViewRange, "5000");
+  click(*window, ControlId::SaveSettings);
+  EXPECT_EQ(userOptions(), m_userOptions);
+  EXPECT_EQ(engine(), replaced(m_engine, kStoredViewRange, "VegetationAdmin.ViewRange=5000.0\r\n"));
+
+  // The defaults, asked for, are written; 1024x768@60Hz is not listed, so the
+  // resolution stays as stored.
+  m_dialogs.yesNoAnswers = {true};
+  click(*window, ControlId::RestoreSettings);
+  click(*window, ControlId::SaveSettings);
+  EXPECT_NE(engine().find("\r\nEntity.ROI=4000.0\r\n"), std::string::npos);
+  EXPECT_NE(userOptions().find(kStoredWidth), std::string::npos);
+}
+
 TEST_F(TuningDlgTest, AFieldWithoutANumberIsNamedAndNothingIsWritten) {
   auto window = open();
   choose(*window, ControlId::TextureQuality, 0);

@@ -139,9 +139,68 @@ TEST_F(MainSettingsTest, NumbersDropTheFractionAndNegativesWrapToUnsigned) {
   EXPECT_EQ(settings.entityRoi, 4294967296.0f);
   EXPECT_EQ(settings.maxRagDolls, 4294967295u);
   EXPECT_EQ(FieldText(settings, ControlId::RoiViewRange), "4294967296");
+}
+
+TEST_F(MainSettingsTest, FieldsNobodyChangedKeepTheirStoredText) {
+  // What the fields show would be written back as 4294967296.0 (read by the
+  // game as 0), 16777216.0 and 3500.0.
+  const std::string storedEngine =
+      "[Engine.Setup]\r\nEntity.ROI=-1\r\nAnimationBlending.PhysicControllerDistance=16777217\r\n"
+      "VegetationAdmin.ViewRange=3500.75\r\n";
+  writeFiles("", storedEngine);
+  MainSettings settings = load();
+  EXPECT_EQ(TakeFieldTexts(settings, [&](ControlId field) { return FieldText(settings, field); }), std::nullopt);
   ASSERT_TRUE(SaveMainSettings(paths, settings));
-  EXPECT_NE(engine().find("VegetationAdmin.ViewRange=3500.0\r\n"), std::string::npos);
-  EXPECT_NE(engine().find("Animation.MaxRagDolls=-1\r\n"), std::string::npos);
+  EXPECT_TRUE(engine().starts_with(storedEngine)) << engine();
+  EXPECT_NE(engine().find("Animation.MaxRagDolls=0\r\n"), std::string::npos) << "a missing key is written";
+
+  // A field given another text is written, and only that one.
+  EXPECT_EQ(TakeFieldTexts(settings,
+                           [&](ControlId field) {
+                             return field == ControlId::RoiViewRange ? std::string("4000") : FieldText(settings, field);
+                           }),
+            std::nullopt);
+  ASSERT_TRUE(SaveMainSettings(paths, settings));
+  EXPECT_TRUE(engine().starts_with("[Engine.Setup]\r\nEntity.ROI=4000.0\r\n"
+                                   "AnimationBlending.PhysicControllerDistance=16777217\r\n"
+                                   "VegetationAdmin.ViewRange=3500.75\r\n"))
+      << engine();
+
+  // Asked for, the defaults are written even where a field shows the same number.
+  writeFiles("", "[Engine.Setup]\r\nEntity.ROI=4000.5\r\n");
+  settings = load();
+  RestoreMainDefaults(settings, english, kModes);
+  ASSERT_TRUE(SaveMainSettings(paths, settings));
+  EXPECT_TRUE(engine().starts_with("[Engine.Setup]\r\nEntity.ROI=4000.0\r\n")) << engine();
+
+  // Set by name, a field is written; the others keep their text.
+  writeFiles("", storedEngine);
+  settings = load();
+  ASSERT_EQ(SetMainSetting(settings, "Entity.ROI", "5", languages, kModes), SetOutcome::Done);
+  ASSERT_TRUE(SaveMainSettings(paths, settings));
+  EXPECT_TRUE(engine().starts_with("[Engine.Setup]\r\nEntity.ROI=5.0\r\n"
+                                   "AnimationBlending.PhysicControllerDistance=16777217\r\n"))
+      << engine();
+}
+
+TEST_F(MainSettingsTest, AStoredModeThatIsNotListedIsKeptAndOnlyNoModeTakesTheFirstEntry) {
+  // A display that lists one mode, another monitor, another refresh rate.
+  const std::string storedUser =
+      "[Options.Video]\r\nResolution.Width=1920\r\nResolution.Height=1080\r\nResolution.RefreshRate=60\r\n";
+  writeFiles(storedUser, "");
+  MainSettings settings = load();
+  EXPECT_EQ(settings.resolution, "");
+  EnsureResolutionChosen(settings, kModes);
+  EXPECT_EQ(settings.resolution, "");
+  ASSERT_TRUE(SaveMainSettings(paths, settings));
+  EXPECT_TRUE(user().starts_with(storedUser)) << user();
+
+  for (const char* noMode : {"Resolution.Width=0\r\nResolution.Height=768\r\n", "Resolution.Width=1024\r\n"}) {
+    writeFiles(std::string("[Options.Video]\r\n") + noMode, "");
+    settings = load();
+    EnsureResolutionChosen(settings, kModes);
+    EXPECT_EQ(settings.resolution, "800x600@60Hz") << noMode;
+  }
 }
 
 TEST_F(MainSettingsTest, StoredModeIsChosenWhenListedAndOtherwiseTheChoiceStays) {
@@ -166,7 +225,12 @@ TEST_F(MainSettingsTest, EveryChoiceAndNumberOfEveryRowRoundTrips) {
       std::filesystem::remove(paths.userOptionsIni);
       std::filesystem::remove(paths.engineIni);
       ASSERT_TRUE(SaveMainSettings(paths, settings));
-      EXPECT_EQ(load(english, WithListsCleared(settings)), settings) << row.key << " " << value;
+      MainSettings loaded = load(english, WithListsCleared(settings));
+      EXPECT_TRUE(loaded.modeStored);
+      EXPECT_EQ(loaded.fieldsAsStored.size(), 4u);
+      loaded.modeStored = settings.modeStored;
+      loaded.fieldsAsStored = settings.fieldsAsStored;
+      EXPECT_EQ(loaded, settings) << row.key << " " << value;
     }
   }
 }
@@ -329,6 +393,13 @@ TEST_F(MainSettingsTest, SettingsAreSetByNameFromEitherLanguage) {
   EXPECT_EQ(SetMainSetting(settings, "resolution", "640X480@60hz", languages, {}), SetOutcome::Done);
   EXPECT_EQ(settings.resolution, "640x480@60Hz");
   EXPECT_EQ(SetMainSetting(settings, "Resolution.Width", "640", languages, {}), SetOutcome::UnknownName);
+}
+
+TEST_F(MainSettingsTest, EntriesAreMatchedIgnoringTheCaseOfEveryLetter) {
+  MainSettings settings;
+  EXPECT_EQ(SetMainSetting(settings, "PostProcessing", "HORIZONTALE UNSCH\xC4RFE", languages, kModes),
+            SetOutcome::Done);
+  EXPECT_EQ(settings.postProcessing, 2);
 }
 
 TEST_F(MainSettingsTest, ShowGivesEverySettingOnceWithEmptyValuesForNoChoice) {

@@ -224,8 +224,8 @@ void EnsureResolutionChosen(MainSettings& settings, std::span<const std::string>
 // the system allows: both files' new contents are built and staged before
 // either is replaced. A list without a chosen entry, a resolution without its
 // "x", "@" and "H" (none chosen), and the fieldsAsStored leave their keys as
-// stored. A file whose contents do
-// not change is not touched. On failure the result names the file.
+// stored. A file whose contents do not change is not touched. On failure the
+// result names the file.
 config::Result SaveMainSettings(const app::ConfigPaths& paths, const MainSettings& settings);
 
 // ---- by name ----

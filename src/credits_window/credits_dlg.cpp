@@ -21,7 +21,7 @@ CCreditsDlg::CCreditsDlg(const i18n::Translator& translator, std::filesystem::pa
                          platform::MusicPlayerFactory makeMusic, OpenAddress openAddress, QWidget* parent)
     // The template places the controls in the client area, inside the edge.
     : TemplateDialog(parent, Qt::Dialog | Qt::FramelessWindowHint, kColours, kTemplateWidth, kTemplateHeight,
-                     kControls, kClientEdge),
+                     kControls, kClientEdge, kTemplateFont),
       m_translator(translator),
       m_privateFolder(std::move(privateFolder)),
       m_makeMusic(std::move(makeMusic)),

@@ -251,17 +251,21 @@ bool fitsWhole(const QWidget* field, const QString& text) {
 }
 
 void alignLabelsWithFields(std::span<QWidget* const> labels, std::span<QWidget* const> fields) {
+  // The horizontal gap between two rectangles side by side; negative when they overlap.
+  const auto gapBetween = [](const QRect& a, const QRect& b) {
+    return a.left() > b.right() ? a.left() - b.right() : b.left() - a.right();
+  };
   for (QWidget* label : labels) {
     const QRect place = label->geometry();
     QWidget* beside = nullptr;
     for (QWidget* field : fields) {
       const QRect other = field->geometry();
       const bool sameLine = other.top() <= place.bottom() && place.top() <= other.bottom();
-      const bool toTheRight = other.left() > place.left();
-      if (sameLine && toTheRight && (!beside || other.left() < beside->x())) beside = field;
+      if (!sameLine || gapBetween(place, other) < 0) continue;
+      if (!beside || gapBetween(place, other) < gapBetween(place, beside->geometry())) beside = field;
     }
-    // Only the field the label names: the next one, not one a column further.
-    if (!beside || beside->x() - place.right() > place.width()) continue;
+    // Only the field the label belongs to, not one a column further.
+    if (!beside || gapBetween(place, beside->geometry()) > place.width()) continue;
     const int textHeight = label->fontMetrics().height();
     const int fieldTextTop = beside->y() + (beside->height() - textHeight + 1) / 2;
     label->move(place.x(), fieldTextTop);

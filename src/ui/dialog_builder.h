@@ -45,9 +45,9 @@ void fitWholeTexts(QWidget* control, std::initializer_list<QStringView> widest);
 // Whether text is shown whole in the field, without scrolling.
 bool fitsWhole(const QWidget* field, const QString& text);
 
-// Lifts or lowers each left-aligned label to the text line of the field or
-// list right beside it: Qt centres the text of those in their box, Windows
-// draws a label's text from its top.
+// Lifts or lowers each label to the text line of the field or list right
+// beside it (its name before it, its unit after it): Qt centres the text of
+// those in their box, Windows draws a label's text from its top.
 void alignLabelsWithFields(std::span<QWidget* const> labels, std::span<QWidget* const> fields);
 
 // A picture control's image, centred in its frame and cut to it when larger,
@@ -89,12 +89,18 @@ std::map<Id, QWidget*> buildDialog(QWidget* window, int templateWidth, int templ
   const auto units = templateUnits(font, window->font());
   window->setFixedSize(units.toPixelsX(templateWidth) + 2 * edge, units.toPixelsY(templateHeight) + 2 * edge);
   auto made = buildControls<Id>(window, rows, units);
+  // Every control in the order of the rows, those without an id included.
+  const auto madeInOrder = window->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
   std::vector<QWidget*> labels;
   std::vector<QWidget*> fields;
-  for (const auto& row : rows) {
-    if (static_cast<int>(row.id) < 0) continue;
-    if (row.kind == ControlKind::Label || row.kind == ControlKind::LabelNoWrap) labels.push_back(made[row.id]);
-    if (row.kind == ControlKind::Edit || row.kind == ControlKind::ComboBox) fields.push_back(made[row.id]);
+  if (madeInOrder.size() == static_cast<qsizetype>(std::size(rows))) {
+    qsizetype index = 0;
+    for (const auto& row : rows) {
+      QWidget* control = madeInOrder[index++];
+      if (row.kind == ControlKind::Label || row.kind == ControlKind::LabelNoWrap || row.kind == ControlKind::LabelRight)
+        labels.push_back(control);
+      if (row.kind == ControlKind::Edit || row.kind == ControlKind::ComboBox) fields.push_back(control);
+    }
   }
   alignLabelsWithFields(labels, fields);
   if (edge != 0) {

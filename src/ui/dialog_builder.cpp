@@ -8,7 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
-#include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
 #include <QStyleOptionFrame>
 #include <QValidator>
 
@@ -58,6 +58,9 @@ int textRoom(const QWidget* control) {
   return control->contentsRect().width();
 }
 
+// Whether text is shown whole in the field, without scrolling.
+bool fitsWhole(const QWidget* field, const QString& text) { return pixelsOf(field->font(), text) <= textRoom(field); }
+
 // The widest stretch, from the font's own down to kNarrowestStretch, at which
 // every text fits room; the narrowest when none does.
 int stretchToFit(QFont font, const QStringList& texts, int room) {
@@ -88,7 +91,7 @@ void fitEntries(QComboBox* box) {
   narrowToFit(box, entries);
 }
 
-int nonDigits(const QString& text, QChar c) {
+int occurrences(const QString& text, QChar c) {
   return static_cast<int>(std::count_if(text.begin(), text.end(), [c](QChar x) { return x == c; }));
 }
 
@@ -118,7 +121,7 @@ class FieldGuard final : public QValidator {
   bool addsNonDigit(const QString& input) const {
     for (QChar c : input) {
       if (c >= u'0' && c <= u'9') continue;
-      if (nonDigits(input, c) > nonDigits(m_before, c)) return true;
+      if (occurrences(input, c) > occurrences(m_before, c)) return true;
     }
     return false;
   }
@@ -244,10 +247,6 @@ void fitWholeTexts(QWidget* control, std::initializer_list<QStringView> widest) 
   QStringList texts;
   for (QStringView text : widest) texts << text.toString();
   narrowToFit(control, texts);
-}
-
-bool fitsWhole(const QWidget* field, const QString& text) {
-  return pixelsOf(field->font(), text) <= textRoom(field);
 }
 
 void alignLabelsWithFields(std::span<QWidget* const> labels, std::span<QWidget* const> fields) {

@@ -9,8 +9,8 @@
 #include <initializer_list>
 #include <map>
 #include <span>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 #include "ui/dialog_layout.h"
 
@@ -41,9 +41,6 @@ void setControlText(QWidget* control, std::string_view text);
 // The font of a field or label narrowed, as little as needed, so that each of
 // widest is shown whole in it.
 void fitWholeTexts(QWidget* control, std::initializer_list<QStringView> widest);
-
-// Whether text is shown whole in the field, without scrolling.
-bool fitsWhole(const QWidget* field, const QString& text);
 
 // Lifts or lowers each label to the text line of the field or list right
 // beside it (its name before it, its unit after it): Qt centres the text of

@@ -1,6 +1,7 @@
 #include "ui/dialog_builder.h"
 
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -61,9 +62,16 @@ TEST_F(DialogBuilderTest, ALabelStandsOnTheTextLineOfTheListBesideIt) {
 
 TEST_F(DialogBuilderTest, ADropDownListShowsTheRowsItsTemplateRectangleLeavesBelowTheBox) {
   auto* list = find<QComboBox>(m_window, Id::List);
-  // 171 units are 278 pixels; below the closed box that is about 18 rows.
-  EXPECT_GE(list->maxVisibleItems(), 16);
-  EXPECT_LE(list->maxVisibleItems(), 19);
+  for (int i = 0; i < 40; ++i) list->addItem(QString("%1x768@60Hz").arg(1000 + i));
+  m_window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_window));
+  list->showPopup();
+  // 171 units are 278 pixels; below the closed box that is about 18 rows, not Qt's 10.
+  const QAbstractItemView* view = list->view();
+  const int rows = view->viewport()->height() / view->sizeHintForRow(0);
+  list->hidePopup();
+  EXPECT_GE(rows, 16);
+  EXPECT_LE(rows, 19);
   EXPECT_EQ(visibleListRows(108, 20, 14), 6);  // a list of 72 units in the main window
   EXPECT_EQ(visibleListRows(20, 20, 14), 1);
 }

@@ -12,6 +12,7 @@ namespace valdor::cache_window {
 
 inline constexpr int kTemplateWidth = 605;  // dialog units
 inline constexpr int kTemplateHeight = 308;
+inline constexpr ui::TemplateFont kTemplateFont = ui::TemplateFont::MsSansSerif8;
 inline constexpr ui::WindowColours kColours{{240, 170, 0}, {100, 0, 0}};
 
 using Row = ui::ControlRow<ControlId>;

@@ -27,7 +27,7 @@ CCacheDlg::CCacheDlg(const app::ConfigPaths& paths, const i18n::Translator& tran
                      QWidget* parent)
     // A small tool-window title bar with a close box and no caption text.
     : TemplateDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint, kColours, kTemplateWidth,
-                     kTemplateHeight, kControls),
+                     kTemplateHeight, kControls, 0, kTemplateFont),
       m_engineIni(paths.engineIni),
       m_translator(translator),
       m_dialogs(dialogs) {
@@ -47,18 +47,37 @@ void CCacheDlg::OnInitDialog() {
 }
 
 void CCacheDlg::shapeFields() {
+  // The widest texts a field and a megabyte label show: a 32-bit value read
+  // from the file with its sign, an unsigned one, and their megabytes. They
+  // are shown whole, never cut to their last digits.
   const auto numberField = [this](ControlId id) {
     auto* field = control<QLineEdit>(id);
     field->setAlignment(Qt::AlignRight);
+    ui::fitWholeTexts(field, {u"-2147483648", u"4294967295"});
     return field;
   };
-  for (const CacheRow& row : kCacheRows) ui::acceptDigitsOnly(numberField(row.valueField));
+  const auto megabyteLabel = [this](ControlId id) {
+    auto* label = control<QLabel>(id);
+    label->setWordWrap(false);  // a wrapped label would lose its unit below the line
+    ui::fitWholeTexts(label, {u"4096.00 MB", u"-2048.00 MB"});
+  };
+  // Typing stops when a field is full: the fields do not scroll sideways.
+  constexpr ui::FieldRules kTyped{.digitsOnly = true, .stopWhenFull = true};
+  for (const CacheRow& row : kCacheRows) {
+    ui::guardField(numberField(row.valueField), kTyped);
+    megabyteLabel(row.megabyteLabel);
+  }
   for (const CacheColumnRow& row : kCacheColumnRows) {
-    auto* percent = numberField(row.percentField);
-    ui::acceptDigitsOnly(percent);
+    auto* percent = control<QLineEdit>(row.percentField);
+    percent->setAlignment(Qt::AlignRight);
+    ui::guardField(percent, kTyped);
     percent->setText(QStringLiteral("0"));  // never loaded, saved or restored
     numberField(row.totalField)->setReadOnly(true);
-    if (row.finalField != ControlId::None) numberField(row.finalField)->setReadOnly(true);
+    megabyteLabel(row.totalMegabytes);
+    if (row.finalField != ControlId::None) {
+      numberField(row.finalField)->setReadOnly(true);
+      megabyteLabel(row.finalMegabytes);
+    }
   }
 }
 

@@ -19,6 +19,7 @@ enum class ControlId : int {
 
 inline constexpr int kTemplateWidth = 321;  // dialog units
 inline constexpr int kTemplateHeight = 265;
+inline constexpr ui::TemplateFont kTemplateFont = ui::TemplateFont::MsSansSerif8;
 inline constexpr ui::WindowColours kColours{{200, 130, 0}, {50, 50, 50}};
 
 // The artwork in the program's Qt resources.

@@ -15,14 +15,15 @@
 
 namespace valdor::credits_window {
 
-void openInBrowser(std::string_view address) { QDesktopServices::openUrl(QUrl(ui::toQString(address))); }
+bool openInBrowser(std::string_view address) { return QDesktopServices::openUrl(QUrl(ui::toQString(address))); }
 
-CCreditsDlg::CCreditsDlg(const i18n::Translator& translator, std::filesystem::path privateFolder,
+CCreditsDlg::CCreditsDlg(const i18n::Translator& translator, app::Dialogs& dialogs, std::filesystem::path privateFolder,
                          platform::MusicPlayerFactory makeMusic, OpenAddress openAddress, QWidget* parent)
     // The template places the controls in the client area, inside the edge.
     : TemplateDialog(parent, Qt::Dialog | Qt::FramelessWindowHint, kColours, kTemplateWidth, kTemplateHeight,
-                     kControls, kClientEdge),
+                     kControls, kClientEdge, kTemplateFont),
       m_translator(translator),
+      m_dialogs(dialogs),
       m_privateFolder(std::move(privateFolder)),
       m_makeMusic(std::move(makeMusic)),
       m_openAddress(std::move(openAddress)) {
@@ -62,7 +63,12 @@ void CCreditsDlg::showPicture(QLabel* picture) {
 
 void CCreditsDlg::ApplyTexts() { applyCaptions(m_translator); }
 
-void CCreditsDlg::OnLink() { m_openAddress(CommunityAddress(m_translator.language())); }
+void CCreditsDlg::OnLink() {
+  const std::string_view address = CommunityAddress(m_translator.language());
+  // Without a browser the click would do nothing at all; the player gets the
+  // address to open by hand instead.
+  if (!m_openAddress(address)) m_dialogs.showMessage(LinkNotOpenedMessage(m_translator, address));
+}
 
 void CCreditsDlg::showEvent(QShowEvent* event) {
   // Without sound (no device, no player) the window works all the same.

@@ -7,6 +7,7 @@
 
 #include "credits_window/credits_controls.h"
 #include "platform/music_player.h"
+#include "app/dialogs.h"
 #include "i18n/translator.h"
 #include "ui/template_dialog.h"
 
@@ -14,12 +15,12 @@ class QLabel;
 
 namespace valdor::credits_window {
 
-// Hands a web address to whatever opens web addresses.
-using OpenAddress = std::function<void(std::string_view address)>;
+// Hands a web address to whatever opens web addresses; false when nothing
+// could open it.
+using OpenAddress = std::function<bool(std::string_view address)>;
 
-// The desktop's handler for web addresses (the user's browser); a failure is
-// not reported.
-void openInBrowser(std::string_view address);
+// The desktop's handler for web addresses (the user's browser).
+bool openInBrowser(std::string_view address);
 
 // The credits: picture, version, thanks, the community's link and the contact
 // line, with the short tune playing while the window is shown. A left click
@@ -28,13 +29,16 @@ class CCreditsDlg : public ui::TemplateDialog<ControlId> {
   Q_OBJECT
 
  public:
-  // Texts and language come from translator, which must outlive the window;
-  // the tune is written into privateFolder and played by a player of makeMusic.
-  CCreditsDlg(const i18n::Translator& translator, std::filesystem::path privateFolder, platform::MusicPlayerFactory makeMusic,
-              OpenAddress openAddress = openInBrowser, QWidget* parent = nullptr);
+  // Texts and language come from translator and messages go to dialogs, both
+  // of which must outlive the window; the tune is written into privateFolder
+  // and played by a player of makeMusic.
+  CCreditsDlg(const i18n::Translator& translator, app::Dialogs& dialogs, std::filesystem::path privateFolder,
+              platform::MusicPlayerFactory makeMusic, OpenAddress openAddress = openInBrowser,
+              QWidget* parent = nullptr);
   ~CCreditsDlg() override;
 
-  // Opens the community's site for the selected language; the window stays open.
+  // Opens the community's site for the selected language; when nothing can
+  // open it, a message gives the address to copy. The window stays open.
   void OnLink();
 
   // Ends the window either way, stopping the tune, also in the middle.
@@ -53,6 +57,7 @@ class CCreditsDlg : public ui::TemplateDialog<ControlId> {
   void ApplyTexts();
 
   const i18n::Translator& m_translator;
+  app::Dialogs& m_dialogs;
   std::filesystem::path m_privateFolder;
   platform::MusicPlayerFactory m_makeMusic;
   OpenAddress m_openAddress;

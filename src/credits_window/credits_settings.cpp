@@ -12,6 +12,9 @@ std::string_view CommunityAddress(std::string_view languageSection) {
   return languageSection == "deutsch" ? kGermanCommunityAddress : kOtherCommunityAddress;
 }
 
+std::string LinkNotOpenedMessage(const i18n::Translator& translator, std::string_view address) {
+  return translator.format("MESSAGE_LINKNOTOPENED", {{"address", std::string(address)}});
+}
 
 std::unique_ptr<platform::MusicPlayer> startCreditsMusic(const platform::MusicPlayerFactory& makeMusic,
                                                 const std::filesystem::path& privateFolder) {

@@ -2,8 +2,10 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <string_view>
 
+#include "i18n/translator.h"
 #include "platform/music_player.h"
 
 // The community web site behind the credits window's link button, and the
@@ -17,6 +19,10 @@ inline constexpr std::string_view kOtherCommunityAddress = "https://www.valdor3.
 // included), the other site for every other section. The button's caption
 // plays no part.
 std::string_view CommunityAddress(std::string_view languageSection);
+
+// What the player is told when no program could open address (UTF-8): the
+// address itself, to copy.
+std::string LinkNotOpenedMessage(const i18n::Translator& translator, std::string_view address);
 
 inline constexpr std::string_view kMusicFileName = "v3tu.mp3";
 

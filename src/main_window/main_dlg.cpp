@@ -232,7 +232,7 @@ void CTuningDlg::OpenOtherSettings() {
 
 void CTuningDlg::OpenCredits() {
   // The tune goes where the translation table went: the tool's private folder.
-  credits_window::CCreditsDlg credits(m_translator, m_startup.privateFolder(), m_creditsMusic,
+  credits_window::CCreditsDlg credits(m_translator, m_dialogs, m_startup.privateFolder(), m_creditsMusic,
                                       credits_window::openInBrowser, this);
   credits.exec();
 }

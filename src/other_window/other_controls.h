@@ -13,6 +13,7 @@ namespace valdor::other_window {
 
 inline constexpr int kTemplateWidth = 351;  // dialog units
 inline constexpr int kTemplateHeight = 342;
+inline constexpr ui::TemplateFont kTemplateFont = ui::TemplateFont::MsSansSerif8;
 inline constexpr ui::WindowColours kColours{{240, 170, 0}, {100, 0, 0}};
 
 // The title is the one label drawn in a sunken frame.

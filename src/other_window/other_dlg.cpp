@@ -32,7 +32,7 @@ COtherSettingsDlg::COtherSettingsDlg(const app::ConfigPaths& paths, const i18n::
                                      app::Dialogs& dialogs, QWidget* parent)
     // A small frame with a close box and no title.
     : TemplateDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint,
-                     kColours, kTemplateWidth, kTemplateHeight, kControls),
+                     kColours, kTemplateWidth, kTemplateHeight, kControls, 0, kTemplateFont),
       m_paths(paths),
       m_translator(translator),
       m_dialogs(dialogs),
@@ -45,7 +45,13 @@ COtherSettingsDlg::COtherSettingsDlg(const app::ConfigPaths& paths, const i18n::
   }
   control<QLabel>(kSunkenLabel)->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   for (const OtherRow& row : kOtherRows) {
-    if (!isSwitch(row)) control<QLineEdit>(row.control)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    if (isSwitch(row)) continue;
+    auto* field = control<QLineEdit>(row.control);
+    field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Any character may be typed, but the fields do not scroll sideways: typing
+    // stops when one is full, and the widest whole number is shown whole.
+    ui::fitWholeTexts(field, {u"-2147483648"});
+    ui::guardField(field, {.stopWhenFull = true});
   }
   connectHandlers();
   OnInitDialog();

@@ -7,8 +7,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QRegularExpressionValidator>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionFrame>
+#include <QValidator>
+
+#include <algorithm>
 
 #include "ui/qt_text.h"
 
@@ -17,6 +21,115 @@ namespace valdor::ui {
 namespace {
 
 constexpr int kComboFrameHeight = 8;
+
+// The narrowest a text is drawn to fit its control, in percent of its width.
+constexpr int kNarrowestStretch = 75;
+
+// A row of a drop-down list: its text and the item view's spacing.
+constexpr int kListRowPadding = 2;
+
+int pixelsOf(const QFont& font, const QString& text) { return QFontMetrics(font).horizontalAdvance(text); }
+
+// The width a control has for one line of text.
+int textRoom(const QWidget* control) {
+  if (const auto* edit = qobject_cast<const QLineEdit*>(control)) {
+    QStyleOptionFrame frame;
+    frame.initFrom(edit);
+    frame.rect = edit->rect();
+    frame.lineWidth = edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, edit) : 0;
+    const QRect contents = edit->style()->subElementRect(QStyle::SE_LineEditContents, &frame, edit);
+    const QMargins margins = edit->textMargins();
+    // QLineEdit keeps 2 pixels free on either side and 1 for the caret.
+    return contents.width() - margins.left() - margins.right() - 2 * 2 - 1;
+  }
+  if (const auto* button = qobject_cast<const QPushButton*>(control)) {
+    const int frame = button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+    const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+    // A pixel of air between the caption and the frame on either side.
+    return button->width() - 2 * frame - margin - 2;
+  }
+  if (const auto* box = qobject_cast<const QComboBox*>(control)) {
+    QStyleOptionComboBox option;
+    option.initFrom(box);
+    option.rect = box->rect();
+    option.editable = box->isEditable();
+    return box->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, box).width() - 2;
+  }
+  return control->contentsRect().width();
+}
+
+// Whether text is shown whole in the field, without scrolling.
+bool fitsWhole(const QWidget* field, const QString& text) { return pixelsOf(field->font(), text) <= textRoom(field); }
+
+// The widest stretch, from the font's own down to kNarrowestStretch, at which
+// every text fits room; the narrowest when none does.
+int stretchToFit(QFont font, const QStringList& texts, int room) {
+  for (int stretch = 100; stretch > kNarrowestStretch; --stretch) {
+    font.setStretch(stretch);
+    if (std::all_of(texts.begin(), texts.end(), [&](const QString& text) { return pixelsOf(font, text) <= room; }))
+      return stretch;
+  }
+  return kNarrowestStretch;
+}
+
+void narrowToFit(QWidget* control, const QStringList& texts) {
+  QFont font = control->font();
+  const int stretch = stretchToFit(font, texts, textRoom(control));
+  if (font.stretch() == stretch) return;
+  font.setStretch(stretch);
+  control->setFont(font);
+}
+
+// The entries of a list drawn as narrow as the widest needs, for the closed
+// box; the dropped list is as wide as the box, so it follows.
+void fitEntries(QComboBox* box) {
+  QStringList entries;
+  for (int i = 0; i < box->count(); ++i) entries << box->itemText(i);
+  QFont font = box->font();
+  font.setStretch(100);
+  box->setFont(font);
+  narrowToFit(box, entries);
+}
+
+int occurrences(const QString& text, QChar c) {
+  return static_cast<int>(std::count_if(text.begin(), text.end(), [c](QChar x) { return x == c; }));
+}
+
+// Refuses an edit that adds a character the rules do not allow, or that
+// makes a full field's text wider than it. Qt only undoes a refused edit
+// while the text before it was accepted, so a text the program sets is
+// accepted as it stands (setting a text clears the field's undo history,
+// which an edit never leaves empty), and each edit is judged against the
+// text before it.
+class FieldGuard final : public QValidator {
+ public:
+  FieldGuard(QLineEdit* field, FieldRules rules) : QValidator(field), m_field(field), m_rules(rules) {
+    QObject::connect(field, &QLineEdit::textChanged, this, [this](const QString& text) { m_before = text; });
+    m_before = field->text();
+  }
+
+  State validate(QString& input, int& /*pos*/) const override {
+    if (input == m_before || !m_field->isUndoAvailable()) return Acceptable;
+    if (m_rules.digitsOnly && addsNonDigit(input)) return Invalid;
+    if (m_rules.stopWhenFull && input.size() > m_before.size() && !fitsWhole(m_field, input)) return Invalid;
+    return Acceptable;
+  }
+
+ private:
+  // Whether input holds a character other than a digit more often than the
+  // text before the edit did.
+  bool addsNonDigit(const QString& input) const {
+    for (QChar c : input) {
+      if (c >= u'0' && c <= u'9') continue;
+      if (occurrences(input, c) > occurrences(m_before, c)) return true;
+    }
+    return false;
+  }
+
+  QLineEdit* m_field;
+  FieldRules m_rules;
+  QString m_before;
+};
 
 QLabel* makeLabel(QWidget* parent, Qt::Alignment horizontal, bool wrap) {
   auto* label = new QLabel(parent);
@@ -70,6 +183,10 @@ QFont dialogFont() {
   return font;
 }
 
+DialogUnits templateUnits(TemplateFont font, const QFont& drawn) {
+  return font == TemplateFont::MsSansSerif8 ? kMsSansSerif8Units : dialogUnitsOf(drawn);
+}
+
 DialogUnits dialogUnitsOf(const QFont& font) {
   const QFontMetrics metrics(font);
   const int alphabet =
@@ -84,8 +201,14 @@ QWidget* createControl(QWidget* parent, ControlKind kind, int id, const QRect& p
   // The template's rectangle of a combo box includes its dropped list. Closed,
   // Windows makes it as high as its text plus its frame, which the template's
   // rows of 14 units leave room for; Qt's own size hint would overlap them.
-  if (kind == ControlKind::ComboBox)
-    place.setHeight(std::min(pixels.height(), control->fontMetrics().height() + kComboFrameHeight));
+  if (auto* box = qobject_cast<QComboBox*>(control)) {
+    const int closed = std::min(pixels.height(), control->fontMetrics().height() + kComboFrameHeight);
+    place.setHeight(closed);
+    box->setMaxVisibleItems(
+        visibleListRows(pixels.height(), closed, control->fontMetrics().height() + kListRowPadding));
+    // The closed box shows its entry whole, however the entries are filled in.
+    QObject::connect(box->model(), &QAbstractItemModel::rowsInserted, box, [box] { fitEntries(box); });
+  }
   control->setGeometry(place);
   if (!text.empty()) setControlText(control, text);
   return control;
@@ -97,6 +220,12 @@ void setControlText(QWidget* control, std::string_view text) {
     label->setText(caption);
   } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
     button->setText(caption);
+    if (qobject_cast<QPushButton*>(control)) {
+      QFont font = button->font();
+      font.setStretch(100);
+      button->setFont(font);
+      narrowToFit(button, {caption});
+    }
   } else if (auto* group = qobject_cast<QGroupBox*>(control)) {
     group->setTitle(caption);
   } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
@@ -114,11 +243,38 @@ void setControlPicture(QWidget* control, const QPixmap& picture) {
   label->setPixmap(picture.copy(middle));
 }
 
-void acceptDigitsOnly(QWidget* control) {
+void fitWholeTexts(QWidget* control, std::initializer_list<QStringView> widest) {
+  QStringList texts;
+  for (QStringView text : widest) texts << text.toString();
+  narrowToFit(control, texts);
+}
+
+void alignLabelsWithFields(std::span<QWidget* const> labels, std::span<QWidget* const> fields) {
+  // The horizontal gap between two rectangles side by side; negative when they overlap.
+  const auto gapBetween = [](const QRect& a, const QRect& b) {
+    return a.left() > b.right() ? a.left() - b.right() : b.left() - a.right();
+  };
+  for (QWidget* label : labels) {
+    const QRect place = label->geometry();
+    QWidget* beside = nullptr;
+    for (QWidget* field : fields) {
+      const QRect other = field->geometry();
+      const bool sameLine = other.top() <= place.bottom() && place.top() <= other.bottom();
+      if (!sameLine || gapBetween(place, other) < 0) continue;
+      if (!beside || gapBetween(place, other) < gapBetween(place, beside->geometry())) beside = field;
+    }
+    // Only the field the label belongs to, not one a column further.
+    if (!beside || gapBetween(place, beside->geometry()) > place.width()) continue;
+    const int textHeight = label->fontMetrics().height();
+    const int fieldTextTop = beside->y() + (beside->height() - textHeight + 1) / 2;
+    label->move(place.x(), fieldTextTop);
+  }
+}
+
+void guardField(QWidget* control, FieldRules rules) {
   auto* edit = qobject_cast<QLineEdit*>(control);
   if (!edit) return;
-  static const QRegularExpression kDigits(QStringLiteral("[0-9]*"));
-  edit->setValidator(new QRegularExpressionValidator(kDigits, edit));
+  edit->setValidator(new FieldGuard(edit, rules));
 }
 
 }  // namespace valdor::ui

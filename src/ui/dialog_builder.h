@@ -6,8 +6,11 @@
 #include <QString>
 #include <QWidget>
 
+#include <initializer_list>
 #include <map>
+#include <span>
 #include <string_view>
+#include <vector>
 
 #include "ui/dialog_layout.h"
 
@@ -21,21 +24,44 @@ QFont dialogFont();
 // The base units of a font: the rounded average width of A-Z a-z and the height.
 DialogUnits dialogUnitsOf(const QFont& font);
 
+// The base units a template of font is laid out in, when drawn in drawn.
+DialogUnits templateUnits(TemplateFont font, const QFont& drawn);
+
 inline QRect toQRect(const PixelRect& rect) { return {rect.x, rect.y, rect.width, rect.height}; }
 
 // One control: the widget of its kind, objectName the numeric id, placed at
-// pixels (a combo box gets its closed height only), showing text.
+// pixels (a combo box gets its closed height, the rest of its rectangle sets
+// how many rows its list shows), showing text.
 QWidget* createControl(QWidget* parent, ControlKind kind, int id, const QRect& pixels, std::string_view text);
 
-// The caption of a label, button or group box (Windows-1252 bytes).
+// The caption of a label, button or group box (Windows-1252 bytes). A button's
+// caption that would touch its frame is drawn a little narrower instead.
 void setControlText(QWidget* control, std::string_view text);
+
+// The font of a field or label narrowed, as little as needed, so that each of
+// widest is shown whole in it.
+void fitWholeTexts(QWidget* control, std::initializer_list<QStringView> widest);
+
+// Lifts or lowers each label to the text line of the field or list right
+// beside it (its name before it, its unit after it): Qt centres the text of
+// those in their box, Windows draws a label's text from its top.
+void alignLabelsWithFields(std::span<QWidget* const> labels, std::span<QWidget* const> fields);
 
 // A picture control's image, centred in its frame and cut to it when larger,
 // as Windows shows a bitmap in a centred picture control.
 void setControlPicture(QWidget* control, const QPixmap& picture);
 
+// What an edit field lets the player type. The rules judge the player's
+// edits only: a text the program shows (a negative number read from a file,
+// say) stays as it is, but no edit adds a character the rules refuse.
+struct FieldRules {
+  bool digitsOnly = false;    // no sign, no point, no blank can be typed or pasted
+  bool stopWhenFull = false;  // a field that does not scroll takes no more once full
+};
+void guardField(QWidget* control, FieldRules rules);
+
 // An edit field that takes digits only: no sign, no point, no blank.
-void acceptDigitsOnly(QWidget* control);
+inline void acceptDigitsOnly(QWidget* control) { guardField(control, {.digitsOnly = true}); }
 
 // Makes the controls of a table in its order, which is also the focus order,
 // and gives them by id. Rows without an id of their own (a negative one, like
@@ -56,10 +82,24 @@ std::map<Id, QWidget*> buildControls(QWidget* parent, const Rows& rows, const Di
 // from the table inside that frame.
 template <typename Id, typename Rows>
 std::map<Id, QWidget*> buildDialog(QWidget* window, int templateWidth, int templateHeight, const Rows& rows,
-                                   int edge = 0) {
-  const auto units = dialogUnitsOf(window->font());
+                                   int edge = 0, TemplateFont font = TemplateFont::Arial8) {
+  const auto units = templateUnits(font, window->font());
   window->setFixedSize(units.toPixelsX(templateWidth) + 2 * edge, units.toPixelsY(templateHeight) + 2 * edge);
   auto made = buildControls<Id>(window, rows, units);
+  // Every control in the order of the rows, those without an id included.
+  const auto madeInOrder = window->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+  std::vector<QWidget*> labels;
+  std::vector<QWidget*> fields;
+  if (madeInOrder.size() == static_cast<qsizetype>(std::size(rows))) {
+    qsizetype index = 0;
+    for (const auto& row : rows) {
+      QWidget* control = madeInOrder[index++];
+      if (row.kind == ControlKind::Label || row.kind == ControlKind::LabelNoWrap || row.kind == ControlKind::LabelRight)
+        labels.push_back(control);
+      if (row.kind == ControlKind::Edit || row.kind == ControlKind::ComboBox) fields.push_back(control);
+    }
+  }
+  alignLabelsWithFields(labels, fields);
   if (edge != 0) {
     for (auto* control : window->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
       control->move(control->pos() + QPoint(edge, edge));

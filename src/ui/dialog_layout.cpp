@@ -16,6 +16,14 @@ int mulDiv(int a, int b, int c) {
 
 int baseUnitX(int widthOfAlphabet) { return (widthOfAlphabet / 26 + 1) / 2; }
 
+int visibleListRows(int templateHeightPixels, int closedHeightPixels, int rowHeightPixels) {
+  if (rowHeightPixels <= 0) return 1;
+  // Rounded: Windows' rows are a little lower than Qt's, so rounding down
+  // would show a row fewer than the template shows.
+  const int rows = (templateHeightPixels - closedHeightPixels + rowHeightPixels / 2) / rowHeightPixels;
+  return rows < 1 ? 1 : rows;
+}
+
 PixelRect DialogUnits::toPixels(const DuRect& rect) const {
   // Position and size are converted each on its own, as Windows creates the
   // controls of a template.

@@ -34,6 +34,14 @@ enum class ControlKind {
   Separator,      // a grey rectangle
 };
 
+// The font a template names. Every window is drawn in the Arial-compatible
+// face (the face that stands in for MS Sans Serif here is far wider), but each
+// template keeps the base units of its own font, which place its controls.
+enum class TemplateFont {
+  Arial8,        // measured from the face that draws it
+  MsSansSerif8,  // 6 x 13 on Windows at 96 DPI
+};
+
 // One control: its id (the widget's objectName is the number), its kind, its
 // place, the translation key of its caption (empty: not translated) and the
 // text it shows before the texts are applied.
@@ -71,6 +79,13 @@ class DialogUnits {
   int m_baseX;
   int m_baseY;
 };
+
+inline constexpr DialogUnits kMsSansSerif8Units{6, 13};
+
+// How many entries a drop-down list shows at once: a template's combo box
+// rectangle includes its dropped list, so the list gets what the closed box
+// leaves of it, in whole rows (at least one).
+int visibleListRows(int templateHeightPixels, int closedHeightPixels, int rowHeightPixels);
 
 // The two colours of a window: its text on its background, every control alike.
 struct Rgb {

@@ -41,8 +41,8 @@ class TemplateDialogBase : public QDialog {
 };
 
 // A window of a template: the window's flags and colours, then its controls
-// made from the rows, fixed to the template's size in dialog units (plus a
-// frame of edge pixels on each side).
+// made from the rows, fixed to the template's size in dialog units of its
+// font (plus a frame of edge pixels on each side).
 template <typename Id>
 class TemplateDialog : public TemplateDialogBase {
  public:
@@ -54,9 +54,10 @@ class TemplateDialog : public TemplateDialogBase {
 
  protected:
   TemplateDialog(QWidget* parent, Qt::WindowFlags flags, WindowColours colours, int templateWidth,
-                 int templateHeight, std::span<const ControlRow<Id>> rows, int edge = 0)
+                 int templateHeight, std::span<const ControlRow<Id>> rows, int edge = 0,
+                 TemplateFont font = TemplateFont::Arial8)
       : TemplateDialogBase(parent, flags, colours), m_rows(rows) {
-    m_controls = buildDialog<Id>(this, templateWidth, templateHeight, rows, edge);
+    m_controls = buildDialog<Id>(this, templateWidth, templateHeight, rows, edge, font);
   }
 
   const std::map<Id, QWidget*>& controls() const { return m_controls; }

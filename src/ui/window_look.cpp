@@ -51,6 +51,8 @@ class FlatStyle final : public QProxyStyle {
                 QStyleHintReturn* returnData) const override {
     // Message box buttons carry text only, as on Windows.
     if (hint == SH_DialogButtonBox_ButtonsHaveIcons) return 0;
+    // A message's text can be selected and copied (a web address, a file name).
+    if (hint == SH_MessageBox_TextInteractionFlags) return Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard;
     // A combo box drops its list below itself, as on Windows, instead of
     // Fusion's menu over it. Fusion's menu also fills every colour the window
     // did not set on the combo box itself from the menu palette, so its

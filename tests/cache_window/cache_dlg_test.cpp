@@ -1,6 +1,7 @@
 #include "cache_window/cache_dlg.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -243,6 +244,57 @@ TEST_F(CacheDlgTest, FocusStartsInTheCommonImageFieldAndTabsColumnByColumn) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   }
   EXPECT_EQ(tabbed, expected);
+}
+
+// ---- fields shown whole ----
+// The fields do not scroll sideways, so a value wider than its field used to
+// show only its end: -2147483648 as 147483648, 1500000000 as 500000000.
+TEST_F(CacheDlgTest, EveryFieldShowsTheWidest32BitValuesWholeAndEveryMegabyteLabelItsUnit) {
+  for (const char* value : {"-2147483648", "4294967295", "1500000000"}) {
+    for (const CacheRow& row : kCacheRows) {
+      find<QLineEdit>(row.valueField)->setText(value);
+      EXPECT_TRUE(test::showsWhole(*m_window, row.valueField)) << value << " " << static_cast<int>(row.valueField);
+    }
+  }
+  for (const CacheColumnRow& row : kCacheColumnRows) {
+    for (ControlId sum : {row.totalField, row.finalField}) {
+      if (sum == ControlId::None) continue;
+      find<QLineEdit>(sum)->setText("4294967295");
+      EXPECT_TRUE(test::showsWhole(*m_window, sum)) << static_cast<int>(sum);
+    }
+  }
+  // A wrapped label put its " MB" on a line below its rectangle.
+  for (const auto& control : kControls) {
+    auto* label = qobject_cast<QLabel*>(find(control.id));
+    if (!label || control.kind != ui::ControlKind::LabelRight) continue;
+    for (const char* megabytes : {"4096.00 MB", "-2048.00 MB"}) {
+      label->setText(megabytes);
+      EXPECT_FALSE(label->wordWrap()) << static_cast<int>(control.id);
+      EXPECT_LE(label->fontMetrics().horizontalAdvance(megabytes), label->contentsRect().width())
+          << megabytes << " " << static_cast<int>(control.id);
+    }
+  }
+}
+
+TEST_F(CacheDlgTest, TypingStopsWhenAFieldIsFullAndTheDigitsOnlyGuardHoldsANegativeValue) {
+  type(ControlId::LowImage, "123456789012345678");
+  EXPECT_LT(shown(ControlId::LowImage).size(), 18);
+  EXPECT_TRUE(test::showsWhole(*m_window, ControlId::LowImage));
+  type(ControlId::LowPercent, "123456789");
+  EXPECT_TRUE(test::showsWhole(*m_window, ControlId::LowPercent));
+
+  // A negative budget read from the file.
+  const std::string engine = m_dir.read("game/Ini/ve3.ini");
+  const auto key = engine.find("Cache.SizeImage=");
+  ASSERT_NE(key, std::string::npos);
+  const auto value = key + std::string_view("Cache.SizeImage=").size();
+  m_dir.write("game/Ini/ve3.ini", engine.substr(0, value) + "-2147483648" + engine.substr(engine.find_first_of("\r\n", value)));
+  m_window = std::make_unique<CCacheDlg>(m_paths, m_translator, m_dialogs);
+  m_window->show();
+  ASSERT_EQ(shown(ControlId::CommonImage), "-2147483648");
+  EXPECT_TRUE(test::showsWhole(*m_window, ControlId::CommonImage));
+  type(ControlId::CommonImage, "x-", 1);
+  EXPECT_EQ(shown(ControlId::CommonImage), "-2147483648");
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "credits_window/credits_settings.h"
@@ -31,9 +32,12 @@ class CreditsDlgTest : public ::testing::Test {
   // The window as the player finds it, texts from the table in the program.
   std::unique_ptr<CCreditsDlg> open(const std::string& language = "english", platform::MusicPlayerFactory music = {}) {
     m_translator.setLanguage(language);
-    auto window = std::make_unique<CCreditsDlg>(m_translator, m_dir.path(),
+    auto window = std::make_unique<CCreditsDlg>(m_translator, m_dialogs, m_dir.path(),
                                                 music ? music : test::fakeCreditsMusic(m_record),
-                                                [this](std::string_view address) { m_opened.emplace_back(address); });
+                                                [this](std::string_view address) {
+                                                  m_opened.emplace_back(address);
+                                                  return m_browserOpens;
+                                                });
     window->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     return window;
@@ -50,6 +54,8 @@ class CreditsDlgTest : public ::testing::Test {
   i18n::Translator m_translator;
   MusicRecord m_record;
   std::vector<std::string> m_opened;
+  bool m_browserOpens = true;  // what the fake browser answers
+  test::FakeDialogs m_dialogs;
 };
 
 // ---- the link and closing ----
@@ -61,6 +67,40 @@ TEST_F(CreditsDlgTest, TheLinkOpensTheGermanSiteOnlyForDeutschSpelledExactlyAndL
     clickAt(*window, middleOf(*window, ControlId::Link));
     EXPECT_EQ(m_opened, std::vector<std::string>{std::string(address)}) << language;
     EXPECT_TRUE(window->isVisible()) << language;
+  }
+}
+
+// Without a browser the click did nothing at all; the player now gets the
+// address to open by hand, in the window's language.
+TEST_F(CreditsDlgTest, ALinkNoBrowserOpensGivesItsAddressInAMessageAndTheWindowStaysOpen) {
+  m_browserOpens = false;
+  for (auto [language, address, words] : {std::tuple{"english", kOtherCommunityAddress, "could not be opened"},
+                                          {"deutsch", kGermanCommunityAddress, "konnte nicht"}}) {
+    m_dialogs.messages.clear();
+    auto window = open(language);
+    clickAt(*window, middleOf(*window, ControlId::Link));
+    ASSERT_EQ(m_dialogs.messages.size(), 1u) << language;
+    EXPECT_NE(m_dialogs.messages[0].find(address), std::string::npos) << m_dialogs.messages[0];
+    EXPECT_NE(m_dialogs.messages[0].find(words), std::string::npos) << m_dialogs.messages[0];
+    EXPECT_TRUE(window->isVisible()) << language;
+  }
+  m_browserOpens = true;
+  m_dialogs.messages.clear();
+  auto window = open();
+  clickAt(*window, middleOf(*window, ControlId::Link));
+  EXPECT_TRUE(m_dialogs.messages.empty());
+}
+
+// ---- layout ----
+// The template's 8-point font has base units of 6 by 13 pixels; laid out in
+// the main window's 6 by 12 the texts covered the picture's bottom rows.
+TEST_F(CreditsDlgTest, TheWindowHasItsTemplatesSizeAndItsTextsStandBelowThePicture) {
+  auto window = open();
+  EXPECT_EQ(window->size(), QSize(482 + 4, 431 + 4));  // with the sunken edge
+  const QRect picture = window->findChild<QLabel*>("-1")->geometry();
+  for (ControlId text : {ControlId::Version, ControlId::Thanks, ControlId::Link, ControlId::Contact}) {
+    EXPECT_GT(window->control(text)->y(), picture.bottom()) << static_cast<int>(text);
+    EXPECT_LE(window->control(text)->geometry().bottom(), window->height()) << static_cast<int>(text);
   }
 }
 

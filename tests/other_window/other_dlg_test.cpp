@@ -249,7 +249,7 @@ TEST_F(OtherSettingsDlgTest, EveryValuesTooltipEndsWithItsDefault) {
 
 TEST_F(OtherSettingsDlgTest, EveryControlIsThereReachableAndInTheWindowsColours) {
   auto window = open();
-  EXPECT_EQ(window->size(), QSize(527, 513));  // 351 by 342 dialog units of Liberation Sans 11 px
+  EXPECT_EQ(window->size(), QSize(527, 556));  // 351 by 342 dialog units of the template's font, 6 by 13
   for (const auto& row : kControls) {
     if (row.id == ControlId::None) continue;
     EXPECT_NE(find(*window, row.id), nullptr) << static_cast<int>(row.id);
@@ -263,6 +263,21 @@ TEST_F(OtherSettingsDlgTest, EveryControlIsThereReachableAndInTheWindowsColours)
   EXPECT_EQ(close->palette().color(QPalette::ButtonText), QColor(240, 170, 0));
   EXPECT_EQ(find<QLineEdit>(*window, ControlId::DofEnd)->palette().color(QPalette::Base), QColor(100, 0, 0));
   EXPECT_EQ(find<QLineEdit>(*window, ControlId::DofEnd)->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+}
+
+// The fields do not scroll sideways: a signed value used to lose its sign.
+TEST_F(OtherSettingsDlgTest, EveryFieldShowsTheWidestWholeNumberWholeAndStopsTakingCharactersWhenFull) {
+  auto window = open();
+  for (const OtherRow& row : kOtherRows) {
+    if (row.kind == OtherKind::Switch) continue;
+    find<QLineEdit>(*window, row.control)->setText("-2147483648");
+    EXPECT_TRUE(showsWhole(*window, row.control)) << static_cast<int>(row.control);
+  }
+  typeOver(*window, ControlId::LowViewRangeObjects, "abcdefghijklmnopqrstuvwxyz");
+  const QString typed = shown(*window, ControlId::LowViewRangeObjects);
+  EXPECT_TRUE(typed.startsWith("abc"));
+  EXPECT_LT(typed.size(), 26);
+  EXPECT_TRUE(showsWhole(*window, ControlId::LowViewRangeObjects));
 }
 
 }  // namespace

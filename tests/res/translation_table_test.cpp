@@ -484,6 +484,11 @@ TEST(TranslationTable, PlaceholdersAndValueWordEntriesAgreeInBothLanguages) {
       EXPECT_NE(entry->value.find("{file}"), std::string::npos) << section->name << " " << key;
     }
   }
+  for (const auto* section : {german, english}) {
+    const auto* entry = section->find("MESSAGE_LINKNOTOPENED");
+    ASSERT_NE(entry, nullptr) << section->name;
+    EXPECT_NE(entry->value.find("{address}"), std::string::npos) << section->name;
+  }
   for (const auto key : fieldMessageKeys()) {
     for (const auto* section : {german, english}) {
       const auto* entry = section->find(key);

@@ -1,5 +1,6 @@
 #include "support/window_driver.h"
 
+#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -35,6 +36,16 @@ void clickButton(const QWidget& window, int id) { QTest::mouseClick(find<QPushBu
 QString shownText(const QWidget& window, int id) {
   if (auto* list = find<QComboBox>(window, id)) return list->currentText();
   return find(window, id)->property("text").toString();
+}
+
+bool showsWholeText(const QWidget& window, int id) {
+  auto* field = find<QLineEdit>(window, id);
+  // Without the focus no caret is drawn, so only the scrolling shows.
+  field->clearFocus();
+  field->setCursorPosition(0);
+  const QImage start = field->grab().toImage();
+  field->setCursorPosition(static_cast<int>(field->text().size()));
+  return field->grab().toImage() == start;
 }
 
 }  // namespace valdor::test

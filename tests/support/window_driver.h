@@ -51,4 +51,12 @@ QString shown(const QWidget& window, Id id) {
   return shownText(window, static_cast<int>(id));
 }
 
+// Whether a field shows its whole text: it looks the same with the caret at
+// either end, so nothing has scrolled out of sight.
+bool showsWholeText(const QWidget& window, int id);
+template <typename Id>
+bool showsWhole(const QWidget& window, Id id) {
+  return showsWholeText(window, static_cast<int>(id));
+}
+
 }  // namespace valdor::test

@@ -276,14 +276,14 @@ TEST_F(CacheDlgTest, EveryFieldShowsTheWidest32BitValuesWholeAndEveryMegabyteLab
   }
 }
 
-TEST_F(CacheDlgTest, TypingStopsWhenAFieldIsFullAndTheDigitsOnlyGuardHoldsANegativeValue) {
+TEST_F(CacheDlgTest, TypingStopsWhenAFieldIsFullAndAStoredNegativeBudgetShowsWholeAsItsUnsignedBits) {
   type(ControlId::LowImage, "123456789012345678");
   EXPECT_LT(shown(ControlId::LowImage).size(), 18);
   EXPECT_TRUE(test::showsWhole(*m_window, ControlId::LowImage));
   type(ControlId::LowPercent, "123456789");
   EXPECT_TRUE(test::showsWhole(*m_window, ControlId::LowPercent));
 
-  // A negative budget read from the file.
+  // A negative budget read from the file is the same 32 bits unsigned.
   const std::string engine = m_dir.read("game/Ini/ve3.ini");
   const auto key = engine.find("Cache.SizeImage=");
   ASSERT_NE(key, std::string::npos);
@@ -291,10 +291,10 @@ TEST_F(CacheDlgTest, TypingStopsWhenAFieldIsFullAndTheDigitsOnlyGuardHoldsANegat
   m_dir.write("game/Ini/ve3.ini", engine.substr(0, value) + "-2147483648" + engine.substr(engine.find_first_of("\r\n", value)));
   m_window = std::make_unique<CCacheDlg>(m_paths, m_translator, m_dialogs);
   m_window->show();
-  ASSERT_EQ(shown(ControlId::CommonImage), "-2147483648");
+  ASSERT_EQ(shown(ControlId::CommonImage), "2147483648");
   EXPECT_TRUE(test::showsWhole(*m_window, ControlId::CommonImage));
   type(ControlId::CommonImage, "x-", 1);
-  EXPECT_EQ(shown(ControlId::CommonImage), "-2147483648");
+  EXPECT_EQ(shown(ControlId::CommonImage), "2147483648");
 }
 
 }  // namespace

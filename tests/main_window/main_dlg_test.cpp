@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -134,15 +135,17 @@ TEST_F(TuningDlgTest, AFieldWithoutANumberIsNamedAndNothingIsWritten) {
   EXPECT_EQ(userOptions(), m_userOptions);
   EXPECT_EQ(engine(), m_engine);
 
-  // Quitting takes the fields too: the window stays until the field is right.
+  // Saving on the way out takes the fields too: the window stays until the
+  // field is right, or the changes are discarded.
   ragdolls->setText("");
+  m_dialogs.closeAnswers = {app::CloseAnswer::Save, app::CloseAnswer::Discard};
   click(*window, ControlId::Exit);
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(m_dialogs.messages.size(), 2u);
-  ragdolls->setText("12");
   click(*window, ControlId::Exit);
   EXPECT_FALSE(window->isVisible());
-  EXPECT_EQ(engine(), m_engine);  // closing never saves
+  EXPECT_EQ(m_dialogs.closeQuestions.size(), 2u);
+  EXPECT_EQ(engine(), m_engine);
 }
 
 TEST_F(TuningDlgTest, AReadOnlyEngineFileIsNamedAndNothingIsSaved) {
@@ -270,15 +273,100 @@ TEST(TooltipLook, LongLinesAreBrokenBetweenWordsAtTheMaximumWidth) {
 
 // ---- closing ----
 
-TEST_F(TuningDlgTest, EscapeClosesWithoutTakingOrSavingAnything) {
+// The ways a player closes the window; Enter in a field presses quit, the
+// default button.
+enum class Closing { EnterInAField, Quit, Escape, CloseBox };
+constexpr std::array kClosings{Closing::EnterInAField, Closing::Quit, Closing::Escape, Closing::CloseBox};
+
+void closeBy(CTuningDlg& window, Closing way) {
+  switch (way) {
+    case Closing::EnterInAField:
+      QTest::keyClick(find(window, ControlId::VegetationViewRange), Qt::Key_Return);
+      break;
+    case Closing::Quit:
+      click(window, ControlId::Exit);
+      break;
+    case Closing::Escape:
+      QTest::keyClick(&window, Qt::Key_Escape);
+      break;
+    case Closing::CloseBox:
+      window.close();
+      break;
+  }
+}
+
+TEST_F(TuningDlgTest, EscapeWithChangesDiscardedClosesWithoutTakingOrSavingAnything) {
   auto window = open();
   choose(*window, ControlId::TextureQuality, 0);
   find<QLineEdit>(*window, ControlId::MaxRagdolls)->setText("");
+  m_dialogs.closeAnswers = {app::CloseAnswer::Discard};
   QTest::keyClick(window.get(), Qt::Key_Escape);
   EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(window->result(), QDialog::Rejected);
   EXPECT_TRUE(m_dialogs.messages.empty());
   EXPECT_EQ(userOptions(), m_userOptions);
+}
+
+TEST_F(TuningDlgTest, ClosingWithoutChangesAsksNothingAndSavesNothing) {
+  for (const auto way : kClosings) {
+    auto window = open();
+    // Changes the player undid by hand are none.
+    const QString range = shown(*window, ControlId::VegetationViewRange);
+    type(*window, ControlId::VegetationViewRange, "1");
+    type(*window, ControlId::VegetationViewRange, range);
+    choose(*window, ControlId::TextureQuality, 0);
+    choose(*window, ControlId::TextureQuality, 2);
+    closeBy(*window, way);
+    EXPECT_FALSE(window->isVisible()) << int(way);
+  }
+  EXPECT_TRUE(m_dialogs.closeQuestions.empty());
+  EXPECT_TRUE(m_dialogs.messages.empty());
+  EXPECT_EQ(userOptions(), m_userOptions);
+}
+
+TEST_F(TuningDlgTest, ClosingWithChangesAsksToSaveDiscardOrGoBack) {
+  for (const auto way : kClosings) {
+    for (const auto answer : {app::CloseAnswer::GoBack, app::CloseAnswer::Discard, app::CloseAnswer::Save}) {
+      test::writeBytes(m_dir / "documents/valdor3/UserOptions.ini", m_userOptions);
+      m_dialogs.closeQuestions.clear();
+      m_dialogs.messages.clear();
+      auto window = open();
+      choose(*window, ControlId::TextureQuality, 0);
+      m_dialogs.closeAnswers = {answer};
+      closeBy(*window, way);
+
+      ASSERT_EQ(m_dialogs.closeQuestions.size(), 1u) << int(way);
+      const app::CloseQuestion& question = m_dialogs.closeQuestions.front();
+      EXPECT_EQ(question.text, "Die Änderungen sind noch nicht gespeichert.\n\nWollen Sie sie speichern?");
+      EXPECT_EQ(question.save, "speichern");
+      EXPECT_EQ(question.discard, "verwerfen");
+      EXPECT_EQ(question.goBack, "zurück");
+      EXPECT_EQ(window->isVisible(), answer == app::CloseAnswer::GoBack) << int(way);
+      EXPECT_EQ(shown(*window, ControlId::TextureQuality), "niedrig");
+      if (answer == app::CloseAnswer::Save) {
+        EXPECT_EQ(m_dialogs.messages, std::vector<std::string>{"Einstellungen gespeichert!"});
+        EXPECT_EQ(userOptions(), replaced(m_userOptions, kStoredTexture, "TextureQuality=1\r\n"));
+      } else {
+        EXPECT_TRUE(m_dialogs.messages.empty());
+        EXPECT_EQ(userOptions(), m_userOptions);
+      }
+    }
+  }
+}
+
+TEST_F(TuningDlgTest, SavedOrReloadedSettingsAreNoChanges) {
+  auto window = open();
+  choose(*window, ControlId::TextureQuality, 0);
+  click(*window, ControlId::SaveSettings);
+  window->close();
+  EXPECT_FALSE(window->isVisible());
+
+  window = open();
+  choose(*window, ControlId::TextureQuality, 1);
+  choose(*window, ControlId::Language, 1);  // applying a language reloads the files
+  window->close();
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_TRUE(m_dialogs.closeQuestions.empty());
 }
 
 TEST_F(TuningDlgTest, TheExtractedTableGoesWithTheWindow) {

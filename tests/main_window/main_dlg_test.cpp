@@ -412,6 +412,40 @@ TEST_F(TuningDlgTest, EveryControlOfTheTemplateSitsAtItsDialogUnits) {
   }
 }
 
+TEST_F(TuningDlgTest, FocusAndTheDefaultButtonAreMarkedInTheWindowsColours) {
+  auto window = open();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  const QColor text(220, 150, 0);
+  const QColor caret(255 - 75, 255, 255);  // Qt's caret inverts the background, as Windows' does
+  // The pixels the focus changes; for a button and a field all of them in the text colour.
+  const auto focusMark = [&](QWidget* control, bool textColourOnly) {
+    window->setFocus();
+    const QImage without = control->grab().toImage();
+    control->setFocus();
+    const QImage with = control->grab().toImage();
+    int changed = 0;
+    for (int y = 0; y < with.height(); ++y) {
+      for (int x = 0; x < with.width(); ++x) {
+        if (with.pixel(x, y) == without.pixel(x, y)) continue;
+        ++changed;
+        const QColor colour = with.pixelColor(x, y);
+        if (textColourOnly && colour != caret) EXPECT_EQ(colour, text) << x << "," << y;
+      }
+    }
+    return changed;
+  };
+  EXPECT_GT(focusMark(find(*window, ControlId::SaveSettings), true), 0);
+  EXPECT_GT(focusMark(find(*window, ControlId::MaxRagdolls), true), 0);
+  EXPECT_GT(focusMark(find(*window, ControlId::TextureQuality), false), 0);
+
+  window->setFocus();
+  auto* exit = find<QPushButton>(*window, ControlId::Exit);
+  const QImage asDefault = exit->grab().toImage();
+  exit->setDefault(false);
+  EXPECT_NE(exit->grab().toImage(), asDefault);
+}
+
 TEST_F(TuningDlgTest, TheArtworkAndTheWindowsColoursReachEveryControl) {
   auto window = open();
   const QColor text(220, 150, 0);

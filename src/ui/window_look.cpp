@@ -54,8 +54,9 @@ class FlatStyle final : public QProxyStyle {
         return;
       }
       case PE_FrameFocusRect: {
-        // Fusion draws the focus in the highlight colour, and only once the
-        // keyboard was used: a dotted line in the text colour, always.
+        // Fusion's focus frame takes the highlight colour, which is the text
+        // colour here and would vanish on a highlighted entry's background
+        // only; a dotted line in the text colour, as everywhere else.
         drawFocus(painter, option->rect, option->palette.color(QPalette::WindowText));
         return;
       }

@@ -430,7 +430,9 @@ TEST_F(TuningDlgTest, FocusAndTheDefaultButtonAreMarkedInTheWindowsColours) {
         if (with.pixel(x, y) == without.pixel(x, y)) continue;
         ++changed;
         const QColor colour = with.pixelColor(x, y);
-        if (textColourOnly && colour != caret) EXPECT_EQ(colour, text) << x << "," << y;
+        if (textColourOnly && colour != caret) {
+          EXPECT_EQ(colour, text) << x << "," << y;
+        }
       }
     }
     return changed;

@@ -1,22 +1,27 @@
 #include "main_window/main_dlg.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolTip>
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "ui/dialog_builder.h"
+#include "ui/qt_dialogs.h"
 #include "ui/qt_text.h"
 #include "ui/window_look.h"
 #include "support/fakes.h"
@@ -367,6 +372,56 @@ TEST_F(TuningDlgTest, SavedOrReloadedSettingsAreNoChanges) {
   window->close();
   EXPECT_FALSE(window->isVisible());
   EXPECT_TRUE(m_dialogs.closeQuestions.empty());
+}
+
+// The question box of the real dialogs, answered by hand once it shows.
+app::CloseAnswer answerCloseQuestion(QWidget* owner, const std::function<void(QMessageBox&)>& answer,
+                                     QWidget** parent = nullptr) {
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible()) return;
+    poll.stop();
+    EXPECT_EQ(box->windowTitle(), "");
+    if (parent) *parent = box->parentWidget();
+    answer(*box);
+  });
+  poll.start(10);
+  ui::QtDialogs dialogs(owner);
+  return dialogs.askSaveChanges({"Save the changes?", "save", "discard", "go back"});
+}
+
+QAbstractButton* buttonCalled(const QMessageBox& box, const QString& caption) {
+  for (auto* button : box.buttons()) {
+    if (button->text() == caption) return button;
+  }
+  ADD_FAILURE() << caption.toStdString();
+  return nullptr;
+}
+
+TEST(CloseQuestion, EnterSavesEscapeOrClosingGoesBackAndOnlyTheDiscardButtonDiscards) {
+  const auto key = [](Qt::Key pressed) { return [pressed](QMessageBox& box) { QTest::keyClick(&box, pressed); }; };
+  EXPECT_EQ(answerCloseQuestion(nullptr, key(Qt::Key_Return)), app::CloseAnswer::Save);
+  EXPECT_EQ(answerCloseQuestion(nullptr, key(Qt::Key_Escape)), app::CloseAnswer::GoBack);
+  EXPECT_EQ(answerCloseQuestion(nullptr, [](QMessageBox& box) { box.close(); }), app::CloseAnswer::GoBack);
+  for (const auto& [caption, expected] : {std::pair{"save", app::CloseAnswer::Save},
+                                          std::pair{"discard", app::CloseAnswer::Discard},
+                                          std::pair{"go back", app::CloseAnswer::GoBack}}) {
+    EXPECT_EQ(answerCloseQuestion(nullptr, [caption = caption](QMessageBox& box) { buttonCalled(box, caption)->click(); }),
+              expected)
+        << caption;
+  }
+}
+
+TEST(CloseQuestion, BelongsToAShownOwnerAndIsCentredOnTheScreenBeforeTheOwnerShows) {
+  QWidget owner;
+  QWidget* parent = &owner;
+  const auto goBack = [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); };
+  answerCloseQuestion(&owner, goBack, &parent);
+  EXPECT_EQ(parent, nullptr);  // over the unplaced owner it would sit in the screen's corner
+  owner.show();
+  answerCloseQuestion(&owner, goBack, &parent);
+  EXPECT_EQ(parent, &owner);
 }
 
 TEST_F(TuningDlgTest, TheExtractedTableGoesWithTheWindow) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ui/qt_dialogs.h"
+#include "ui/qt_text.h"
 #include "app/settings_store.h"
 #include "cli/command_line.h"
 #include "main_window/main_dlg.h"
@@ -19,6 +20,10 @@ int main(int argc, char** argv) {
   const cli::ProgramOptions& options = std::get<cli::ProgramOptions>(outcome);
 
   QApplication application(argc, argv);
+  // Qt gives every window and message box with an empty title the
+  // application's name, by default the executable's; players know the
+  // product's. (The display name would instead be appended to every title.)
+  QCoreApplication::setApplicationName(ui::toQString(main_window::kCaption));
   auto store = app::makeSettingsStore(options.stateDir);
   ui::QtDialogs dialogs;
   const auto displayModes = platform::makeSystemDisplayModeSource();

@@ -19,6 +19,18 @@ struct FileDialogOptions {
   std::string fileName;               // the name proposed at first
   std::string defaultExtension;       // appended to a name without one (save only)
   std::filesystem::path folder;       // the folder shown first; empty: the platform's choice
+  bool showHidden = false;            // hidden files and folders are listed too
+};
+
+// What the player wants done with a window's unsaved changes as it closes.
+enum class CloseAnswer { Save, Discard, GoBack };
+
+// The question asked then, with the captions of its three buttons.
+struct CloseQuestion {
+  std::string text;
+  std::string save;
+  std::string discard;
+  std::string goBack;
 };
 
 // One installation of the game in a list to choose from.
@@ -37,6 +49,9 @@ class Dialogs {
 
   // A question with Yes and No; true for Yes.
   virtual bool askYesNo(std::string_view text) = 0;
+
+  // Save, discard or go back; closing the question itself goes back.
+  virtual CloseAnswer askSaveChanges(const CloseQuestion& question) = 0;
 
   // An existing file chosen by the user; nullopt when cancelled.
   virtual std::optional<std::filesystem::path> openFile(const FileDialogOptions& options) = 0;

@@ -64,6 +64,17 @@ ConfigPaths plannedPaths(const StartupOptions& options, const std::filesystem::p
   return paths;
 }
 
+std::filesystem::path gameSearchFolder(const StartupOptions& options) {
+  if (!options.wine) return {};
+  // Steam installs every game there, and the player has to reach the one
+  // below ~/.local or ~/.steam, which the dialog's folder list hides.
+  for (const auto& library : wine::steamLibrariesOf(*options.wine)) {
+    std::error_code ec;
+    if (const auto common = library / "steamapps" / "common"; std::filesystem::is_directory(common, ec)) return common;
+  }
+  return options.wine->home;
+}
+
 bool isReadableFile(const std::filesystem::path& file) {
   // Read as the windows will read it: a folder, a pipe (which would block
   // opening) or a file too large is no file the tool can use.
@@ -143,6 +154,9 @@ std::optional<Startup::Location> Startup::locateManually() {
   dialog.filterDescription = "*.exe";
   dialog.filterPattern = "*.exe";
   dialog.fileName = "valdor3.exe";
+  dialog.folder = gameSearchFolder(m_options);
+  // Wine prefixes (~/.wine) and Steam (~/.local/share/Steam) lie in hidden folders.
+  dialog.showHidden = m_options.wine.has_value();
   auto chosen = m_dialogs.openFile(dialog);
   if (!chosen) return std::nullopt;
 

@@ -62,6 +62,11 @@ std::filesystem::path effectiveDocumentsFolder(const StartupOptions& options,
 ConfigPaths plannedPaths(const StartupOptions& options, const std::filesystem::path& gameFolder,
                          const std::optional<std::filesystem::path>& gameDocuments = std::nullopt);
 
+// Where the file dialog for finding the game starts: the steamapps/common
+// folder of the first Steam library that has one, else the home folder; with
+// no Wine search (Windows) empty, the platform's choice.
+std::filesystem::path gameSearchFolder(const StartupOptions& options);
+
 // Whether a file can be opened for reading.
 bool isReadableFile(const std::filesystem::path& file);
 

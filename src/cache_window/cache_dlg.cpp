@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <vector>
+
 #include "ui/dialog_builder.h"
 #include "i18n/cp1252.h"
 #include "i18n/file_messages.h"
@@ -15,6 +17,14 @@ namespace valdor::cache_window {
 namespace {
 
 constexpr std::size_t indexOf(CacheColumn column) { return static_cast<std::size_t>(column); }
+
+// The percentages only steer "+" and "-" and are never saved, so changing
+// them alone loses nothing.
+std::vector<ControlId> untrackedFields() {
+  std::vector<ControlId> fields;
+  for (const CacheColumnRow& row : kCacheColumnRows) fields.push_back(row.percentField);
+  return fields;
+}
 
 const std::string& megabytesOf(const CacheFigures& figures, CacheField field) {
   if (!field.column) return figures.texturesHighMegabytes;
@@ -44,6 +54,7 @@ void CCacheDlg::OnInitDialog() {
   m_figures = RecalcAll(m_sizes);
   showFields();
   control(ControlId::CommonImage)->setFocus();
+  markUnchanged(untrackedFields());
 }
 
 void CCacheDlg::shapeFields() {
@@ -98,10 +109,10 @@ void CCacheDlg::connectHandlers() {
     connect(control<QPushButton>(row.decreaseButton), &QPushButton::clicked, this,
             [this, column = row.column] { OnScaleColumn(column, ScaleDirection::Decrease); });
   }
-  // Closing writes nothing, whatever the fields hold.
+  // Closing writes nothing unless the player asks for it.
   connectButtons(this, {{ControlId::RestoreDefaults, &CCacheDlg::OnRestoreDefaults},
                         {ControlId::Save, &CCacheDlg::OnSaveCache},
-                        {ControlId::Close, &CCacheDlg::accept}});
+                        {ControlId::Close, &CCacheDlg::OnClose}});
 }
 
 void CCacheDlg::ApplyCacheTexts() {
@@ -193,6 +204,28 @@ void CCacheDlg::OnSaveCache() {
   } else {
     m_dialogs.showMessage(message);
   }
+}
+
+void CCacheDlg::OnClose() {
+  if (!holdsChanges() || changesDiscarded()) accept();
+}
+
+void CCacheDlg::reject() {
+  if (!holdsChanges() || changesDiscarded()) TemplateDialog::reject();
+}
+
+bool CCacheDlg::changesDiscarded() {
+  switch (askToSave(m_dialogs, m_translator)) {
+    case app::CloseAnswer::Save:
+      // Closes the window once written; a failure is shown and it stays.
+      OnSaveCache();
+      break;
+    case app::CloseAnswer::Discard:
+      return true;
+    case app::CloseAnswer::GoBack:
+      break;
+  }
+  return false;
 }
 
 }  // namespace valdor::cache_window

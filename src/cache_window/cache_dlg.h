@@ -43,6 +43,13 @@ class CCacheDlg : public ui::TemplateDialog<ControlId> {
   // the file cannot be written, says so and stays open with every value.
   void OnSaveCache();
 
+  // The close button: closes without writing; with changes not saved, the
+  // player is first asked to save, discard them or go back.
+  void OnClose();
+
+  // Escape and the close box, the same way.
+  void reject() override;
+
   const CacheSizes& sizes() const { return m_sizes; }
 
  private:
@@ -58,6 +65,9 @@ class CCacheDlg : public ui::TemplateDialog<ControlId> {
   // A control's text, rewritten only when it differs, so a caret stays put.
   void showText(ControlId id, const std::string& text);
   std::string percentOf(CacheColumn column) const;
+  // Asked when closing with changes: true once they are discarded, false
+  // when the player went back; saving closes the window itself.
+  bool changesDiscarded();
 
   std::filesystem::path m_engineIni;
   i18n::Translator m_translator;

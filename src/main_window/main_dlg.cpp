@@ -1,5 +1,6 @@
 #include "main_window/main_dlg.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QIcon>
 #include <QPixmap>
@@ -55,8 +56,9 @@ void CTuningDlg::connectHandlers() {
   connect(control<QComboBox>(ControlId::Language), &QComboBox::activated, this, [this] { OnSelchangeLanguage(); });
   connect(control<QComboBox>(ControlId::Resolution), &QComboBox::activated, this,
           [this] { OnSelchangeResolution(); });
-  connectButtons(this, {{ControlId::SaveSettings, &CTuningDlg::OnSaveSettings},
-                        {ControlId::RestoreSettings, &CTuningDlg::OnRestoreDefaults},
+  connect(control<QAbstractButton>(ControlId::SaveSettings), &QAbstractButton::clicked, this,
+          [this] { OnSaveSettings(); });
+  connectButtons(this, {{ControlId::RestoreSettings, &CTuningDlg::OnRestoreDefaults},
                         {ControlId::Exit, &CTuningDlg::OnExit},
                         {ControlId::RestoreStartLogos, &CTuningDlg::OnRestoreStartLogos},
                         {ControlId::RemoveStartLogos, &CTuningDlg::OnRemoveStartLogos},
@@ -99,6 +101,7 @@ void CTuningDlg::ApplyTexts() {
   m_settings = LoadMainSettings(paths(), m_texts, m_resolutions, WithListsCleared(m_settings));
   showSettings();
   showAspectRatio();
+  markUnchanged();
 }
 
 void CTuningDlg::fillLists() {
@@ -161,16 +164,18 @@ void CTuningDlg::showAspectRatio() {
 
 void CTuningDlg::OnSelchangeResolution() { showAspectRatio(); }
 
-void CTuningDlg::OnSaveSettings() {
+bool CTuningDlg::OnSaveSettings() {
   takeChoices();
   // A field that holds no number stops the save: writing the other values
   // and then saying "saved" would hide that this one was not.
-  if (!takeFields()) return;
+  if (!takeFields()) return false;
   EnsureResolutionChosen(m_settings, m_resolutions);
   showSettings();
   showAspectRatio();
   const auto result = SaveMainSettings(paths(), m_settings);
   m_dialogs.showMessage(i18n::saveMessage(m_translator, result));
+  if (result.ok()) markUnchanged();
+  return result.ok();
 }
 
 void CTuningDlg::OnRestoreDefaults() {
@@ -182,7 +187,24 @@ void CTuningDlg::OnRestoreDefaults() {
 }
 
 void CTuningDlg::OnExit() {
-  if (takeFields()) accept();
+  // Discarding closes whatever the fields hold: their texts no longer matter.
+  if (holdsChanges() ? changesSettled() : takeFields()) accept();
+}
+
+void CTuningDlg::reject() {
+  if (!holdsChanges() || changesSettled()) TemplateDialog::reject();
+}
+
+bool CTuningDlg::changesSettled() {
+  switch (askToSave(m_dialogs, m_translator)) {
+    case app::CloseAnswer::Save:
+      return OnSaveSettings();
+    case app::CloseAnswer::Discard:
+      return true;
+    case app::CloseAnswer::GoBack:
+      break;
+  }
+  return false;
 }
 
 void CTuningDlg::OnRestoreStartLogos() {
@@ -218,6 +240,7 @@ void CTuningDlg::OnLoadBackup() {
   m_settings = LoadMainSettings(paths(), m_texts, m_resolutions, m_settings);
   showSettings();
   showAspectRatio();
+  markUnchanged();
 }
 
 void CTuningDlg::OpenCacheSettings() {

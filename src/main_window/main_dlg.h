@@ -47,14 +47,21 @@ class CTuningDlg : public ui::TemplateDialog<ControlId> {
   // The player chose another resolution: its aspect ratio is shown.
   void OnSelchangeResolution();
 
-  // Writes the shown settings into the game's files and says how it went.
-  void OnSaveSettings();
+  // Writes the shown settings into the game's files and says how it went;
+  // true when they were written.
+  bool OnSaveSettings();
 
   // After a Yes, shows the default settings; writes nothing.
   void OnRestoreDefaults();
 
   // Closes the window when every edit field holds a number; saves nothing.
+  // With changes not saved, the player is first asked to save, discard them
+  // or go back.
   void OnExit();
+
+  // Escape and the close box: the window closes without taking the fields,
+  // after the same question when it holds changes.
+  void reject() override;
 
   // After a Yes, the start-logo list names all five videos, or only the
   // first one; a file that cannot be written is named.
@@ -91,6 +98,9 @@ class CTuningDlg : public ui::TemplateDialog<ControlId> {
   bool takeFields();
   void showAspectRatio();
   std::optional<std::size_t> chosenResolution() const;
+  // Asked when closing with changes: true once they are saved or discarded,
+  // false when the player went back or the save failed.
+  bool changesSettled();
 
   i18n::Translator m_translator;
   app::Dialogs& m_dialogs;

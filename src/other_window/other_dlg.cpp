@@ -69,6 +69,7 @@ void COtherSettingsDlg::OnInitDialog() {
   showSettings();
   // The first control that takes the focus, as the template's order gives it.
   control(ControlId::LowViewRangeObjects)->setFocus();
+  markUnchanged();
 }
 
 void COtherSettingsDlg::ApplyTexts() {
@@ -131,7 +132,26 @@ void COtherSettingsDlg::OnRestoreDefaults() {
 }
 
 void COtherSettingsDlg::OnClose() {
-  if (takeFields()) accept();
+  // Discarding closes whatever the fields hold: their texts no longer matter.
+  if (holdsChanges() ? changesDiscarded() : takeFields()) accept();
+}
+
+void COtherSettingsDlg::reject() {
+  if (!holdsChanges() || changesDiscarded()) TemplateDialog::reject();
+}
+
+bool COtherSettingsDlg::changesDiscarded() {
+  switch (askToSave(m_dialogs, m_translator)) {
+    case app::CloseAnswer::Save:
+      // Closes the window once written; a failure is shown and it stays.
+      OnSaveSettings();
+      break;
+    case app::CloseAnswer::Discard:
+      return true;
+    case app::CloseAnswer::GoBack:
+      break;
+  }
+  return false;
 }
 
 }  // namespace valdor::other_window

@@ -30,7 +30,13 @@ class COtherSettingsDlg : public ui::TemplateDialog<ControlId> {
   void OnRestoreDefaults();
 
   // Closes when every field holds a number of its kind; writes nothing.
+  // With changes not saved, the player is first asked to save, discard them
+  // or go back.
   void OnClose();
+
+  // Escape and the close box: closes without taking the fields, after the
+  // same question when the window holds changes.
+  void reject() override;
 
   const OtherSettings& settings() const { return m_settings; }
 
@@ -46,6 +52,9 @@ class COtherSettingsDlg : public ui::TemplateDialog<ControlId> {
   // The fields' texts into the values; at a text that is no number of its
   // field's kind the field is named, gets the focus, and nothing is taken.
   bool takeFields();
+  // Asked when closing with changes: true once they are discarded, false
+  // when the player went back; saving closes the window itself.
+  bool changesDiscarded();
 
   const app::ConfigPaths& m_paths;
   const i18n::Translator& m_translator;

@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "ui/qt_text.h"
@@ -24,25 +26,40 @@ QWidget* ownerOf(QWidget* mainWindow) {
   return mainWindow;
 }
 
-int runMessageBox(QWidget* owner, std::string_view text, QMessageBox::StandardButtons buttons) {
-  QMessageBox box(owner);
+// A dialog is placed over the middle of its parent; the main window is not
+// shown yet while the game is searched, and centring on its unplaced frame
+// would put the dialog in the screen's corner. Without a parent Qt centres it
+// on the screen.
+QWidget* parentFor(QWidget* owner) { return owner && owner->isVisible() ? owner : nullptr; }
+
+// A dialog is a window of its own, so it does not inherit these.
+void takeLook(QWidget* dialog, QWidget* owner) {
+  if (!owner) return;
+  dialog->setPalette(owner->palette());
+  dialog->setFont(owner->font());
+}
+
+void prepareMessageBox(QMessageBox& box, QWidget* owner, std::string_view text) {
   box.setWindowTitle(QString());
   box.setIcon(QMessageBox::NoIcon);
   box.setTextFormat(Qt::PlainText);
   box.setText(fromUtf8(text));
+  takeLook(&box, owner);
+}
+
+int runMessageBox(QWidget* owner, std::string_view text, QMessageBox::StandardButtons buttons) {
+  QMessageBox box(parentFor(owner));
+  prepareMessageBox(box, owner, text);
   box.setStandardButtons(buttons);
-  if (owner) {
-    // A message box is a window of its own, so it does not inherit these.
-    box.setPalette(owner->palette());
-    box.setFont(owner->font());
-  }
   return box.exec();
 }
 
 std::optional<std::filesystem::path> runFileDialog(QWidget* owner, const app::FileDialogOptions& options,
                                                    QFileDialog::AcceptMode mode) {
-  QFileDialog dialog(owner, fromUtf8(options.title));
+  QFileDialog dialog(parentFor(owner), fromUtf8(options.title));
   dialog.setAcceptMode(mode);
+  // Wine prefixes and Steam's folder are hidden ones (~/.wine, ~/.local).
+  if (options.showHidden) dialog.setFilter(dialog.filter() | QDir::Hidden);
   dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   if (!options.filterPattern.empty()) {
     dialog.setNameFilter(
@@ -68,6 +85,23 @@ bool QtDialogs::askYesNo(std::string_view text) {
   return runMessageBox(ownerOf(m_owner), text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
+app::CloseAnswer QtDialogs::askSaveChanges(const app::CloseQuestion& question) {
+  QWidget* owner = ownerOf(m_owner);
+  QMessageBox box(parentFor(owner));
+  prepareMessageBox(box, owner, question.text);
+  // The captions come from the translation table, so the buttons speak the
+  // player's language even where Qt's own translations are missing.
+  auto* save = box.addButton(fromUtf8(question.save), QMessageBox::AcceptRole);
+  auto* discard = box.addButton(fromUtf8(question.discard), QMessageBox::DestructiveRole);
+  auto* goBack = box.addButton(fromUtf8(question.goBack), QMessageBox::RejectRole);
+  box.setDefaultButton(save);
+  box.setEscapeButton(goBack);
+  box.exec();
+  if (box.clickedButton() == save) return app::CloseAnswer::Save;
+  if (box.clickedButton() == discard) return app::CloseAnswer::Discard;
+  return app::CloseAnswer::GoBack;
+}
+
 std::optional<std::filesystem::path> QtDialogs::openFile(const app::FileDialogOptions& options) {
   return runFileDialog(ownerOf(m_owner), options, QFileDialog::AcceptOpen);
 }
@@ -79,13 +113,9 @@ std::optional<std::filesystem::path> QtDialogs::saveFile(const app::FileDialogOp
 std::optional<std::size_t> QtDialogs::chooseInstallation(std::string_view prompt,
                                                          const std::vector<app::InstallationChoice>& choices) {
   QWidget* owner = ownerOf(m_owner);
-  QDialog dialog(owner);
+  QDialog dialog(parentFor(owner));
   dialog.setWindowTitle(QString());
-  if (owner) {
-    // A dialog is a window of its own, so it does not inherit these.
-    dialog.setPalette(owner->palette());
-    dialog.setFont(owner->font());
-  }
+  takeLook(&dialog, owner);
   auto* label = new QLabel(fromUtf8(prompt));
   label->setTextFormat(Qt::PlainText);
   auto* list = new QListWidget;

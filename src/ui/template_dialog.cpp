@@ -42,6 +42,21 @@ std::string TemplateDialogBase::tooltipText(const i18n::Translator& translator, 
   return announcedDefault ? config::ConcatText(text, *announcedDefault) : text;
 }
 
+app::CloseAnswer TemplateDialogBase::askToSave(app::Dialogs& dialogs, const i18n::Translator& translator) {
+  const auto text = [&translator](std::string_view key) { return i18n::cp1252ToUtf8(translator.message(key)); };
+  return dialogs.askSaveChanges(
+      {text("MESSAGE_SAVECHANGES"), text("TEXT_SAVE"), text("TEXT_DISCARDCHANGES"), text("TEXT_GOBACK")});
+}
+
+std::optional<QString> TemplateDialogBase::changeableValue(const QWidget* control) {
+  // A list's choice by position: its entries are the same until the texts are
+  // applied again, which reloads the values anyway.
+  if (const auto* box = qobject_cast<const QComboBox*>(control)) return QString::number(box->currentIndex());
+  // Read-only fields show figures computed from the others.
+  if (const auto* field = qobject_cast<const QLineEdit*>(control); field && !field->isReadOnly()) return field->text();
+  return std::nullopt;
+}
+
 void TemplateDialogBase::fillWidget(QWidget* list, std::span<const std::string> entries) {
   auto* box = qobject_cast<QComboBox*>(list);
   box->clear();

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <algorithm>
 #include <initializer_list>
 #include <map>
 #include <optional>
@@ -14,6 +15,7 @@
 #include <string_view>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "app/dialogs.h"
 #include "i18n/translator.h"
@@ -22,8 +24,8 @@
 #include "ui/qt_text.h"
 
 // What every window of a dialog template shares: its look, its controls built
-// from the table and found by id, captions and tooltips, and the refusal of a
-// field that holds no number.
+// from the table and found by id, captions and tooltips, the refusal of a
+// field that holds no number, and knowing whether the player changed anything.
 namespace valdor::ui {
 
 // The parts that do not depend on the window's ids.
@@ -38,6 +40,14 @@ class TemplateDialogBase : public QDialog {
   static std::string tooltipText(const i18n::Translator& translator, std::string_view key,
                                  const std::optional<std::string>& announcedDefault);
   static void fillWidget(QWidget* list, std::span<const std::string> entries);
+
+  // The question asked when a window holding changes is closed, in the
+  // translator's language.
+  static app::CloseAnswer askToSave(app::Dialogs& dialogs, const i18n::Translator& translator);
+
+  // What the player can change of control, as shown: an editable field's
+  // text, a list's choice; nullopt for every other control.
+  static std::optional<QString> changeableValue(const QWidget* control);
 };
 
 // A window of a template: the window's flags and colours, then its controls
@@ -103,9 +113,32 @@ class TemplateDialog : public TemplateDialogBase {
     refuseWidget(dialogs, message, control(field));
   }
 
+  // What is shown now becomes what the game's files hold: call after loading
+  // and after saving. Controls in untracked (fields that are never saved)
+  // are left out.
+  void markUnchanged(std::vector<Id> untracked = {}) {
+    m_untracked = std::move(untracked);
+    m_unchanged = shownValues();
+  }
+
+  // Whether a field or list differs from what markUnchanged saw; an edit
+  // the player typed back to the old text is no change.
+  bool holdsChanges() const { return shownValues() != m_unchanged; }
+
  private:
+  std::map<Id, QString> shownValues() const {
+    std::map<Id, QString> values;
+    for (const auto& [id, widget] : m_controls) {
+      if (std::find(m_untracked.begin(), m_untracked.end(), id) != m_untracked.end()) continue;
+      if (auto value = changeableValue(widget)) values.emplace(id, std::move(*value));
+    }
+    return values;
+  }
+
   std::span<const ControlRow<Id>> m_rows;
   std::map<Id, QWidget*> m_controls;
+  std::vector<Id> m_untracked;
+  std::map<Id, QString> m_unchanged;
 };
 
 }  // namespace valdor::ui

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPen>
 #include <QProxyStyle>
+#include <QPushButton>
 #include <QStringList>
 #include <QStyleFactory>
 #include <QStyleOption>
@@ -30,16 +32,32 @@ class FlatStyle final : public QProxyStyle {
         const bool down = option->state & (State_Sunken | State_On);
         painter->save();
         painter->fillRect(option->rect, option->palette.color(down ? QPalette::Dark : QPalette::Button));
-        painter->setPen(option->palette.color(QPalette::ButtonText));
-        painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
+        // The default button, the one Enter presses, has a double frame.
+        const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option);
+        const bool isDefault = button && (button->features & QStyleOptionButton::DefaultButton);
+        drawFrame(painter, option->rect, option->palette.color(QPalette::ButtonText), isDefault ? 2 : 1);
         painter->restore();
+        // A button with the focus is the default one too, so the focus needs
+        // a mark of its own. Combo boxes draw their frame here as well and mark
+        // their focus on the entry.
+        if ((option->state & State_HasFocus) && qobject_cast<const QPushButton*>(widget)) {
+          drawFocus(painter, option->rect.adjusted(3, 3, -3, -3), option->palette.color(QPalette::ButtonText));
+        }
         return;
       }
       case PE_FrameLineEdit: {
+        // The field with the focus has a double frame besides its caret, which
+        // a read-only field does not show.
         painter->save();
-        painter->setPen(option->palette.color(QPalette::Text));
-        painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
+        drawFrame(painter, option->rect, option->palette.color(QPalette::Text), (option->state & State_HasFocus) ? 2 : 1);
         painter->restore();
+        return;
+      }
+      case PE_FrameFocusRect: {
+        // Fusion's focus frame takes the highlight colour, which is the text
+        // colour here and would vanish on a highlighted entry's background
+        // only; a dotted line in the text colour, as everywhere else.
+        drawFocus(painter, option->rect, option->palette.color(QPalette::WindowText));
         return;
       }
       default:
@@ -59,6 +77,22 @@ class FlatStyle final : public QProxyStyle {
     // entries would show light grey.
     if (hint == SH_ComboBox_Popup) return 0;
     return QProxyStyle::styleHint(hint, option, widget, returnData);
+  }
+
+  void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                   const QWidget* widget) const override {
+    const auto* combo = qstyleoption_cast<const QStyleOptionComboBox*>(option);
+    if (element != CE_ComboBoxLabel || !combo || combo->editable || !(combo->state & State_HasFocus)) {
+      return QProxyStyle::drawControl(element, option, painter, widget);
+    }
+    // The list with the focus shows its entry in the window's colours swapped,
+    // as Windows marks a focused drop-down list.
+    const QRect text = subControlRect(CC_ComboBox, combo, SC_ComboBoxEditField, widget);
+    painter->fillRect(text, combo->palette.color(QPalette::Highlight));
+    QStyleOptionComboBox swapped(*combo);
+    for (auto role : {QPalette::ButtonText, QPalette::Text, QPalette::WindowText})
+      swapped.palette.setColor(role, combo->palette.color(QPalette::HighlightedText));
+    QProxyStyle::drawControl(element, &swapped, painter, widget);
   }
 
   void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
@@ -102,6 +136,22 @@ class FlatStyle final : public QProxyStyle {
 
  private:
   static constexpr int kTitleIndent = 7;
+
+  // A frame of width lines inside rect.
+  static void drawFrame(QPainter* painter, const QRect& rect, const QColor& colour, int width) {
+    painter->setPen(colour);
+    painter->setBrush(Qt::NoBrush);
+    for (int line = 0; line < width; ++line) painter->drawRect(rect.adjusted(line, line, -1 - line, -1 - line));
+  }
+
+  // The focus mark of every control: a dotted line, as Windows draws it.
+  static void drawFocus(QPainter* painter, const QRect& rect, const QColor& colour) {
+    painter->save();
+    painter->setPen(QPen(colour, 1, Qt::DotLine));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(rect.adjusted(0, 0, -1, -1));
+    painter->restore();
+  }
 };
 
 }  // namespace

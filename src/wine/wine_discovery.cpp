@@ -425,4 +425,8 @@ bool isProtonPrefix(const std::filesystem::path& prefix) {
   return folder.filename() == "pfx" && folder.parent_path().parent_path().filename() == "compatdata";
 }
 
+std::vector<std::filesystem::path> steamLibrariesOf(const DiscoveryEnvironment& environment) {
+  return steamLibraryFolders(environment);
+}
+
 }  // namespace valdor::wine

@@ -44,6 +44,10 @@ struct WineInstallation {
 inline constexpr std::string_view kGameKey = "Software\\Halvikor\\Valdor III";
 inline constexpr std::string_view kGameKey32 = "Software\\Wow6432Node\\Halvikor\\Valdor III";
 
+// Every library folder of every Steam root under the environment's home,
+// each once, in the order the search visits them.
+std::vector<std::filesystem::path> steamLibrariesOf(const DiscoveryEnvironment& environment);
+
 // Every installation in the prefixes of Steam (Proton), Lutris, Heroic,
 // Bottles, $WINEPREFIX and ~/.wine, in that order; a prefix reached twice
 // (through a link, or by two of them) counts once. Only game folders that

@@ -89,6 +89,31 @@ TEST_F(StartupTest, CancellingTheFileDialogEndsWithoutAnotherMessageOrStore) {
   EXPECT_EQ(m_store.writes, 0);
 }
 
+TEST_F(StartupTest, UnderWineTheFileDialogStartsInASteamLibraryElseTheHomeAndShowsHiddenFolders) {
+  const auto home = m_dir / "home";
+  std::filesystem::create_directories(home);
+  auto withWine = options();
+  withWine.wine = wine::DiscoveryEnvironment::forHome(home);
+  const auto firstDialog = [&](const StartupOptions& startOptions) {
+    m_dialogs.openDialogs.clear();
+    EXPECT_FALSE(Startup(m_store, m_dialogs, m_translator, startOptions).run());  // cancelled
+    return m_dialogs.openDialogs.at(0);
+  };
+
+  EXPECT_EQ(firstDialog(withWine).folder, home);
+  EXPECT_TRUE(firstDialog(withWine).showHidden);
+
+  // A Steam root without games yet, then with the folder Steam installs them in.
+  std::filesystem::create_directories(home / ".local/share/Steam/steamapps");
+  EXPECT_EQ(firstDialog(withWine).folder, home);
+  std::filesystem::create_directories(home / ".local/share/Steam/steamapps/common");
+  EXPECT_EQ(firstDialog(withWine).folder, std::filesystem::canonical(home / ".local/share/Steam/steamapps/common"));
+
+  // On Windows the dialog opens where the platform chooses.
+  EXPECT_EQ(firstDialog(options()).folder, std::filesystem::path());
+  EXPECT_FALSE(firstDialog(options()).showHidden);
+}
+
 TEST_F(StartupTest, AFailedStoreIsShownNamingTheFileAndTheFolderIsUsedAnyway) {
   m_store.failure = config::Failure::AccessDenied;
   m_dialogs.fileAnswers.push_back(game() / "valdor3.exe");

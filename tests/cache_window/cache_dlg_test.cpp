@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -30,6 +31,11 @@ void PrintTo(ControlId id, std::ostream* out) { *out << static_cast<int>(id); }
 namespace {
 
 using Ids = std::set<ControlId>;
+
+// The ways a player closes the window; Enter in a field presses close, the
+// default button.
+enum class Closing { EnterInAField, CloseButton, Escape, CloseBox };
+constexpr std::array kClosings{Closing::EnterInAField, Closing::CloseButton, Closing::Escape, Closing::CloseBox};
 
 class CacheDlgTest : public ::testing::Test {
  protected:
@@ -56,6 +62,23 @@ class CacheDlgTest : public ::testing::Test {
   void type(ControlId id, const QString& text, int position = -1) { test::typeOver(*m_window, id, text, position); }
 
   void click(ControlId id) { test::click(*m_window, id); }
+
+  void closeBy(Closing way) {
+    switch (way) {
+      case Closing::EnterInAField:
+        QTest::keyClick(find(ControlId::HighMesh), Qt::Key_Return);
+        break;
+      case Closing::CloseButton:
+        click(ControlId::Close);
+        break;
+      case Closing::Escape:
+        QTest::keyClick(find(ControlId::HighMesh), Qt::Key_Escape);
+        break;
+      case Closing::CloseBox:
+        m_window->close();
+        break;
+    }
+  }
 
   std::map<ControlId, QString> texts() const {
     std::map<ControlId, QString> all;
@@ -200,19 +223,55 @@ TEST_F(CacheDlgTest, AFailedSaveSaysWhyAndKeepsTheWindowWithThePlayersValues) {
   EXPECT_EQ(engine(), m_engine);
 }
 
-TEST_F(CacheDlgTest, EnterEscapeAndCloseEndTheWindowWithoutWriting) {
-  for (const int key : {int(Qt::Key_Return), int(Qt::Key_Escape), 0}) {
+TEST_F(CacheDlgTest, ClosingWithoutChangesAsksNothingAndWritesNothing) {
+  for (const auto way : kClosings) {
     m_window = std::make_unique<CCacheDlg>(m_paths, m_translator, m_dialogs);
     m_window->show();
+    // A value typed back by hand, and a percentage, which is never saved.
     type(ControlId::HighMesh, "1");
-    if (key != 0) {
-      QTest::keyClick(find(ControlId::HighMesh), Qt::Key(key));
-    } else {
-      click(ControlId::Close);
-    }
-    EXPECT_FALSE(m_window->isVisible()) << key;
-    EXPECT_EQ(m_window->result(), key == Qt::Key_Escape ? QDialog::Rejected : QDialog::Accepted) << key;
+    type(ControlId::HighMesh, m_before.at(ControlId::HighMesh));
+    type(ControlId::HighPercent, "50");
+    closeBy(way);
+    EXPECT_FALSE(m_window->isVisible()) << int(way);
+    EXPECT_EQ(m_window->result(), way == Closing::Escape || way == Closing::CloseBox ? QDialog::Rejected
+                                                                                       : QDialog::Accepted);
   }
+  EXPECT_TRUE(m_dialogs.closeQuestions.empty());
+  EXPECT_EQ(engine(), m_engine);
+}
+
+TEST_F(CacheDlgTest, ClosingWithChangesAsksToSaveDiscardOrGoBack) {
+  for (const auto way : kClosings) {
+    for (const auto answer : {app::CloseAnswer::GoBack, app::CloseAnswer::Discard, app::CloseAnswer::Save}) {
+      test::writeBytes(m_paths.engineIni, m_engine);
+      m_dialogs.closeQuestions.clear();
+      m_window = std::make_unique<CCacheDlg>(m_paths, m_translator, m_dialogs);
+      m_window->show();
+      type(ControlId::HighMesh, "1");
+      m_dialogs.closeAnswers = {answer};
+      closeBy(way);
+
+      ASSERT_EQ(m_dialogs.closeQuestions.size(), 1u) << int(way);
+      const app::CloseQuestion& question = m_dialogs.closeQuestions.front();
+      EXPECT_EQ(question.text, "Your changes have not been saved yet.\n\nDo you want to save them?");
+      EXPECT_EQ(question.save + "/" + question.discard + "/" + question.goBack, "save/discard/go back");
+      EXPECT_EQ(m_window->isVisible(), answer == app::CloseAnswer::GoBack) << int(way);
+      EXPECT_EQ(shown(ControlId::HighMesh), "1");
+      const auto stored = LoadCacheSizes(m_paths.engineIni).value(CacheColumn::High, CacheCategory::Mesh);
+      EXPECT_EQ(stored == "1", answer == app::CloseAnswer::Save) << int(way);
+    }
+  }
+  EXPECT_TRUE(m_dialogs.messages.empty());
+}
+
+TEST_F(CacheDlgTest, ASaveThatFailsOnClosingKeepsTheWindowAndTheValues) {
+  type(ControlId::HighMesh, "1");
+  std::filesystem::permissions(m_paths.engineIni, std::filesystem::perms::owner_read);
+  m_dialogs.closeAnswers = {app::CloseAnswer::Save};
+  closeBy(Closing::CloseButton);
+  EXPECT_EQ(m_dialogs.messages.size(), 1u);
+  EXPECT_TRUE(m_window->isVisible());
+  EXPECT_EQ(shown(ControlId::HighMesh), "1");
   EXPECT_EQ(engine(), m_engine);
 }
 

@@ -1,21 +1,27 @@
 #include "main_window/main_dlg.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolTip>
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "ui/dialog_builder.h"
+#include "ui/qt_dialogs.h"
 #include "ui/qt_text.h"
 #include "ui/window_look.h"
 #include "support/fakes.h"
@@ -166,15 +172,17 @@ TEST_F(TuningDlgTest, AFieldWithoutANumberIsNamedAndNothingIsWritten) {
   EXPECT_EQ(userOptions(), m_userOptions);
   EXPECT_EQ(engine(), m_engine);
 
-  // Quitting takes the fields too: the window stays until the field is right.
+  // Saving on the way out takes the fields too: the window stays until the
+  // field is right, or the changes are discarded.
   ragdolls->setText("");
+  m_dialogs.closeAnswers = {app::CloseAnswer::Save, app::CloseAnswer::Discard};
   click(*window, ControlId::Exit);
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(m_dialogs.messages.size(), 2u);
-  ragdolls->setText("12");
   click(*window, ControlId::Exit);
   EXPECT_FALSE(window->isVisible());
-  EXPECT_EQ(engine(), m_engine);  // closing never saves
+  EXPECT_EQ(m_dialogs.closeQuestions.size(), 2u);
+  EXPECT_EQ(engine(), m_engine);
 }
 
 TEST_F(TuningDlgTest, AReadOnlyEngineFileIsNamedAndNothingIsSaved) {
@@ -302,15 +310,150 @@ TEST(TooltipLook, LongLinesAreBrokenBetweenWordsAtTheMaximumWidth) {
 
 // ---- closing ----
 
-TEST_F(TuningDlgTest, EscapeClosesWithoutTakingOrSavingAnything) {
+// The ways a player closes the window; Enter in a field presses quit, the
+// default button.
+enum class Closing { EnterInAField, Quit, Escape, CloseBox };
+constexpr std::array kClosings{Closing::EnterInAField, Closing::Quit, Closing::Escape, Closing::CloseBox};
+
+void closeBy(CTuningDlg& window, Closing way) {
+  switch (way) {
+    case Closing::EnterInAField:
+      QTest::keyClick(find(window, ControlId::VegetationViewRange), Qt::Key_Return);
+      break;
+    case Closing::Quit:
+      click(window, ControlId::Exit);
+      break;
+    case Closing::Escape:
+      QTest::keyClick(&window, Qt::Key_Escape);
+      break;
+    case Closing::CloseBox:
+      window.close();
+      break;
+  }
+}
+
+TEST_F(TuningDlgTest, EscapeWithChangesDiscardedClosesWithoutTakingOrSavingAnything) {
   auto window = open();
   choose(*window, ControlId::TextureQuality, 0);
   find<QLineEdit>(*window, ControlId::MaxRagdolls)->setText("");
+  m_dialogs.closeAnswers = {app::CloseAnswer::Discard};
   QTest::keyClick(window.get(), Qt::Key_Escape);
   EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(window->result(), QDialog::Rejected);
   EXPECT_TRUE(m_dialogs.messages.empty());
   EXPECT_EQ(userOptions(), m_userOptions);
+}
+
+TEST_F(TuningDlgTest, ClosingWithoutChangesAsksNothingAndSavesNothing) {
+  for (const auto way : kClosings) {
+    auto window = open();
+    // Changes the player undid by hand are none.
+    const QString range = shown(*window, ControlId::VegetationViewRange);
+    type(*window, ControlId::VegetationViewRange, "1");
+    type(*window, ControlId::VegetationViewRange, range);
+    choose(*window, ControlId::TextureQuality, 0);
+    choose(*window, ControlId::TextureQuality, 2);
+    closeBy(*window, way);
+    EXPECT_FALSE(window->isVisible()) << int(way);
+  }
+  EXPECT_TRUE(m_dialogs.closeQuestions.empty());
+  EXPECT_TRUE(m_dialogs.messages.empty());
+  EXPECT_EQ(userOptions(), m_userOptions);
+}
+
+TEST_F(TuningDlgTest, ClosingWithChangesAsksToSaveDiscardOrGoBack) {
+  for (const auto way : kClosings) {
+    for (const auto answer : {app::CloseAnswer::GoBack, app::CloseAnswer::Discard, app::CloseAnswer::Save}) {
+      test::writeBytes(m_dir / "documents/valdor3/UserOptions.ini", m_userOptions);
+      m_dialogs.closeQuestions.clear();
+      m_dialogs.messages.clear();
+      auto window = open();
+      choose(*window, ControlId::TextureQuality, 0);
+      m_dialogs.closeAnswers = {answer};
+      closeBy(*window, way);
+
+      ASSERT_EQ(m_dialogs.closeQuestions.size(), 1u) << int(way);
+      const app::CloseQuestion& question = m_dialogs.closeQuestions.front();
+      EXPECT_EQ(question.text, "Die Änderungen sind noch nicht gespeichert.\n\nWollen Sie sie speichern?");
+      EXPECT_EQ(question.save, "speichern");
+      EXPECT_EQ(question.discard, "verwerfen");
+      EXPECT_EQ(question.goBack, "zurück");
+      EXPECT_EQ(window->isVisible(), answer == app::CloseAnswer::GoBack) << int(way);
+      EXPECT_EQ(shown(*window, ControlId::TextureQuality), "niedrig");
+      if (answer == app::CloseAnswer::Save) {
+        EXPECT_EQ(m_dialogs.messages, std::vector<std::string>{"Einstellungen gespeichert!"});
+        EXPECT_EQ(userOptions(), replaced(m_userOptions, kStoredTexture, "TextureQuality=1\r\n"));
+      } else {
+        EXPECT_TRUE(m_dialogs.messages.empty());
+        EXPECT_EQ(userOptions(), m_userOptions);
+      }
+    }
+  }
+}
+
+TEST_F(TuningDlgTest, SavedOrReloadedSettingsAreNoChanges) {
+  auto window = open();
+  choose(*window, ControlId::TextureQuality, 0);
+  click(*window, ControlId::SaveSettings);
+  window->close();
+  EXPECT_FALSE(window->isVisible());
+
+  window = open();
+  choose(*window, ControlId::TextureQuality, 1);
+  choose(*window, ControlId::Language, 1);  // applying a language reloads the files
+  window->close();
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_TRUE(m_dialogs.closeQuestions.empty());
+}
+
+// The question box of the real dialogs, answered by hand once it shows.
+app::CloseAnswer answerCloseQuestion(QWidget* owner, const std::function<void(QMessageBox&)>& answer,
+                                     QWidget** parent = nullptr) {
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible()) return;
+    poll.stop();
+    EXPECT_EQ(box->windowTitle(), "");
+    if (parent) *parent = box->parentWidget();
+    answer(*box);
+  });
+  poll.start(10);
+  ui::QtDialogs dialogs(owner);
+  return dialogs.askSaveChanges({"Save the changes?", "save", "discard", "go back"});
+}
+
+QAbstractButton* buttonCalled(const QMessageBox& box, const QString& caption) {
+  for (auto* button : box.buttons()) {
+    if (button->text() == caption) return button;
+  }
+  ADD_FAILURE() << caption.toStdString();
+  return nullptr;
+}
+
+TEST(CloseQuestion, EnterSavesEscapeOrClosingGoesBackAndOnlyTheDiscardButtonDiscards) {
+  const auto key = [](Qt::Key pressed) { return [pressed](QMessageBox& box) { QTest::keyClick(&box, pressed); }; };
+  EXPECT_EQ(answerCloseQuestion(nullptr, key(Qt::Key_Return)), app::CloseAnswer::Save);
+  EXPECT_EQ(answerCloseQuestion(nullptr, key(Qt::Key_Escape)), app::CloseAnswer::GoBack);
+  EXPECT_EQ(answerCloseQuestion(nullptr, [](QMessageBox& box) { box.close(); }), app::CloseAnswer::GoBack);
+  for (const auto& [caption, expected] : {std::pair{"save", app::CloseAnswer::Save},
+                                          std::pair{"discard", app::CloseAnswer::Discard},
+                                          std::pair{"go back", app::CloseAnswer::GoBack}}) {
+    EXPECT_EQ(answerCloseQuestion(nullptr, [caption = caption](QMessageBox& box) { buttonCalled(box, caption)->click(); }),
+              expected)
+        << caption;
+  }
+}
+
+TEST(CloseQuestion, BelongsToAShownOwnerAndIsCentredOnTheScreenBeforeTheOwnerShows) {
+  QWidget owner;
+  QWidget* parent = &owner;
+  const auto goBack = [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); };
+  answerCloseQuestion(&owner, goBack, &parent);
+  EXPECT_EQ(parent, nullptr);  // over the unplaced owner it would sit in the screen's corner
+  owner.show();
+  answerCloseQuestion(&owner, goBack, &parent);
+  EXPECT_EQ(parent, &owner);
 }
 
 TEST_F(TuningDlgTest, TheExtractedTableGoesWithTheWindow) {
@@ -357,6 +500,42 @@ TEST_F(TuningDlgTest, EveryControlOfTheTemplateSitsAtItsDialogUnits) {
       EXPECT_EQ(control->height(), expected.height()) << static_cast<int>(row.id);
     }
   }
+}
+
+TEST_F(TuningDlgTest, FocusAndTheDefaultButtonAreMarkedInTheWindowsColours) {
+  auto window = open();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  const QColor text(220, 150, 0);
+  const QColor caret(255 - 75, 255, 255);  // Qt's caret inverts the background, as Windows' does
+  // The pixels the focus changes; for a button and a field all of them in the text colour.
+  const auto focusMark = [&](QWidget* control, bool textColourOnly) {
+    window->setFocus();
+    const QImage without = control->grab().toImage();
+    control->setFocus();
+    const QImage with = control->grab().toImage();
+    int changed = 0;
+    for (int y = 0; y < with.height(); ++y) {
+      for (int x = 0; x < with.width(); ++x) {
+        if (with.pixel(x, y) == without.pixel(x, y)) continue;
+        ++changed;
+        const QColor colour = with.pixelColor(x, y);
+        if (textColourOnly && colour != caret) {
+          EXPECT_EQ(colour, text) << x << "," << y;
+        }
+      }
+    }
+    return changed;
+  };
+  EXPECT_GT(focusMark(find(*window, ControlId::SaveSettings), true), 0);
+  EXPECT_GT(focusMark(find(*window, ControlId::MaxRagdolls), true), 0);
+  EXPECT_GT(focusMark(find(*window, ControlId::TextureQuality), false), 0);
+
+  window->setFocus();
+  auto* exit = find<QPushButton>(*window, ControlId::Exit);
+  const QImage asDefault = exit->grab().toImage();
+  exit->setDefault(false);
+  EXPECT_NE(exit->grab().toImage(), asDefault);
 }
 
 TEST_F(TuningDlgTest, TheArtworkAndTheWindowsColoursReachEveryControl) {

@@ -133,10 +133,12 @@ TEST_F(OtherSettingsDlgTest, AFractionInAViewRangeIsNamedFocusedAndNothingIsWrit
   EXPECT_TRUE(window->isVisible());
   expectNothingWritten();
 
-  // Closing takes the fields too, and stays open for the same field.
+  // Saving on the way out takes the fields too, and stays open for the same field.
+  m_dialogs.closeAnswers = {app::CloseAnswer::Save};
   click(*window, ControlId::Close);
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(m_dialogs.messages.size(), 2u);
+  expectNothingWritten();
 }
 
 TEST_F(OtherSettingsDlgTest, EachKindRefusesWhatItCannotHold) {
@@ -214,7 +216,9 @@ TEST_F(OtherSettingsDlgTest, EnterClosesWithoutSavingAndEscapeWithoutTakingTheFi
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   auto* first = find<QLineEdit>(*window, ControlId::LowViewRangeObjects);
   EXPECT_EQ(QApplication::focusWidget(), first);
+  const QString stored = first->text();
   type(*window, ControlId::LowViewRangeObjects, "-1");
+  type(*window, ControlId::LowViewRangeObjects, stored);  // typed back: no change
   QTest::keyClick(first, Qt::Key_Return);
   EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(window->result(), QDialog::Accepted);
@@ -222,11 +226,45 @@ TEST_F(OtherSettingsDlgTest, EnterClosesWithoutSavingAndEscapeWithoutTakingTheFi
 
   auto again = open();
   type(*again, ControlId::LevelOfDetail, "none");
+  m_dialogs.closeAnswers = {app::CloseAnswer::Discard};
   QTest::keyClick(again.get(), Qt::Key_Escape);
   EXPECT_FALSE(again->isVisible());
   EXPECT_EQ(again->result(), QDialog::Rejected);
   EXPECT_TRUE(m_dialogs.messages.empty());
+  EXPECT_EQ(m_dialogs.closeQuestions.size(), 1u);
   expectNothingWritten();
+}
+
+TEST_F(OtherSettingsDlgTest, ClosingWithChangesAsksToSaveDiscardOrGoBack) {
+  enum class Closing { EnterInAField, CloseButton, Escape, CloseBox };
+  for (const auto way : {Closing::EnterInAField, Closing::CloseButton, Closing::Escape, Closing::CloseBox}) {
+    for (const auto answer : {app::CloseAnswer::GoBack, app::CloseAnswer::Discard, app::CloseAnswer::Save}) {
+      test::writeBytes(m_paths.engineIni, m_engine);
+      m_dialogs.closeQuestions.clear();
+      auto window = open();
+      type(*window, ControlId::FpsAverage, "45");
+      m_dialogs.closeAnswers = {answer};
+      switch (way) {
+        case Closing::EnterInAField:
+          QTest::keyClick(find(*window, ControlId::FpsAverage), Qt::Key_Return);
+          break;
+        case Closing::CloseButton:
+          click(*window, ControlId::Close);
+          break;
+        case Closing::Escape:
+          QTest::keyClick(window.get(), Qt::Key_Escape);
+          break;
+        case Closing::CloseBox:
+          window->close();
+          break;
+      }
+      ASSERT_EQ(m_dialogs.closeQuestions.size(), 1u) << int(way);
+      EXPECT_EQ(m_dialogs.closeQuestions.front().goBack, "zurück");
+      EXPECT_EQ(window->isVisible(), answer == app::CloseAnswer::GoBack) << int(way);
+      EXPECT_EQ(engine() == m_engine, answer != app::CloseAnswer::Save) << int(way);
+    }
+  }
+  EXPECT_TRUE(m_dialogs.messages.empty());
 }
 
 // ---- texts, tooltips and look ----

@@ -43,6 +43,11 @@ class FakeDialogs final : public app::Dialogs {
     return takeFront(yesNoAnswers).value_or(false);
   }
 
+  app::CloseAnswer askSaveChanges(const app::CloseQuestion& question) override {
+    closeQuestions.push_back(question);
+    return takeFront(closeAnswers).value_or(app::CloseAnswer::GoBack);
+  }
+
   std::optional<std::filesystem::path> openFile(const app::FileDialogOptions& options) override {
     openDialogs.push_back(options);
     return takeFront(fileAnswers).value_or(std::nullopt);
@@ -63,6 +68,7 @@ class FakeDialogs final : public app::Dialogs {
   // What was shown, in order.
   std::vector<std::string> messages;
   std::vector<std::string> questions;
+  std::vector<app::CloseQuestion> closeQuestions;
   std::vector<app::FileDialogOptions> openDialogs;
   std::vector<app::FileDialogOptions> saveDialogs;
   std::vector<std::string> choicePrompts;
@@ -70,6 +76,7 @@ class FakeDialogs final : public app::Dialogs {
 
   // The answers, taken in order; when none is left, No and Cancel.
   std::deque<bool> yesNoAnswers;
+  std::deque<app::CloseAnswer> closeAnswers;  // none left: go back
   std::deque<std::optional<std::filesystem::path>> fileAnswers;
   std::deque<std::optional<std::size_t>> choiceAnswers;  // none left: declined
 

@@ -53,7 +53,7 @@ CTuningDlg::~CTuningDlg() { m_startup.removeTranslationFile(); }
 void CTuningDlg::connectHandlers() {
   // activated, not currentIndexChanged: only the player's choice is a
   // selection change; filling and loading select without one.
-  connect(control<QComboBox>(ControlId::Language), &QComboBox::activated, this, [this] { OnSelchangeLanguage(); });
+  connect(control<QComboBox>(ControlId::Language), &QComboBox::activated, this, [this] { OnLanguageChosen(); });
   connect(control<QComboBox>(ControlId::Resolution), &QComboBox::activated, this,
           [this] { OnSelchangeResolution(); });
   connect(control<QAbstractButton>(ControlId::SaveSettings), &QAbstractButton::clicked, this,
@@ -83,8 +83,21 @@ bool CTuningDlg::OnInitDialog() {
   return true;
 }
 
+void CTuningDlg::OnLanguageChosen() {
+  auto* language = control<QComboBox>(ControlId::Language);
+  const int chosen = language->currentIndex();
+  if (chosen == m_shownLanguage) return;
+  // Asked with the shown language's entry in the box: the choice itself is no
+  // change to save, and going back has to leave the box as it was.
+  language->setCurrentIndex(m_shownLanguage);
+  if (holdsChanges() && !changesSettled()) return;
+  language->setCurrentIndex(chosen);
+  OnSelchangeLanguage();
+}
+
 void CTuningDlg::OnSelchangeLanguage() {
   const auto* language = control<QComboBox>(ControlId::Language);
+  m_shownLanguage = language->currentIndex();
   m_startup.changeLanguage(language->currentIndex() < 0 ? std::string() : ui::fromQString(language->currentText()));
   ui::applyQtLanguage(m_translator.language());
   ApplyTexts();

@@ -39,6 +39,11 @@ class CTuningDlg : public ui::TemplateDialog<ControlId> {
   // The language box's text becomes the language; it is stored and applied.
   void OnSelchangeLanguage();
 
+  // The player chose a language. Applying it reloads the settings from the
+  // game's files, so changes not saved are first saved or discarded, or the
+  // choice is taken back, as on closing.
+  void OnLanguageChosen();
+
   // Refills every list except the language and resolution lists, sets every
   // caption and tooltip in the selected language, then loads the settings
   // from the game's files; choices not saved are lost.
@@ -101,6 +106,8 @@ class CTuningDlg : public ui::TemplateDialog<ControlId> {
   // Asked when closing with changes: true once they are saved or discarded,
   // false when the player went back or the save failed.
   bool changesSettled();
+  // The language box's entry whose texts are shown.
+  int m_shownLanguage = -1;
 
   i18n::Translator m_translator;
   app::Dialogs& m_dialogs;

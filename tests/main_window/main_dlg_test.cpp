@@ -245,9 +245,11 @@ TEST_F(TuningDlgTest, SwitchingTheLanguageRelistsAndReloads) {
   EXPECT_EQ(find<QPushButton>(*window, ControlId::Exit)->text(), "Beenden");
   // Qt's own buttons (the Yes and No of a question) follow the language too.
   EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), "&Ja");
-  choose(*window, ControlId::TextureQuality, 0);  // not saved, so lost
+  choose(*window, ControlId::TextureQuality, 0);  // discarded, so lost
   choose(*window, ControlId::Resolution, 0);
+  m_dialogs.closeAnswers = {app::CloseAnswer::Discard};
   choose(*window, ControlId::Language, 1);
+  EXPECT_EQ(m_dialogs.closeQuestions.size(), 1u);
 
   EXPECT_EQ(m_store.values["V3TU_LANGUAGE"], "english");
   EXPECT_EQ(find<QPushButton>(*window, ControlId::Exit)->text(), "quit");
@@ -400,10 +402,37 @@ TEST_F(TuningDlgTest, SavedOrReloadedSettingsAreNoChanges) {
 
   window = open();
   choose(*window, ControlId::TextureQuality, 1);
+  m_dialogs.closeAnswers = {app::CloseAnswer::Discard};
   choose(*window, ControlId::Language, 1);  // applying a language reloads the files
+  m_dialogs.closeQuestions.clear();
   window->close();
   EXPECT_FALSE(window->isVisible());
   EXPECT_TRUE(m_dialogs.closeQuestions.empty());
+}
+
+TEST_F(TuningDlgTest, ChoosingALanguageWithChangesAsksFirstAsClosingDoes) {
+  auto window = open();
+  choose(*window, ControlId::Language, 1);  // nothing changed: nothing asked
+  EXPECT_TRUE(m_dialogs.closeQuestions.empty());
+  EXPECT_EQ(shown(*window, ControlId::Language), "english");
+
+  choose(*window, ControlId::TextureQuality, 0);
+  type(*window, ControlId::MaxRagdolls, "12");
+  m_dialogs.closeAnswers = {app::CloseAnswer::GoBack};
+  choose(*window, ControlId::Language, 0);
+  EXPECT_EQ(m_dialogs.closeQuestions.size(), 1u);
+  EXPECT_EQ(shown(*window, ControlId::Language), "english");  // taken back
+  EXPECT_EQ(shown(*window, ControlId::TextureQuality), "low");
+  EXPECT_EQ(shown(*window, ControlId::MaxRagdolls), "12");
+  EXPECT_EQ(userOptions(), m_userOptions);
+
+  m_dialogs.closeAnswers = {app::CloseAnswer::Save};
+  choose(*window, ControlId::Language, 0);
+  EXPECT_EQ(shown(*window, ControlId::Language), "deutsch");
+  EXPECT_EQ(shown(*window, ControlId::TextureQuality), "niedrig");  // saved, so reloaded as chosen
+  EXPECT_EQ(shown(*window, ControlId::MaxRagdolls), "12");
+  EXPECT_EQ(userOptions(), replaced(m_userOptions, kStoredTexture, "TextureQuality=1\r\n"));
+  EXPECT_NE(engine().find("Animation.MaxRagDolls=12\r\n"), std::string::npos);
 }
 
 // The question box of the real dialogs, answered by hand once it shows.

@@ -215,17 +215,11 @@ void CCacheDlg::reject() {
 }
 
 bool CCacheDlg::changesDiscarded() {
-  switch (askToSave(m_dialogs, m_translator)) {
-    case app::CloseAnswer::Save:
-      // Closes the window once written; a failure is shown and it stays.
-      OnSaveCache();
-      break;
-    case app::CloseAnswer::Discard:
-      return true;
-    case app::CloseAnswer::GoBack:
-      break;
-  }
-  return false;
+  // Saving closes the window once written; a failure is shown and it stays.
+  return settleChanges(m_dialogs, m_translator, [this] {
+    OnSaveCache();
+    return false;
+  });
 }
 
 }  // namespace valdor::cache_window

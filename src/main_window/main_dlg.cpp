@@ -209,15 +209,7 @@ void CTuningDlg::reject() {
 }
 
 bool CTuningDlg::changesSettled() {
-  switch (askToSave(m_dialogs, m_translator)) {
-    case app::CloseAnswer::Save:
-      return OnSaveSettings();
-    case app::CloseAnswer::Discard:
-      return true;
-    case app::CloseAnswer::GoBack:
-      break;
-  }
-  return false;
+  return settleChanges(m_dialogs, m_translator, [this] { return OnSaveSettings(); });
 }
 
 void CTuningDlg::OnRestoreStartLogos() {

@@ -141,17 +141,11 @@ void COtherSettingsDlg::reject() {
 }
 
 bool COtherSettingsDlg::changesDiscarded() {
-  switch (askToSave(m_dialogs, m_translator)) {
-    case app::CloseAnswer::Save:
-      // Closes the window once written; a failure is shown and it stays.
-      OnSaveSettings();
-      break;
-    case app::CloseAnswer::Discard:
-      return true;
-    case app::CloseAnswer::GoBack:
-      break;
-  }
-  return false;
+  // Saving closes the window once written; a failure is shown and it stays.
+  return settleChanges(m_dialogs, m_translator, [this] {
+    OnSaveSettings();
+    return false;
+  });
 }
 
 }  // namespace valdor::other_window

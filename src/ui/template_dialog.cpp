@@ -42,10 +42,19 @@ std::string TemplateDialogBase::tooltipText(const i18n::Translator& translator, 
   return announcedDefault ? config::ConcatText(text, *announcedDefault) : text;
 }
 
-app::CloseAnswer TemplateDialogBase::askToSave(app::Dialogs& dialogs, const i18n::Translator& translator) {
+bool TemplateDialogBase::settleChanges(app::Dialogs& dialogs, const i18n::Translator& translator,
+                                       const std::function<bool()>& save) {
   const auto text = [&translator](std::string_view key) { return i18n::cp1252ToUtf8(translator.message(key)); };
-  return dialogs.askSaveChanges(
-      {text("MESSAGE_SAVECHANGES"), text("TEXT_SAVE"), text("TEXT_DISCARDCHANGES"), text("TEXT_GOBACK")});
+  switch (dialogs.askSaveChanges(
+      {text("MESSAGE_SAVECHANGES"), text("TEXT_SAVE"), text("TEXT_DISCARDCHANGES"), text("TEXT_GOBACK")})) {
+    case app::CloseAnswer::Save:
+      return save();
+    case app::CloseAnswer::Discard:
+      return true;
+    case app::CloseAnswer::GoBack:
+      break;
+  }
+  return false;
 }
 
 std::optional<QString> TemplateDialogBase::changeableValue(const QWidget* control) {

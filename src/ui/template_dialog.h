@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <optional>
@@ -41,9 +42,11 @@ class TemplateDialogBase : public QDialog {
                                  const std::optional<std::string>& announcedDefault);
   static void fillWidget(QWidget* list, std::span<const std::string> entries);
 
-  // The question asked when a window holding changes is closed, in the
-  // translator's language.
-  static app::CloseAnswer askToSave(app::Dialogs& dialogs, const i18n::Translator& translator);
+  // Asks, in the translator's language, whether the changes a window holds
+  // are saved, discarded or kept by going back. True when the window may go
+  // on: they were discarded, or `save` (the window's own save) returned true.
+  static bool settleChanges(app::Dialogs& dialogs, const i18n::Translator& translator,
+                            const std::function<bool()>& save);
 
   // What the player can change of control, as shown: an editable field's
   // text, a list's choice; nullopt for every other control.

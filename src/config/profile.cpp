@@ -330,10 +330,20 @@ void ProfileEdit::set(std::string_view section, std::string_view key, std::strin
     m_error = Result::failed(Failure::InvalidName, m_file);
     return;
   }
-  m_entries.push_back({std::string(section), std::string(key), std::string(value)});
+  m_entries.push_back({std::string(section), std::string(key), std::string(value), {}});
+}
+
+void ProfileEdit::setUnlessStored(std::string_view section, std::string_view key, std::string_view value,
+                                  std::function<bool(std::string_view stored)> keepsStored) {
+  set(section, key, value);
+  if (m_error.ok()) m_entries.back().keepsStored = std::move(keepsStored);
 }
 
 void ProfileEdit::apply(const Entry& entry) {
+  if (entry.keepsStored) {
+    const auto stored = findProfileValue(m_content, entry.section, entry.key);
+    if (stored && entry.keepsStored(*stored)) return;
+  }
   // The same replacements go into the text and into the file's own bytes, so
   // every line not set keeps its bytes whatever the file's encoding.
   for (const Splice& splice : profileSplices(m_content, entry.section, entry.key, entry.value)) {

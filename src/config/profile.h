@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -85,6 +86,13 @@ class ProfileEdit {
 
   void set(std::string_view section, std::string_view key, std::string_view value);
 
+  // As set(), unless the value the file holds when save() reads it passes
+  // keepsStored: a stored text that already says what value would say, in
+  // other words, stays as it is. Decided under the write lock, on what the
+  // file holds then.
+  void setUnlessStored(std::string_view section, std::string_view key, std::string_view value,
+                       std::function<bool(std::string_view stored)> keepsStored);
+
   // Reads the file under the write lock, sets the keys on what it holds then
   // (so a key another copy of the tool saved meanwhile is kept) and writes
   // when anything changed; the first failure of set() or of reading is
@@ -102,6 +110,7 @@ class ProfileEdit {
 
   struct Entry {
     std::string section, key, value;
+    std::function<bool(std::string_view stored)> keepsStored;  // empty: always set
   };
 
   // Reads the file and applies every key set so far.

@@ -139,27 +139,29 @@ std::string contentOf(const std::filesystem::path& file) {
   return config::readProfileText(file).value_or(std::string());
 }
 
-// The detail factor's text; nullopt when the stored one stays. A factor
-// beyond the float range (1e39) loads as infinite, and no text of ours means
-// that: "inf" would read back as 0. An untouched factor that two decimals
-// would change (0.015 would become 0.01) keeps its text as well, so saving
-// some other value never changes it.
-std::optional<std::string> factorText(float value, const std::optional<std::string>& stored) {
+// The detail factor's text; nullopt for a factor beyond the float range
+// (1e39), which loads as infinite: no text of ours means that, and "inf"
+// would read back as 0, so the stored one stays.
+std::optional<std::string> factorText(float value) {
   if (!std::isfinite(value)) return std::nullopt;
-  std::string text = config::formatFixed(value, 2);
-  const auto same = [value](std::string_view other) { return decimalReading(other) == value; };
-  if (stored && same(*stored) && !same(text)) return std::nullopt;
-  return text;
+  return config::formatFixed(value, 2);
 }
 
-// The value a row writes, given the text stored for it now (nullopt when
-// missing); nullopt when it writes nothing: a switch without a chosen entry
-// keeps its stored word rather than becoming an empty value.
-std::optional<std::string> storedText(const OtherRow& row, const OtherSettings& settings,
-                                      const std::optional<std::string>& stored) {
+// Whether a stored factor text stays rather than being replaced by `text`:
+// when it still reads as the value held and two decimals would change that
+// (an untouched 0.015 would become 0.01), so saving some other value never
+// changes it.
+bool keepsStoredFactor(std::string_view stored, float value, const std::string& text) {
+  stored = stored.substr(0, kReadCapacity - 1);  // what loading reads of it
+  return decimalReading(stored) == value && decimalReading(text) != value;
+}
+
+// The value a row writes; nullopt when it writes nothing: a switch without a
+// chosen entry keeps its stored word rather than becoming an empty value.
+std::optional<std::string> storedText(const OtherRow& row, const OtherSettings& settings) {
   switch (row.format) {
     case WriteFormat::OneDecimal: return config::formatFixed(numberOf(settings, row), 1);
-    case WriteFormat::TwoDecimals: return factorText(static_cast<float>(numberOf(settings, row)), stored);
+    case WriteFormat::TwoDecimals: return factorText(static_cast<float>(numberOf(settings, row)));
     case WriteFormat::Whole: return config::formatInt(static_cast<std::int64_t>(numberOf(settings, row)));
     case WriteFormat::Word: {
       // The word by position: the same bytes in every language, even one
@@ -218,16 +220,18 @@ Result SaveOtherSettings(const std::filesystem::path& engineIni, const std::file
                          const OtherSettings& settings) {
   config::ProfileEdit engine(engineIni);
   config::ProfileEdit debug(debugIni);
-  const std::string engineContent = contentOf(engineIni);
-  const std::string debugContent = contentOf(debugIni);
   // Setting the keys one by one in row order gives the bytes that writing
   // them one by one gives.
   for (const OtherRow& row : kOtherRows) {
-    const std::string& content = row.file == OtherFile::Engine ? engineContent : debugContent;
-    auto stored = config::findProfileValue(content, row.section, row.key);
-    if (stored) stored->resize(std::min(stored->size(), kReadCapacity - 1));  // what loading reads of it
-    if (const auto value = storedText(row, settings, stored)) {
-      (row.file == OtherFile::Engine ? engine : debug).set(row.section, row.key, *value);
+    const auto text = storedText(row, settings);
+    if (!text) continue;
+    config::ProfileEdit& edit = row.file == OtherFile::Engine ? engine : debug;
+    if (row.format == WriteFormat::TwoDecimals) {
+      const auto value = static_cast<float>(numberOf(settings, row));
+      edit.setUnlessStored(row.section, row.key, *text,
+                           [value, text](std::string_view stored) { return keepsStoredFactor(stored, value, *text); });
+    } else {
+      edit.set(row.section, row.key, *text);
     }
   }
   return config::saveTogether({&engine, &debug});

@@ -162,6 +162,24 @@ TEST_F(ProfileFileWrite, BatchWritesTheSameBytesAsSingleWrites) {
   EXPECT_EQ(dir.read("batch.ini"), dir.read("one.ini"));
 }
 
+TEST_F(ProfileFileWrite, AKeyKeptWhenStoredIsDecidedOnTheFileAsSaveFindsIt) {
+  auto file = dir.write("ve3.ini", "[S]\r\nf=0.015\r\n");
+  const auto keepsHalf = [](std::string_view stored) { return stored.starts_with("0.015"); };
+  valdor::config::ProfileEdit edit(file);
+  edit.setUnlessStored("S", "f", "0.01", keepsHalf);
+  edit.set("S", "k", "1");
+  ASSERT_TRUE(edit.save().ok());
+  EXPECT_EQ(dir.read("ve3.ini"), "[S]\r\nf=0.015\r\nk=1\r\n");
+
+  // Another copy changed the key after this edit was made: what the file
+  // holds when saving decides, not what it held before.
+  valdor::config::ProfileEdit late(file);
+  late.setUnlessStored("S", "f", "0.01", keepsHalf);
+  dir.write("ve3.ini", "[S]\r\nf=0.5\r\nk=1\r\n");
+  ASSERT_TRUE(late.save().ok());
+  EXPECT_EQ(dir.read("ve3.ini"), "[S]\r\nf=0.01\r\nk=1\r\n");
+}
+
 TEST_F(ProfileFileWrite, BatchWithOneRefusedEntryWritesNothing) {
   auto file = dir.write("ve3.ini", "[S]\r\nk=1\r\n");
   valdor::config::ProfileEdit edit(file);

@@ -18,7 +18,54 @@
 #include "i18n/cp1252.h"
 #include "i18n/translator.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdlib>
+
+#include "config/environment.h"
+#endif
+
 namespace valdor::cli {
+
+#ifdef _WIN32
+
+std::vector<std::string> programArguments(int, char**) {
+  std::vector<std::string> args;
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!wide) return args;
+  for (int i = 1; i < count; ++i) args.push_back(config::narrow(wide[i]));
+  LocalFree(wide);
+  return args;
+}
+
+namespace {
+UINT g_consoleCodePage = 0;
+}  // namespace
+
+void prepareConsole() {
+  // Only a console is switched: it is shared with the shell that started us,
+  // so its code page goes back when we end.
+  DWORD mode = 0;
+  HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+  if (!GetConsoleMode(output, &mode) && !GetConsoleMode(error, &mode)) return;
+  g_consoleCodePage = GetConsoleOutputCP();
+  if (g_consoleCodePage == CP_UTF8 || !SetConsoleOutputCP(CP_UTF8)) return;
+  std::atexit([] { SetConsoleOutputCP(g_consoleCodePage); });
+}
+
+#else
+
+std::vector<std::string> programArguments(int argc, char** argv) {
+  return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
+}
+
+void prepareConsole() {}
+
+#endif
 
 namespace {
 
@@ -114,11 +161,11 @@ int locate(std::span<const std::string> args, const ProgramOptions& options, con
   const auto installation = knownInstallation(options, store, err);
   if (!installation) return kExitFailed;
   const auto& paths = installation->paths;
-  out << "gameFolder=" << installation->gameFolder.string() << "\n"
-      << "translationFile=" << paths.translationFile.string() << "\n"
-      << "userOptionsIni=" << paths.userOptionsIni.string() << "\n"
-      << "engineIni=" << paths.engineIni.string() << "\n"
-      << "debugIni=" << paths.debugIni.string() << "\n"
+  out << "gameFolder=" << config::pathText(installation->gameFolder) << "\n"
+      << "translationFile=" << config::pathText(paths.translationFile) << "\n"
+      << "userOptionsIni=" << config::pathText(paths.userOptionsIni) << "\n"
+      << "engineIni=" << config::pathText(paths.engineIni) << "\n"
+      << "debugIni=" << config::pathText(paths.debugIni) << "\n"
       << "language=" << app::effectiveLanguage(store.read(app::kLanguageValue)) << "\n";
   return kExitDone;
 }

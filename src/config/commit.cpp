@@ -143,6 +143,8 @@ bool renameOver(const fs::path& from, const fs::path& to) {
   return true;
 }
 
+bool renameStagedOver(const fs::path& staged, const fs::path& target) { return renameOver(staged, target); }
+
 #else
 
 // A named mutex per folder: Windows cannot lock a folder, and a mutex is
@@ -207,6 +209,11 @@ bool renameOver(const fs::path& from, const fs::path& to) {
   return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
+// A staged copy takes the place of its file as StagedFile::commit() does.
+bool renameStagedOver(const fs::path& staged, const fs::path& target) {
+  return moveStagedOver(staged, target) == ERROR_SUCCESS;
+}
+
 #endif
 
 // ---- commit records ----
@@ -250,8 +257,6 @@ std::string journalBytes(std::span<const JournalEntry> entries) {
   putField(out, kJournalEnd);
   return out;
 }
-
-fs::path pathFromText(std::string_view text) { return fs::path(std::u8string(text.begin(), text.end())); }
 
 std::optional<std::vector<JournalEntry>> parseJournal(std::string_view in) {
   if (takeField(in) != kJournalMagic) return std::nullopt;
@@ -345,7 +350,7 @@ bool finishJournal(const fs::path& journal, const std::vector<JournalEntry>& ent
     if (states[i] != State::Staged) continue;
     // Rolled forward when every new file is there; otherwise the new state
     // cannot be had, and the files not yet renamed keep the old one.
-    if (!complete || !renameOver(entries[i].staged, entries[i].target)) fs::remove(entries[i].staged, ec);
+    if (!complete || !renameStagedOver(entries[i].staged, entries[i].target)) fs::remove(entries[i].staged, ec);
   }
   removeJournal(journal);
   return complete;
@@ -408,7 +413,8 @@ Result finishCommits(const WriteLock* held, Recovery& recovery) {
 }
 
 // Removes the staged copies a killed writer left for these files. Only our
-// own pattern (".<name>." and six characters, as mkstemp makes them), only
+// own pattern (".<name>." and six letters or digits, as mkstemp makes them;
+// on Windows also hidden, as they are created there), only
 // for files being written now, and never one a waiting record still needs.
 void removeLeftoverStagedFiles(std::span<const fs::path> files) {
   const auto pending = pendingStagedFiles();
@@ -430,7 +436,28 @@ void removeLeftoverStagedFiles(std::span<const fs::path> files) {
       fs::remove(it->path(), removeEc);
     }
 #else
-    (void)file;  // staged copies are named "<name>.<number>.tmp" there; the same sweep applies
+    std::error_code ec;
+    const fs::path real = fs::weakly_canonical(file, ec);
+    if (ec) continue;
+    const std::wstring prefix = L"." + real.filename().wstring() + L".";
+    for (fs::directory_iterator it(folderOf(real), ec), end; !ec && it != end; it.increment(ec)) {
+      const std::wstring name = it->path().filename().wstring();
+      if (name.size() != prefix.size() + 6 || !std::equal(prefix.begin(), prefix.end(), name.begin(), [](wchar_t a, wchar_t b) {
+            return towlower(a) == towlower(b);
+          }))
+        continue;
+      if (!std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                       [](wchar_t c) { return c < 128 && std::isalnum(static_cast<unsigned char>(c)); }))
+        continue;
+      const DWORD attributes = GetFileAttributesW(it->path().c_str());
+      if (attributes == INVALID_FILE_ATTRIBUTES ||
+          (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_HIDDEN)) !=
+              FILE_ATTRIBUTE_HIDDEN)
+        continue;
+      if (std::find(pending.begin(), pending.end(), it->path()) != pending.end()) continue;
+      std::error_code removeEc;
+      fs::remove(it->path(), removeEc);
+    }
 #endif
   }
 }

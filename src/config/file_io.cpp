@@ -38,6 +38,8 @@ Result Result::failed(Failure failure, const fs::path& path, std::string detail,
 
 namespace {
 
+#ifndef _WIN32
+// errno of the POSIX calls below; Windows reports its own error codes.
 Failure errorFromErrno(int err) {
   switch (err) {
     case ENOENT:
@@ -57,12 +59,15 @@ Failure errorFromErrno(int err) {
       return Failure::Other;
   }
 }
+#endif
 
 Result failure(Failure kind, const fs::path& path, int err = 0, Operation operation = Operation::Write) {
   return Result::failed(kind, path, err ? std::string(std::strerror(err)) : std::string(), operation);
 }
 
+#ifndef _WIN32
 Result failureFromErrno(const fs::path& path, int err) { return failure(errorFromErrno(err), path, err); }
+#endif
 
 // The file a chain of symbolic links ends at, so replacing it keeps the link.
 fs::path resolveLinks(const fs::path& target) {

@@ -43,6 +43,7 @@ Result Result::failed(Failure failure, const fs::path& path, std::string detail,
 namespace {
 
 #ifndef _WIN32
+// errno of the POSIX calls below; Windows reports its own error codes.
 Failure errorFromErrno(int err) {
   switch (err) {
     case ENOENT:

@@ -95,7 +95,7 @@ TEST(ProgramOptions, UsageNamesTheRowsKeysColumnsAndLimits) {
 class IniCommandTest : public ::testing::Test {
  protected:
   IniCommandTest()
-      : m_file(m_dir.write("ve3.ini", "[Engine.Setup]\r\nRender.Name =  Gr\xF6\xDF" "e  \r\nView=-300.0\r\nBig=4294967295\r\n")) {}
+      : m_file(m_dir.write("ve3.ini", "[Engine.Setup]\r\nRender.Name =  Gr\xF6\xDF" "e  \r\nView=-300.0\r\nBig=4294967295\r\n").string()) {}
 
   test::TempDir m_dir;
   std::string m_file;

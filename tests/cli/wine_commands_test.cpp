@@ -6,6 +6,7 @@
 #include <map>
 
 #include "cli/run_command.h"
+#include "support/environment.h"
 #include "support/temp_dir.h"
 
 namespace valdor::cli {
@@ -20,20 +21,20 @@ class FakeHome {
   FakeHome() : m_root(fs::canonical(m_dir.path())) {
     for (const char* name : kNames) {
       if (const char* value = std::getenv(name)) m_saved[name] = value;
-      unsetenv(name);
+      test::unsetEnv(name);
     }
     fs::create_directories(home());
-    setenv("HOME", home().c_str(), 1);
-    setenv("USER", "player", 1);
+    test::setEnv("HOME", home().string());
+    test::setEnv("USER", "player");
   }
 
   ~FakeHome() {
     for (const char* name : kNames) {
       auto saved = m_saved.find(name);
       if (saved == m_saved.end()) {
-        unsetenv(name);
+        test::unsetEnv(name);
       } else {
-        setenv(name, saved->second.c_str(), 1);
+        test::setEnv(name, saved->second);
       }
     }
   }

@@ -17,6 +17,8 @@
 
 #include <cwctype>
 #include <functional>
+#include <map>
+#include <mutex>
 #else
 #include <fcntl.h>
 #include <sys/file.h>
@@ -151,23 +153,43 @@ bool renameStagedOver(const fs::path& staged, const fs::path& target) { return r
 // released by the system when its owner dies (WAIT_ABANDONED hands it over).
 using LockHandle = void*;
 
+// A mutex is owned by a thread and may be taken again by its owner, where
+// a folder lock elsewhere excludes every other holder: the folders this
+// process holds are kept here, so a second lock of one is refused as well.
+std::mutex g_heldMutex;
+std::map<LockHandle, std::wstring> g_held;
+
 std::optional<LockHandle> tryLockFolder(const fs::path& folder, int& err) {
   std::wstring key = folder.wstring();
   std::transform(key.begin(), key.end(), key.begin(), [](wchar_t c) { return static_cast<wchar_t>(towlower(c)); });
   const std::wstring name = L"Local\\valdor3-tuning-" + std::to_wstring(std::hash<std::wstring>{}(key));
+  std::lock_guard guard(g_heldMutex);
+  for (const auto& [handle, held] : g_held) {
+    if (held == name) {
+      err = EWOULDBLOCK;
+      return std::nullopt;
+    }
+  }
   HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
   if (!mutex) {
     err = static_cast<int>(GetLastError());
     return std::nullopt;
   }
   DWORD waited = WaitForSingleObject(mutex, 0);
-  if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) return mutex;
+  if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
+    g_held.emplace(mutex, name);
+    return mutex;
+  }
   err = EWOULDBLOCK;
   CloseHandle(mutex);
   return std::nullopt;
 }
 
 void unlockFolder(LockHandle handle) {
+  {
+    std::lock_guard guard(g_heldMutex);
+    g_held.erase(handle);
+  }
   ReleaseMutex(handle);
   CloseHandle(handle);
 }

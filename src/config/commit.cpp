@@ -464,9 +464,9 @@ void removeLeftoverStagedFiles(std::span<const fs::path> files) {
     const std::wstring prefix = L"." + real.filename().wstring() + L".";
     for (fs::directory_iterator it(folderOf(real), ec), end; !ec && it != end; it.increment(ec)) {
       const std::wstring name = it->path().filename().wstring();
-      if (name.size() != prefix.size() + 6 || !std::equal(prefix.begin(), prefix.end(), name.begin(), [](wchar_t a, wchar_t b) {
-            return towlower(a) == towlower(b);
-          }))
+      // Names compare without case there, as the file system does.
+      const auto sameLetter = [](wchar_t a, wchar_t b) { return towlower(a) == towlower(b); };
+      if (name.size() != prefix.size() + 6 || !std::equal(prefix.begin(), prefix.end(), name.begin(), sameLetter))
         continue;
       if (!std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
                        [](wchar_t c) { return c < 128 && std::isalnum(static_cast<unsigned char>(c)); }))

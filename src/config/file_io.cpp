@@ -13,6 +13,10 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -464,6 +468,17 @@ ResultOr<StagedFile> StagedFile::prepare(const fs::path& target, std::string_vie
     if (Result readable = checkOpen(realTarget, GENERIC_READ, Failure::Unreadable, target); !readable) return readable;
     if (Result writable = checkOpen(realTarget, GENERIC_WRITE, Failure::AccessDenied, target); !writable)
       return writable;
+    // A file with more than one name is rewritten in place: a new file
+    // would leave the other names with the old content.
+    HANDLE file = CreateFileW(realTarget.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return failureFromLastError(target);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileInformationByHandle(file, &info) && info.nNumberOfLinks > 1) {
+      const int fd = _open_osfhandle(reinterpret_cast<std::intptr_t>(file), _O_BINARY);
+      if (fd >= 0) return {StagedFile(target, fd, std::string(bytes)), Result::success(target)};
+    }
+    CloseHandle(file);
   }
 
   // Hidden, and named as on other systems, so that a copy left by a killed
@@ -493,6 +508,18 @@ ResultOr<StagedFile> StagedFile::prepare(const fs::path& target, std::string_vie
 }
 
 Result StagedFile::commit() {
+  if (m_inPlaceFd >= 0) {
+    const int fd = std::exchange(m_inPlaceFd, -1);
+    const std::string bytes = std::exchange(m_bytes, {});
+    HANDLE file = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+    DWORD written = 0;
+    const bool ok = SetFilePointer(file, 0, nullptr, FILE_BEGIN) == 0 &&
+                    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size() && SetEndOfFile(file) && FlushFileBuffers(file);
+    Result result = ok ? Result::success(m_target) : failureFromLastError(m_target);
+    _close(fd);
+    return result;
+  }
   if (m_temp.empty()) return failure(Failure::Other, m_target);
   if (const DWORD err = moveStagedOver(m_temp, m_realTarget); err != ERROR_SUCCESS) {
     Result result = failureFromError(m_target, err);
@@ -506,7 +533,9 @@ Result StagedFile::commit() {
 
 void StagedFile::release() {
   if (!m_temp.empty()) DeleteFileW(m_temp.c_str());
+  if (m_inPlaceFd >= 0) _close(m_inPlaceFd);
   m_temp.clear();
+  m_inPlaceFd = -1;
 }
 
 StagedFile::~StagedFile() { release(); }

@@ -22,7 +22,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <cstdlib>
+#include <iostream>
+#include <streambuf>
 
 #include "config/environment.h"
 #endif
@@ -42,19 +43,64 @@ std::vector<std::string> programArguments(int, char**) {
 }
 
 namespace {
-UINT g_consoleCodePage = 0;
+
+// The C runtime would read the UTF-8 bytes in the console's code page; the
+// console is given the text as UTF-16 instead, a line at a time.
+class ConsoleBuffer final : public std::streambuf {
+ public:
+  explicit ConsoleBuffer(HANDLE console) : m_console(console) {}
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    m_pending.push_back(traits_type::to_char_type(c));
+    if (c == '\n') sync();
+    return c;
+  }
+
+  std::streamsize xsputn(const char* text, std::streamsize count) override {
+    m_pending.append(text, static_cast<std::size_t>(count));
+    if (m_pending.find('\n') != std::string::npos) sync();
+    return count;
+  }
+
+  int sync() override {
+    // A character cut at the end waits for its remaining bytes.
+    std::size_t complete = m_pending.size();
+    std::size_t back = 0;
+    while (back < complete && back < 4 && (static_cast<unsigned char>(m_pending[complete - 1 - back]) & 0xC0) == 0x80)
+      ++back;
+    if (back < complete) {
+      const auto lead = static_cast<unsigned char>(m_pending[complete - 1 - back]);
+      const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+      if (length > back + 1) complete -= back + 1;
+    }
+    const std::wstring wide = config::widen(std::string_view(m_pending).substr(0, complete));
+    DWORD written = 0;
+    if (!wide.empty()) WriteConsoleW(m_console, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    m_pending.erase(0, complete);
+    return 0;
+  }
+
+ private:
+  HANDLE m_console;
+  std::string m_pending;
+};
+
+void useConsole(std::ostream& stream, DWORD which) {
+  HANDLE handle = GetStdHandle(which);
+  DWORD mode = 0;
+  if (handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode)) return;
+  stream.flush();
+  // Never freed: the streams are flushed at exit, after every other object.
+  stream.rdbuf(new ConsoleBuffer(handle));
+}
+
 }  // namespace
 
 void prepareConsole() {
-  // Only a console is switched: it is shared with the shell that started us,
-  // so its code page goes back when we end.
-  DWORD mode = 0;
-  HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
-  HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-  if (!GetConsoleMode(output, &mode) && !GetConsoleMode(error, &mode)) return;
-  g_consoleCodePage = GetConsoleOutputCP();
-  if (g_consoleCodePage == CP_UTF8 || !SetConsoleOutputCP(CP_UTF8)) return;
-  std::atexit([] { SetConsoleOutputCP(g_consoleCodePage); });
+  useConsole(std::cout, STD_OUTPUT_HANDLE);
+  useConsole(std::cerr, STD_ERROR_HANDLE);
 }
 
 #else

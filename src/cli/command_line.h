@@ -30,9 +30,9 @@ inline constexpr int kExitBadUsage = 2;
 // page's bytes and loses every character outside it.
 std::vector<std::string> programArguments(int argc, char** argv);
 
-// Lets the console show the UTF-8 the commands print (Windows: switches the
-// console's output code page for the program's run and restores it at exit;
-// output to a file or pipe stays UTF-8 bytes). Does nothing elsewhere.
+// Lets a Windows console show the UTF-8 that std::cout and std::cerr carry,
+// by handing it the text as UTF-16; output to a file or pipe stays UTF-8
+// bytes. Does nothing elsewhere.
 void prepareConsole();
 
 // The program's arguments parsed and carried out: the exit code of help,

@@ -25,7 +25,9 @@ struct LogoFixture {
     paths.engineIni = dir.write("game/Ini/ve3.ini", "[Engine.Setup]\r\n");
     translator.setLanguage("english");
   }
-  fs::path logoIni() const { return dir / "game/Ini/logo.ini"; }
+  // Beside the engine file, joined to its folder as the program joins it, so
+  // that the shown path is the same text on Windows too.
+  fs::path logoIni() const { return dir / "game/Ini" / "logo.ini"; }
 
   std::string message(const config::Result& result) const { return i18n::failureMessage(translator, result); }
 

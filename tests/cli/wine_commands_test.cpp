@@ -62,6 +62,7 @@ class FakeHome {
 };
 
 TEST(LocateAll, PrintsOneBlockPerInstallationWithWhereItWasFoundAndFailsWithoutOne) {
+  VALDOR_SKIP_ON_WINDOWS("searches Wine prefixes in a Unix home, which only the Linux build does");
   FakeHome fake;
   const auto state = (fake.root() / "state").string();
   const Outcome none = run({"--state-dir", state, "locate", "--all"});
@@ -106,7 +107,8 @@ TEST(Locate, TheDocumentsFolderStoredWithTheGameFolderIsUsed) {
       "V3TU_DOCUMENTS_DIR=\"/prefix/drive_c/users/steamuser/Documents\"\r\n");
   const Outcome result = run({"--state-dir", (fake.root() / "state").string(), "locate"});
   EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_NE(result.out.find("userOptionsIni=/prefix/drive_c/users/steamuser/Documents/valdor3/UserOptions.ini\n"),
+  EXPECT_NE(result.out.find("userOptionsIni=/prefix/drive_c/users/steamuser/Documents" +
+                            test::native("/valdor3/UserOptions.ini") + "\n"),
             std::string::npos)
       << result.out;
 }

@@ -5,6 +5,11 @@
 
 namespace valdor::test {
 
+std::string native(const std::filesystem::path& path) {
+  std::filesystem::path copy = path;
+  return copy.make_preferred().string();
+}
+
 void setEnv(const char* name, const std::string& value) {
 #ifdef _WIN32
   const int failed = _putenv_s(name, value.c_str());

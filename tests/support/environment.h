@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 // What the tests need from the system beyond the standard library, the same
@@ -11,6 +12,10 @@ inline constexpr bool kWindows = true;
 #else
 inline constexpr bool kWindows = false;
 #endif
+
+// A path as the program shows it, with the system's separator: paths built
+// in a test with "/" ("game/Ini/ve3.ini") read "game\Ini\ve3.ini" on Windows.
+std::string native(const std::filesystem::path& path);
 
 void setEnv(const char* name, const std::string& value);
 void unsetEnv(const char* name);

@@ -13,7 +13,8 @@
 
 int main(int argc, char** argv) {
   using namespace valdor;
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  cli::prepareConsole();
+  const std::vector<std::string> args = cli::programArguments(argc, argv);
   // The command line works without a display: Qt starts only for the editor.
   auto outcome = cli::runArguments(args, std::cout, std::cerr);
   if (const int* exitCode = std::get_if<int>(&outcome)) return *exitCode;

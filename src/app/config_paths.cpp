@@ -19,15 +19,20 @@ using config::joinPath;
 #ifdef _WIN32
 
 std::filesystem::path configFolder() {
-  if (auto appData = environmentValue("APPDATA")) return *appData;
+  if (auto appData = config::environmentPath("APPDATA"); !appData.empty()) return appData;
   return homeFolder();
 }
 
 std::filesystem::path documentsFolder(const std::optional<std::filesystem::path>& override) {
   if (override) return *override;
-  char folder[MAX_PATH] = {};
-  SHGetSpecialFolderPathA(nullptr, folder, CSIDL_PERSONAL, FALSE);
-  return std::filesystem::path(std::string(folder));
+  // Asked wide: a profile named outside the ANSI code page ("Łukasz", "中文")
+  // has no narrow name, and the documents folder may be moved anywhere.
+  PWSTR folder = nullptr;
+  std::filesystem::path documents;
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &folder)) && folder) documents = folder;
+  CoTaskMemFree(folder);
+  if (documents.empty()) documents = homeFolder() / L"Documents";
+  return documents;
 }
 
 #else

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "app/config_paths.h"
+#include "config/environment.h"
 #include "config/profile.h"
 
 #ifdef _WIN32
@@ -63,49 +64,59 @@ constexpr REGSAM kView = KEY_WOW64_32KEY;
 std::string registryPath() { return std::string("HKEY_LOCAL_MACHINE\\").append(kSettingsKey); }
 
 config::Result registryFailure(LSTATUS status) {
-  char text[512] = {};
-  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(status), 0,
-                 text, sizeof text, nullptr);
+  wchar_t text[512] = {};
+  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, static_cast<DWORD>(status), 0,
+                 text, sizeof text / sizeof text[0], nullptr);
   auto error = status == ERROR_ACCESS_DENIED ? config::Failure::AccessDenied : config::Failure::Other;
-  return {error, config::Operation::Write, registryPath(), text};
+  return {error, config::Operation::Write, registryPath(), config::narrow(text)};
 }
 
 }  // namespace
 
+// The values are read and written through the wide calls and kept as UTF-8
+// inside the tool. The system presents a REG_SZ written this way to the
+// game's narrow calls in the ANSI code page, so the game still reads it.
 std::string RegistrySettingsStore::read(std::string_view name) const {
-  const std::string keyName(kSettingsKey);
-  const std::string valueName(name);
+  const std::wstring keyName = config::widen(kSettingsKey);
+  const std::wstring valueName = config::widen(name);
   HKEY key = nullptr;
   // Reading needs no more than read access; asking for all rights would fail
   // for every user without administrator rights.
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyName.c_str(), 0, KEY_QUERY_VALUE | kView, &key) != ERROR_SUCCESS) return {};
-  std::string value;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyName.c_str(), 0, KEY_QUERY_VALUE | kView, &key) != ERROR_SUCCESS) return {};
+  std::wstring value;
   DWORD type = 0;
   DWORD size = 0;
-  if (RegQueryValueExA(key, valueName.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+  if (RegQueryValueExW(key, valueName.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
       (type == REG_SZ || type == REG_EXPAND_SZ) && size > 0) {
-    value.resize(size);
-    if (RegQueryValueExA(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) !=
+    // A stored size need not be a whole number of characters.
+    value.resize(size / sizeof(wchar_t) + 1);
+    if (RegQueryValueExW(key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) !=
         ERROR_SUCCESS)
       value.clear();
-    value.resize(std::min<std::size_t>(value.size(), size));
+    value.resize(std::min<std::size_t>(value.size(), size / sizeof(wchar_t)));
   }
   RegCloseKey(key);
   // The stored length counts the terminating zero; the value ends at the first.
-  if (auto zero = value.find('\0'); zero != std::string::npos) value.resize(zero);
-  return value;
+  if (auto zero = value.find(L'\0'); zero != std::wstring::npos) value.resize(zero);
+  return config::narrow(value);
 }
 
 config::Result RegistrySettingsStore::write(std::string_view name, std::string_view value) {
-  const std::string keyName(kSettingsKey);
-  const std::string valueName(name);
-  const std::string data(value);
+  const std::wstring keyName = config::widen(kSettingsKey);
+  const std::wstring valueName = config::widen(name);
+  const std::wstring data = config::widen(value);
+  // The game and its installer read the value in the ANSI code page: a name
+  // outside it would reach them as question marks, a folder that does not
+  // exist. The value they have stays rather than being spoilt.
+  if (!config::fitsAnsiCodePage(data)) {
+    return {config::Failure::OutsideCodePage, config::Operation::Write, std::string(value), {}};
+  }
   HKEY key = nullptr;
-  LSTATUS status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyName.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+  LSTATUS status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyName.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                    KEY_SET_VALUE | kView, nullptr, &key, nullptr);
   if (status != ERROR_SUCCESS) return registryFailure(status);
-  status = RegSetValueExA(key, valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                          static_cast<DWORD>(data.size() + 1));
+  status = RegSetValueExW(key, valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                          static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
   RegCloseKey(key);
   if (status != ERROR_SUCCESS) return registryFailure(status);
   return config::Result::success(registryPath());

@@ -30,7 +30,7 @@ std::optional<std::filesystem::path> knownGameFolder(const SettingsStore& store,
   if (options.gameDir) return options.gameDir;
   // The stored folder is taken exactly as stored and not tested: a wrong one
   // shows as default values, as it always has.
-  if (auto stored = store.read(kInstallDirValue); !stored.empty()) return std::filesystem::path(stored);
+  if (auto stored = store.read(kInstallDirValue); !stored.empty()) return config::pathFromText(stored);
   return std::nullopt;
 }
 
@@ -38,8 +38,8 @@ std::optional<std::filesystem::path> gameDocumentsFolder(const SettingsStore& st
                                                          const std::filesystem::path& gameFolder) {
   // What was stored with the folder wins: it names the prefix whose registry
   // led to the folder, which need not be the one the folder lies in.
-  if (gameFolder.string() == store.read(kInstallDirValue)) {
-    if (auto stored = store.read(kDocumentsDirValue); !stored.empty()) return std::filesystem::path(stored);
+  if (config::pathText(gameFolder) == store.read(kInstallDirValue)) {
+    if (auto stored = store.read(kDocumentsDirValue); !stored.empty()) return config::pathFromText(stored);
   }
   if (!options.wine) return std::nullopt;
   auto prefix = wine::prefixOfGame(gameFolder, *options.wine);
@@ -177,11 +177,11 @@ std::optional<Startup::Location> Startup::locateManually() {
 }
 
 void Startup::remember(const Location& location) {
-  store(kInstallDirValue, location.gameFolder.string());
+  store(kInstallDirValue, config::pathText(location.gameFolder));
   // A documents folder left from an earlier prefix would otherwise go with
   // the new folder; none is written where none was, as on Windows.
   if (location.documents) {
-    store(kDocumentsDirValue, location.documents->string());
+    store(kDocumentsDirValue, config::pathText(*location.documents));
   } else if (!m_store.read(kDocumentsDirValue).empty()) {
     store(kDocumentsDirValue, "");
   }

@@ -9,7 +9,8 @@
 // valdor3-tuning, for machines without Qt or a display.
 int main(int argc, char** argv) {
   using namespace valdor;
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  cli::prepareConsole();
+  const std::vector<std::string> args = cli::programArguments(argc, argv);
   const auto outcome = cli::runArguments(args, std::cout, std::cerr);
   if (const int* exitCode = std::get_if<int>(&outcome)) return *exitCode;
   return cli::badUsage(std::cerr, "this program has no editor: name a command, or run valdor3-tuning");

@@ -18,7 +18,100 @@
 #include "i18n/cp1252.h"
 #include "i18n/translator.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#include <shellapi.h>
+
+#include <iostream>
+#include <streambuf>
+
+#include "config/environment.h"
+#endif
+
 namespace valdor::cli {
+
+#ifdef _WIN32
+
+std::vector<std::string> programArguments(int, char**) {
+  std::vector<std::string> args;
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!wide) return args;
+  for (int i = 1; i < count; ++i) args.push_back(config::narrow(wide[i]));
+  LocalFree(wide);
+  return args;
+}
+
+namespace {
+
+// The C runtime would read the UTF-8 bytes in the console's code page; the
+// console is given the text as UTF-16 instead, a line at a time.
+class ConsoleBuffer final : public std::streambuf {
+ public:
+  explicit ConsoleBuffer(HANDLE console) : m_console(console) {}
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    m_pending.push_back(traits_type::to_char_type(c));
+    if (c == '\n') sync();
+    return c;
+  }
+
+  std::streamsize xsputn(const char* text, std::streamsize count) override {
+    m_pending.append(text, static_cast<std::size_t>(count));
+    if (m_pending.find('\n') != std::string::npos) sync();
+    return count;
+  }
+
+  int sync() override {
+    // A character cut at the end waits for its remaining bytes.
+    std::size_t complete = m_pending.size();
+    std::size_t back = 0;
+    while (back < complete && back < 4 && (static_cast<unsigned char>(m_pending[complete - 1 - back]) & 0xC0) == 0x80)
+      ++back;
+    if (back < complete) {
+      const auto lead = static_cast<unsigned char>(m_pending[complete - 1 - back]);
+      const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+      if (length > back + 1) complete -= back + 1;
+    }
+    const std::wstring wide = config::widen(std::string_view(m_pending).substr(0, complete));
+    DWORD written = 0;
+    if (!wide.empty()) WriteConsoleW(m_console, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    m_pending.erase(0, complete);
+    return 0;
+  }
+
+ private:
+  HANDLE m_console;
+  std::string m_pending;
+};
+
+void useConsole(std::ostream& stream, DWORD which) {
+  HANDLE handle = GetStdHandle(which);
+  DWORD mode = 0;
+  if (handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode)) return;
+  stream.flush();
+  // Never freed: the streams are flushed at exit, after every other object.
+  stream.rdbuf(new ConsoleBuffer(handle));
+}
+
+}  // namespace
+
+void prepareConsole() {
+  useConsole(std::cout, STD_OUTPUT_HANDLE);
+  useConsole(std::cerr, STD_ERROR_HANDLE);
+}
+
+#else
+
+std::vector<std::string> programArguments(int argc, char** argv) {
+  return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
+}
+
+void prepareConsole() {}
+
+#endif
 
 namespace {
 
@@ -114,11 +207,11 @@ int locate(std::span<const std::string> args, const ProgramOptions& options, con
   const auto installation = knownInstallation(options, store, err);
   if (!installation) return kExitFailed;
   const auto& paths = installation->paths;
-  out << "gameFolder=" << installation->gameFolder.string() << "\n"
-      << "translationFile=" << paths.translationFile.string() << "\n"
-      << "userOptionsIni=" << paths.userOptionsIni.string() << "\n"
-      << "engineIni=" << paths.engineIni.string() << "\n"
-      << "debugIni=" << paths.debugIni.string() << "\n"
+  out << "gameFolder=" << config::pathText(installation->gameFolder) << "\n"
+      << "translationFile=" << config::pathText(paths.translationFile) << "\n"
+      << "userOptionsIni=" << config::pathText(paths.userOptionsIni) << "\n"
+      << "engineIni=" << config::pathText(paths.engineIni) << "\n"
+      << "debugIni=" << config::pathText(paths.debugIni) << "\n"
       << "language=" << app::effectiveLanguage(store.read(app::kLanguageValue)) << "\n";
   return kExitDone;
 }

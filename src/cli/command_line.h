@@ -25,6 +25,16 @@ inline constexpr int kExitDone = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitBadUsage = 2;
 
+// The program's arguments after its name, as UTF-8. On Windows they are
+// taken from the wide command line: the narrow argv holds the ANSI code
+// page's bytes and loses every character outside it.
+std::vector<std::string> programArguments(int argc, char** argv);
+
+// Lets a Windows console show the UTF-8 that std::cout and std::cerr carry,
+// by handing it the text as UTF-16; output to a file or pipe stays UTF-8
+// bytes. Does nothing elsewhere.
+void prepareConsole();
+
 // The program's arguments parsed and carried out: the exit code of help,
 // version, a command or a mistake (reported on err), or the options the
 // editor opens with when there is no command.

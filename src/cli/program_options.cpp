@@ -6,6 +6,7 @@
 #include "cli/cache_commands.h"
 #include "cli/main_commands.h"
 #include "cli/other_commands.h"
+#include "config/file_io.h"
 #include "config/text.h"
 #include "i18n/translator.h"
 
@@ -62,7 +63,7 @@ bool parseOption(std::span<const std::string> args, std::size_t& i, ProgramOptio
         error = std::string(folder.name) + " needs a folder";
         return false;
       }
-      options.*folder.member = std::filesystem::path(*value);
+      options.*folder.member = config::pathFromText(*value);
       return true;
     }
   }

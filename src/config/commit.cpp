@@ -17,6 +17,8 @@
 
 #include <cwctype>
 #include <functional>
+#include <map>
+#include <mutex>
 #else
 #include <fcntl.h>
 #include <sys/file.h>
@@ -143,29 +145,51 @@ bool renameOver(const fs::path& from, const fs::path& to) {
   return true;
 }
 
+bool renameStagedOver(const fs::path& staged, const fs::path& target) { return renameOver(staged, target); }
+
 #else
 
 // A named mutex per folder: Windows cannot lock a folder, and a mutex is
 // released by the system when its owner dies (WAIT_ABANDONED hands it over).
 using LockHandle = void*;
 
+// A mutex is owned by a thread and may be taken again by its owner, where
+// a folder lock elsewhere excludes every other holder: the folders this
+// process holds are kept here, so a second lock of one is refused as well.
+std::mutex g_heldMutex;
+std::map<LockHandle, std::wstring> g_held;
+
 std::optional<LockHandle> tryLockFolder(const fs::path& folder, int& err) {
   std::wstring key = folder.wstring();
   std::transform(key.begin(), key.end(), key.begin(), [](wchar_t c) { return static_cast<wchar_t>(towlower(c)); });
   const std::wstring name = L"Local\\valdor3-tuning-" + std::to_wstring(std::hash<std::wstring>{}(key));
+  std::lock_guard guard(g_heldMutex);
+  for (const auto& [handle, held] : g_held) {
+    if (held == name) {
+      err = EWOULDBLOCK;
+      return std::nullopt;
+    }
+  }
   HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
   if (!mutex) {
     err = static_cast<int>(GetLastError());
     return std::nullopt;
   }
   DWORD waited = WaitForSingleObject(mutex, 0);
-  if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) return mutex;
+  if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
+    g_held.emplace(mutex, name);
+    return mutex;
+  }
   err = EWOULDBLOCK;
   CloseHandle(mutex);
   return std::nullopt;
 }
 
 void unlockFolder(LockHandle handle) {
+  {
+    std::lock_guard guard(g_heldMutex);
+    g_held.erase(handle);
+  }
   ReleaseMutex(handle);
   CloseHandle(handle);
 }
@@ -205,6 +229,11 @@ std::optional<fs::path> writeDurable(const fs::path& folder, std::string_view by
 
 bool renameOver(const fs::path& from, const fs::path& to) {
   return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+// A staged copy takes the place of its file as StagedFile::commit() does.
+bool renameStagedOver(const fs::path& staged, const fs::path& target) {
+  return moveStagedOver(staged, target) == ERROR_SUCCESS;
 }
 
 #endif
@@ -250,8 +279,6 @@ std::string journalBytes(std::span<const JournalEntry> entries) {
   putField(out, kJournalEnd);
   return out;
 }
-
-fs::path pathFromText(std::string_view text) { return fs::path(std::u8string(text.begin(), text.end())); }
 
 std::optional<std::vector<JournalEntry>> parseJournal(std::string_view in) {
   if (takeField(in) != kJournalMagic) return std::nullopt;
@@ -345,7 +372,7 @@ bool finishJournal(const fs::path& journal, const std::vector<JournalEntry>& ent
     if (states[i] != State::Staged) continue;
     // Rolled forward when every new file is there; otherwise the new state
     // cannot be had, and the files not yet renamed keep the old one.
-    if (!complete || !renameOver(entries[i].staged, entries[i].target)) fs::remove(entries[i].staged, ec);
+    if (!complete || !renameStagedOver(entries[i].staged, entries[i].target)) fs::remove(entries[i].staged, ec);
   }
   removeJournal(journal);
   return complete;
@@ -408,7 +435,8 @@ Result finishCommits(const WriteLock* held, Recovery& recovery) {
 }
 
 // Removes the staged copies a killed writer left for these files. Only our
-// own pattern (".<name>." and six characters, as mkstemp makes them), only
+// own pattern (".<name>." and six letters or digits, as mkstemp makes them;
+// on Windows also hidden, as they are created there), only
 // for files being written now, and never one a waiting record still needs.
 void removeLeftoverStagedFiles(std::span<const fs::path> files) {
   const auto pending = pendingStagedFiles();
@@ -430,7 +458,28 @@ void removeLeftoverStagedFiles(std::span<const fs::path> files) {
       fs::remove(it->path(), removeEc);
     }
 #else
-    (void)file;  // staged copies are named "<name>.<number>.tmp" there; the same sweep applies
+    std::error_code ec;
+    const fs::path real = fs::weakly_canonical(file, ec);
+    if (ec) continue;
+    const std::wstring prefix = L"." + real.filename().wstring() + L".";
+    for (fs::directory_iterator it(folderOf(real), ec), end; !ec && it != end; it.increment(ec)) {
+      const std::wstring name = it->path().filename().wstring();
+      // Names compare without case there, as the file system does.
+      const auto sameLetter = [](wchar_t a, wchar_t b) { return towlower(a) == towlower(b); };
+      if (name.size() != prefix.size() + 6 || !std::equal(prefix.begin(), prefix.end(), name.begin(), sameLetter))
+        continue;
+      if (!std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                       [](wchar_t c) { return c < 128 && std::isalnum(static_cast<unsigned char>(c)); }))
+        continue;
+      const DWORD attributes = GetFileAttributesW(it->path().c_str());
+      if (attributes == INVALID_FILE_ATTRIBUTES ||
+          (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_HIDDEN)) !=
+              FILE_ATTRIBUTE_HIDDEN)
+        continue;
+      if (std::find(pending.begin(), pending.end(), it->path()) != pending.end()) continue;
+      std::error_code removeEc;
+      fs::remove(it->path(), removeEc);
+    }
 #endif
   }
 }

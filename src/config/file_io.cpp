@@ -8,13 +8,19 @@
 #include <vector>
 
 #include "config/commit.h"
+#include "config/environment.h"
 
 #ifdef _WIN32
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <string>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -30,6 +36,8 @@ std::string pathText(const fs::path& path) {
   return {text.begin(), text.end()};
 }
 
+fs::path pathFromText(std::string_view text) { return pathFromUtf8(text); }
+
 Result Result::success(const fs::path& path) { return success(pathText(path)); }
 
 Result Result::failed(Failure failure, const fs::path& path, std::string detail, Operation operation) {
@@ -38,6 +46,8 @@ Result Result::failed(Failure failure, const fs::path& path, std::string detail,
 
 namespace {
 
+#ifndef _WIN32
+// errno of the POSIX calls below; Windows reports its own error codes.
 Failure errorFromErrno(int err) {
   switch (err) {
     case ENOENT:
@@ -57,11 +67,13 @@ Failure errorFromErrno(int err) {
       return Failure::Other;
   }
 }
+#endif
 
 Result failure(Failure kind, const fs::path& path, int err = 0, Operation operation = Operation::Write) {
   return Result::failed(kind, path, err ? std::string(std::strerror(err)) : std::string(), operation);
 }
 
+#ifndef _WIN32
 Result failureFromErrno(const fs::path& path, int err) { return failure(errorFromErrno(err), path, err); }
 
 // The file a chain of symbolic links ends at, so replacing it keeps the link.
@@ -75,6 +87,7 @@ fs::path resolveLinks(const fs::path& target) {
   }
   return current;
 }
+#endif
 
 fs::path folderOf(const fs::path& file) {
   fs::path folder = file.parent_path();
@@ -339,34 +352,148 @@ ResultOr<std::string> readFile(const fs::path& path, std::uint64_t maxSize) {
 
 namespace {
 
-Result failureFromLastError(const fs::path& path) {
-  DWORD err = GetLastError();
+Result failureFromError(const fs::path& path, DWORD err) {
   switch (err) {
     case ERROR_PATH_NOT_FOUND:
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_DIRECTORY:
       return failure(Failure::FolderMissing, path);
     case ERROR_ACCESS_DENIED:
       return failure(Failure::AccessDenied, path);
+    case ERROR_WRITE_PROTECT:
+      return failure(Failure::ReadOnly, path);
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
       return failure(Failure::DiskFull, path);
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_UNABLE_TO_REMOVE_REPLACED:  // the old file could not go: someone holds it open
+      return failure(Failure::InUse, path);
     default:
       return Result::failed(Failure::Other, path, "error " + std::to_string(err));
   }
 }
 
+Result failureFromLastError(const fs::path& path) { return failureFromError(path, GetLastError()); }
+
+// The file a symbolic link or junction leads to, so that replacing it keeps
+// the link, as on other systems. A plain name is left as given.
+ResultOr<fs::path> finalPathOf(const fs::path& target) {
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    return {target, Result::success(target)};
+  HANDLE handle = CreateFileW(target.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  // A link that leads nowhere is not replaced by a file of its own.
+  if (handle == INVALID_HANDLE_VALUE) return failureFromLastError(target);
+  std::wstring final(MAX_PATH, L'\0');
+  DWORD size = GetFinalPathNameByHandleW(handle, final.data(), static_cast<DWORD>(final.size()), FILE_NAME_NORMALIZED);
+  if (size >= final.size()) {
+    final.resize(size + 1);
+    size = GetFinalPathNameByHandleW(handle, final.data(), static_cast<DWORD>(final.size()), FILE_NAME_NORMALIZED);
+  }
+  const DWORD err = GetLastError();
+  CloseHandle(handle);
+  if (size == 0 || size >= final.size()) return failureFromError(target, err);
+  final.resize(size);
+  if (final.starts_with(L"\\\\?\\UNC\\")) {
+    final.replace(0, 8, L"\\\\");
+  } else if (final.starts_with(L"\\\\?\\")) {
+    final.erase(0, 4);
+  }
+  return {fs::path(final), Result::success(target)};
+}
+
+// Whether the file can be opened as wanted while others have it open: the
+// game may hold it without sharing it.
+Result checkOpen(const fs::path& file, DWORD access, Failure denied, const fs::path& target) {
+  HANDLE handle = CreateFileW(file.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle != INVALID_HANDLE_VALUE) {
+    CloseHandle(handle);
+    return Result::success(target);
+  }
+  const DWORD err = GetLastError();
+  if (err == ERROR_ACCESS_DENIED) return failure(denied, target);
+  return failureFromError(target, err);
+}
+
+// The attributes a replaced file keeps; the others belong to the file system.
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                  FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_OFFLINE;
+
 }  // namespace
 
-ResultOr<StagedFile> StagedFile::prepare(const fs::path& target, std::string_view bytes) {
-  const fs::path realTarget = resolveLinks(target);
-  std::error_code ec;
-  if (!fs::is_directory(folderOf(realTarget), ec)) return failure(Failure::FolderMissing, target);
-  DWORD attributes = GetFileAttributesW(realTarget.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-    return failure(Failure::ReadOnly, target);
+unsigned long moveStagedOver(const fs::path& staged, const fs::path& target) {
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    // ReplaceFileW keeps the file's ACL, owner and streams; the attributes
+    // are given to the staged copy first, as not every system copies them.
+    const DWORD kept = attributes & kKeptAttributes;
+    SetFileAttributesW(staged.c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL);
+    if (ReplaceFileW(target.c_str(), staged.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+      return ERROR_SUCCESS;
+    const DWORD err = GetLastError();
+    // A target that went away meanwhile is simply created.
+    if (err != ERROR_FILE_NOT_FOUND) {
+      SetFileAttributesW(staged.c_str(), FILE_ATTRIBUTE_HIDDEN);
+      return err;
+    }
   }
+  // Visible before it is moved: a crash must never leave the game's file hidden.
+  SetFileAttributesW(staged.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (MoveFileExW(staged.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return ERROR_SUCCESS;
+  const DWORD err = GetLastError();
+  SetFileAttributesW(staged.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  return err;
+}
+
+ResultOr<StagedFile> StagedFile::prepare(const fs::path& target, std::string_view bytes) {
+  auto resolved = finalPathOf(target);
+  if (!resolved) return resolved.result();
+  const fs::path realTarget = *resolved;
+  const fs::path folder = folderOf(realTarget);
+  const DWORD folderAttributes = GetFileAttributesW(folder.c_str());
+  if (folderAttributes == INVALID_FILE_ATTRIBUTES || !(folderAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return failure(Failure::FolderMissing, target);
+
+  const DWORD attributes = GetFileAttributesW(realTarget.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return failure(Failure::NotARegularFile, target);
+    // The player marked the file read-only on purpose.
+    if (attributes & FILE_ATTRIBUTE_READONLY) return failure(Failure::ReadOnly, target);
+    // The new bytes are built from what was read; a file this user cannot
+    // read was read as empty, and replacing it would lose its contents.
+    if (Result readable = checkOpen(realTarget, GENERIC_READ, Failure::Unreadable, target); !readable) return readable;
+    if (Result writable = checkOpen(realTarget, GENERIC_WRITE, Failure::AccessDenied, target); !writable)
+      return writable;
+    // A file with more than one name is rewritten in place: a new file
+    // would leave the other names with the old content.
+    HANDLE file = CreateFileW(realTarget.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return failureFromLastError(target);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileInformationByHandle(file, &info) && info.nNumberOfLinks > 1) {
+      const int fd = _open_osfhandle(reinterpret_cast<std::intptr_t>(file), _O_BINARY);
+      if (fd >= 0) return {StagedFile(target, fd, std::string(bytes)), Result::success(target)};
+    }
+    CloseHandle(file);
+  }
+
+  // Hidden, and named as on other systems, so that a copy left by a killed
+  // writer neither shows in the game's folder nor survives the next save.
+  constexpr std::wstring_view kLetters = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
   std::random_device random;
-  fs::path temp = folderOf(realTarget) / (realTarget.filename().wstring() + L"." + std::to_wstring(random()) + L".tmp");
-  HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  fs::path temp;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
+    std::wstring name = L"." + realTarget.filename().wstring() + L".";
+    for (int i = 0; i < 6; ++i) name += kLetters[random() % kLetters.size()];
+    temp = folder / name;
+    file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+  }
   if (file == INVALID_HANDLE_VALUE) return failureFromLastError(target);
   DWORD written = 0;
   bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
@@ -381,9 +508,21 @@ ResultOr<StagedFile> StagedFile::prepare(const fs::path& target, std::string_vie
 }
 
 Result StagedFile::commit() {
+  if (m_inPlaceFd >= 0) {
+    const int fd = std::exchange(m_inPlaceFd, -1);
+    const std::string bytes = std::exchange(m_bytes, {});
+    HANDLE file = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+    DWORD written = 0;
+    const bool ok = SetFilePointer(file, 0, nullptr, FILE_BEGIN) == 0 &&
+                    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size() && SetEndOfFile(file) && FlushFileBuffers(file);
+    Result result = ok ? Result::success(m_target) : failureFromLastError(m_target);
+    _close(fd);
+    return result;
+  }
   if (m_temp.empty()) return failure(Failure::Other, m_target);
-  if (!MoveFileExW(m_temp.c_str(), m_realTarget.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    Result result = failureFromLastError(m_target);
+  if (const DWORD err = moveStagedOver(m_temp, m_realTarget); err != ERROR_SUCCESS) {
+    Result result = failureFromError(m_target, err);
     DeleteFileW(m_temp.c_str());
     m_temp.clear();
     return result;
@@ -394,7 +533,9 @@ Result StagedFile::commit() {
 
 void StagedFile::release() {
   if (!m_temp.empty()) DeleteFileW(m_temp.c_str());
+  if (m_inPlaceFd >= 0) _close(m_inPlaceFd);
   m_temp.clear();
+  m_inPlaceFd = -1;
 }
 
 StagedFile::~StagedFile() { release(); }

@@ -30,6 +30,8 @@ enum class Failure {
   Unreadable,       // the file exists but this user may not read it
   NotPrivate,       // a folder for the tool's own files that others could reach; not used
   Busy,           // another copy of the tool kept the file locked for too long; nothing was written
+  InUse,          // another program (the game) has the file open and shares it with no writer
+  OutsideCodePage,  // a folder name the game cannot read in the system's code page; not stored
   Other,          // anything else; `detail` says what
 };
 
@@ -55,6 +57,9 @@ struct Result {
 
 // A path as the text a Result and a message carry (UTF-8).
 std::string pathText(const std::filesystem::path& path);
+
+// The path pathText() gave, back from its text.
+std::filesystem::path pathFromText(std::string_view text);
 
 // A value, or the Result that says why there is none.
 template <typename T>
@@ -133,6 +138,13 @@ class StagedFile {
   int m_inPlaceFd = -1;                // the open target of an in-place rewrite
   std::string m_bytes;                 // what an in-place rewrite writes
 };
+
+#ifdef _WIN32
+// Puts a staged copy in the place of target. An existing target keeps its
+// attributes, owner and ACL (ReplaceFileW); a new one is moved in. Gives 0 or
+// the system's error code.
+unsigned long moveStagedOver(const std::filesystem::path& staged, const std::filesystem::path& target);
+#endif
 
 // prepare() and commit() in one step.
 Result replaceFile(const std::filesystem::path& target, std::string_view bytes);

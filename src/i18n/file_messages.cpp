@@ -13,7 +13,7 @@ using config::Failure;
 
 // Failures without a message of their own get the general one, with the
 // system's words as the reason.
-constexpr std::array<std::pair<Failure, std::string_view>, 12> kWriteMessages{{
+constexpr std::array<std::pair<Failure, std::string_view>, 14> kWriteMessages{{
     {Failure::ReadOnly, "MESSAGE_FILEREADONLY"},
     {Failure::EditedFile, "MESSAGE_BACKUPISEDITEDFILE"},
     {Failure::AlreadyExists, "MESSAGE_BACKUPEXISTS"},
@@ -26,6 +26,8 @@ constexpr std::array<std::pair<Failure, std::string_view>, 12> kWriteMessages{{
     {Failure::InvalidName, "MESSAGE_INVALIDENTRY"},
     {Failure::UnsupportedEncoding, "MESSAGE_UNSUPPORTEDENCODING"},
     {Failure::Busy, "MESSAGE_FILEBUSY"},
+    {Failure::InUse, "MESSAGE_FILEINUSE"},
+    {Failure::OutsideCodePage, "MESSAGE_OUTSIDECODEPAGE"},
 }};
 constexpr std::string_view kWriteFailed = "MESSAGE_WRITEFAILED";
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "i18n/file_messages.h"
+#include "support/environment.h"
 
 namespace valdor::app {
 namespace {
@@ -36,9 +37,9 @@ TEST(ConfigPaths, PathsAreJoinedAsTextSoATrailingSeparatorIsDoubled) {
   ConfigPaths paths;
   setGameFolder(paths, "/games/Valdor 3/");
   setDocumentsFolder(paths, "/home/p/Documents");
-  EXPECT_EQ(paths.engineIni.string(), "/games/Valdor 3//Ini/ve3.ini");
-  EXPECT_EQ(paths.debugIni.string(), "/games/Valdor 3//Ini/debug.ini");
-  EXPECT_EQ(paths.userOptionsIni.string(), "/home/p/Documents/valdor3/UserOptions.ini");
+  EXPECT_EQ(paths.engineIni.string(), "/games/Valdor 3/" + test::native("/Ini/ve3.ini"));
+  EXPECT_EQ(paths.debugIni.string(), "/games/Valdor 3/" + test::native("/Ini/debug.ini"));
+  EXPECT_EQ(paths.userOptionsIni.string(), "/home/p/Documents" + test::native("/valdor3/UserOptions.ini"));
 }
 
 TEST(ConfigPaths, AChosenFileIsCutAtItsLastSeparator) {

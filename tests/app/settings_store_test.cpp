@@ -6,6 +6,7 @@
 
 #include "app/config_paths.h"
 #include "config/environment.h"
+#include "support/environment.h"
 #include "support/temp_dir.h"
 
 namespace valdor::app {
@@ -57,18 +58,19 @@ TEST(IniSettingsStore, AFolderThatCannotBeMadeIsReportedAsAFailure) {
 
 TEST(SettingsFile, LiesInTheStateFolderOrTheUsersConfigurationFolder) {
   EXPECT_EQ(settingsFile(std::filesystem::path("/run/state")), "/run/state/settings.ini");
+  VALDOR_SKIP_ON_WINDOWS("XDG_CONFIG_HOME is a Unix desktop convention; Windows has its own settings folder");
 
   const char* saved = std::getenv("XDG_CONFIG_HOME");
   const std::string previous = saved ? saved : "";
-  setenv("XDG_CONFIG_HOME", "/home/player/.cfg", 1);
+  test::setEnv("XDG_CONFIG_HOME", "/home/player/.cfg");
   EXPECT_EQ(settingsFile(std::nullopt), "/home/player/.cfg/valdor3-tuning/settings.ini");
   // A relative value is not a configuration folder.
-  setenv("XDG_CONFIG_HOME", "relative", 1);
+  test::setEnv("XDG_CONFIG_HOME", "relative");
   EXPECT_EQ(settingsFile(std::nullopt), config::homeFolder() / ".config/valdor3-tuning/settings.ini");
   if (saved) {
-    setenv("XDG_CONFIG_HOME", previous.c_str(), 1);
+    test::setEnv("XDG_CONFIG_HOME", previous);
   } else {
-    unsetenv("XDG_CONFIG_HOME");
+    test::unsetEnv("XDG_CONFIG_HOME");
   }
 }
 

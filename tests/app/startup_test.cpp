@@ -4,6 +4,7 @@
 
 #include "support/fakes.h"
 #include "config/list_search.h"
+#include "support/environment.h"
 #include "support/temp_dir.h"
 
 namespace valdor::app {
@@ -70,8 +71,8 @@ TEST_F(StartupTest, WithoutStoredFolderTheMessageIsShownWholeAndTheChoiceIsStore
   EXPECT_EQ(m_gameFolder, game());
   EXPECT_EQ(m_store.values["INSTALL_DIR"], game().string());
   EXPECT_EQ(m_store.values["V3TU_LANGUAGE"], "deutsch");
-  EXPECT_EQ(m_paths.engineIni.string(), game().string() + "/Ini/ve3.ini");
-  EXPECT_EQ(m_paths.debugIni.string(), game().string() + "/Ini/debug.ini");
+  EXPECT_EQ(m_paths.engineIni.string(), game().string() + test::native("/Ini/ve3.ini"));
+  EXPECT_EQ(m_paths.debugIni.string(), game().string() + test::native("/Ini/debug.ini"));
 }
 
 TEST_F(StartupTest, AFolderWithoutTheEngineFileIsRefusedOnceAndNothingIsStored) {
@@ -132,7 +133,7 @@ TEST_F(StartupTest, AStoredFolderIsUsedExactlyAsStored) {
   ASSERT_TRUE(start());
   EXPECT_TRUE(m_dialogs.messages.empty());
   EXPECT_TRUE(m_dialogs.openDialogs.empty());
-  EXPECT_EQ(m_paths.engineIni.string(), game().string() + "//Ini/ve3.ini");
+  EXPECT_EQ(m_paths.engineIni.string(), game().string() + "/" + test::native("/Ini/ve3.ini"));
   EXPECT_EQ(m_store.values["INSTALL_DIR"], game().string() + "/");
 }
 
@@ -149,7 +150,8 @@ TEST_F(StartupTest, PathsAndTheExtractedTableLieWhereTheOptionsSay) {
   i18n::Translator translator;
   Startup startup(m_store, m_dialogs, translator, options());
   ASSERT_TRUE(startup.run());
-  EXPECT_EQ(startup.paths().userOptionsIni.string(), (m_dir / "documents").string() + "/valdor3/UserOptions.ini");
+  EXPECT_EQ(startup.paths().userOptionsIni.string(),
+            (m_dir / "documents").string() + test::native("/valdor3/UserOptions.ini"));
   EXPECT_TRUE(std::filesystem::is_directory(m_dir / "documents/valdor3"));
   EXPECT_EQ(startup.paths().translationFile, m_dir / "state/translation.ini");
   EXPECT_TRUE(std::filesystem::exists(startup.paths().translationFile));

@@ -11,6 +11,7 @@
 #include "cli/run_command.h"
 #include "config/encoding.h"
 #include "config/profile.h"
+#include "support/environment.h"
 #include "support/temp_dir.h"
 
 namespace valdor::cli {
@@ -159,7 +160,7 @@ TEST(CacheCommands, SetRefusesAFileInAnEncodingTheGameCannotReadBack) {
   const Outcome result = game.cache({"set", "Cache.SizeMesh=1"});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_NE(result.err.find("encoding the game cannot read"), std::string::npos) << result.err;
-  EXPECT_NE(result.err.find(game.engineIni.string()), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find(test::native(game.engineIni)), std::string::npos) << result.err;
   EXPECT_EQ(game.engine(), bigEndian);
 }
 
@@ -196,7 +197,7 @@ TEST(CacheCommands, AFailedWriteNamesTheFile) {
   const std::string before = game.engine();
   const Outcome result = game.cache({"defaults"});
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.err, "Could not save\n" + game.engineIni.string() + "\n\nThe file is read-only.\n");
+  EXPECT_EQ(result.err, "Could not save\n" + test::native(game.engineIni) + "\n\nThe file is read-only.\n");
   EXPECT_EQ(game.engine(), before);
 }
 

@@ -9,6 +9,7 @@
 #include "cli/run_command.h"
 #include "main_window/backups.h"
 #include "main_window/start_logos.h"
+#include "support/environment.h"
 #include "support/temp_dir.h"
 
 namespace valdor::cli {
@@ -58,7 +59,7 @@ TEST(LogoCommands, RemoveAndRestoreWriteWhatTheButtonsWriteOrFailWithTheMessage)
   fs::permissions(game.logoIni(), fs::perms::owner_read);
   const Outcome refused = game.run({"logos", "remove"}, "deutsch");
   EXPECT_EQ(refused.exitCode, 1);
-  EXPECT_EQ(refused.err, "Speichern nicht m\xC3\xB6glich\n" + game.logoIni().string() +
+  EXPECT_EQ(refused.err, "Speichern nicht m\xC3\xB6glich\n" + test::native(game.logoIni()) +
                              "\n\nDie Datei ist schreibgesch\xC3\xBCtzt.\n");
   EXPECT_EQ(readBytes(game.logoIni()), main_window::kAllStartLogos);
 
@@ -92,7 +93,7 @@ TEST(BackupCommands, RefusalsExitWith1AndWriteNothing) {
   fs::remove(game.userOptionsIni());
   const Outcome missing = game.run({"backup", "create", (game.dir / "backups/new").string()});
   EXPECT_EQ(missing.exitCode, 1);
-  EXPECT_EQ(missing.err, "Could not read\n" + game.userOptionsIni().string() + "\n\nThe file does not exist.\n");
+  EXPECT_EQ(missing.err, "Could not read\n" + test::native(game.userOptionsIni()) + "\n\nThe file does not exist.\n");
   EXPECT_FALSE(fs::exists(game.dir / "backups/new.vib"));
 
   EXPECT_EQ(game.run({"backup", "create"}).exitCode, 2);

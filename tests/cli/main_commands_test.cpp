@@ -10,6 +10,7 @@
 #include "config/profile.h"
 #include "i18n/translator.h"
 #include "main_window/main_settings.h"
+#include "support/environment.h"
 #include "support/temp_dir.h"
 
 namespace valdor::cli {
@@ -155,7 +156,7 @@ TEST(MainCommands, AFailedWriteNamesTheFileAndChangesNothing) {
                   fs::perm_options::remove);
   const Outcome result = game.main({"set", "DistanceHigh=low", "Entity.ROI=100"});
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.err, "Could not save\n" + game.paths.engineIni.string() + "\n\nThe file is read-only.\n");
+  EXPECT_EQ(result.err, "Could not save\n" + test::native(game.paths.engineIni) + "\n\nThe file is read-only.\n");
   EXPECT_EQ(game.files(), before);
 
   const Outcome nowhere = run({"--state-dir", (game.dir / "state").string(), "main", "show"});

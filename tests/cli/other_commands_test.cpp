@@ -11,6 +11,7 @@
 #include "config/encoding.h"
 #include "config/profile.h"
 #include "other_window/other_settings.h"
+#include "support/environment.h"
 #include "support/temp_dir.h"
 
 namespace valdor::cli {
@@ -166,7 +167,7 @@ TEST(OtherCommands, AFailedWriteNamesTheFileAndChangesNeitherFile) {
                   fs::perm_options::remove);
   const Outcome result = game.other({"set", "FpS.Min=25", "PlayerMemory.Enabled=disabled"});
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.err, "Could not save\n" + game.debugIni.string() + "\n\nThe file is read-only.\n");
+  EXPECT_EQ(result.err, "Could not save\n" + test::native(game.debugIni) + "\n\nThe file is read-only.\n");
   EXPECT_EQ(game.files(), before);
 }
 

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "cli/run_command.h"
+#include "support/environment.h"
 #include "support/temp_dir.h"
 
 namespace valdor::cli {
@@ -20,20 +21,20 @@ class FakeHome {
   FakeHome() : m_root(fs::canonical(m_dir.path())) {
     for (const char* name : kNames) {
       if (const char* value = std::getenv(name)) m_saved[name] = value;
-      unsetenv(name);
+      test::unsetEnv(name);
     }
     fs::create_directories(home());
-    setenv("HOME", home().c_str(), 1);
-    setenv("USER", "player", 1);
+    test::setEnv("HOME", home().string());
+    test::setEnv("USER", "player");
   }
 
   ~FakeHome() {
     for (const char* name : kNames) {
       auto saved = m_saved.find(name);
       if (saved == m_saved.end()) {
-        unsetenv(name);
+        test::unsetEnv(name);
       } else {
-        setenv(name, saved->second.c_str(), 1);
+        test::setEnv(name, saved->second);
       }
     }
   }
@@ -61,6 +62,7 @@ class FakeHome {
 };
 
 TEST(LocateAll, PrintsOneBlockPerInstallationWithWhereItWasFoundAndFailsWithoutOne) {
+  VALDOR_SKIP_ON_WINDOWS("searches Wine prefixes in a Unix home, which only the Linux build does");
   FakeHome fake;
   const auto state = (fake.root() / "state").string();
   const Outcome none = run({"--state-dir", state, "locate", "--all"});
@@ -105,7 +107,8 @@ TEST(Locate, TheDocumentsFolderStoredWithTheGameFolderIsUsed) {
       "V3TU_DOCUMENTS_DIR=\"/prefix/drive_c/users/steamuser/Documents\"\r\n");
   const Outcome result = run({"--state-dir", (fake.root() / "state").string(), "locate"});
   EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_NE(result.out.find("userOptionsIni=/prefix/drive_c/users/steamuser/Documents/valdor3/UserOptions.ini\n"),
+  EXPECT_NE(result.out.find("userOptionsIni=/prefix/drive_c/users/steamuser/Documents" +
+                            test::native("/valdor3/UserOptions.ini") + "\n"),
             std::string::npos)
       << result.out;
 }

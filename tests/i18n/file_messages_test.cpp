@@ -42,6 +42,16 @@ TEST(FailureMessage, UnreadableLargeAndPrivateFolderFailuresHaveTheirOwnWords) {
   EXPECT_EQ(message(Failure::TooLarge, Operation::Read), "Could not read\n/x/ve3.ini\n\nThe file is too large.");
   EXPECT_NE(message(Failure::NotPrivate, Operation::Write).find("/x/ve3.ini"), std::string::npos);
   EXPECT_EQ(message(Failure::NotPrivate, Operation::Write).find("system words"), std::string::npos);
+  // A file held open by the game and a folder name the game cannot read must
+  // not fall back to the general message with an error number.
+  EXPECT_EQ(message(Failure::InUse, Operation::Write),
+            "Could not save\n/x/ve3.ini\n\nAnother program has the file open, perhaps the game. Please close it and "
+            "try again.");
+  Translator german;
+  german.setLanguage("deutsch");
+  const std::string outside =
+      failureMessage(german, config::Result{Failure::OutsideCodePage, Operation::Write, "C:\\Spiele\\\u0141\u00f3d\u017a", {}});
+  EXPECT_EQ(outside.rfind("Ordner nicht gespeichert\nC:\\Spiele\\\u0141\u00f3d\u017a\n\nDer Name enth\u00e4lt", 0), 0u) << outside;
 }
 
 }  // namespace

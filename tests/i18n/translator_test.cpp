@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 
@@ -8,6 +10,7 @@
 #include "app/resources.h"
 #include "i18n/entry_texts.h"
 #include "i18n/translator.h"
+#include "support/environment.h"
 #include "support/temp_dir.h"
 
 using namespace valdor::i18n;
@@ -53,14 +56,18 @@ TEST(Extraction, UnknownResourceIsReportedAndWritesNothing) {
 }
 
 TEST(Extraction, PrivateFolderIsCreatedForTheOwnerOnly) {
+  VALDOR_SKIP_ON_WINDOWS("checks Unix file modes of the private folder");
+#ifndef _WIN32
   TempDir dir;
   auto folder = privateFolder(dir / "state");
   EXPECT_EQ(folder, dir / "state");
   struct stat info {};
   ASSERT_EQ(::stat(folder.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0700u);
+#endif
 }
 
+#ifndef _WIN32
 namespace {
 
 // Points the runtime and cache folders into dir for one test.
@@ -84,8 +91,11 @@ mode_t modeOf(const std::filesystem::path& path) {
 }
 
 }  // namespace
+#endif
 
 TEST(Extraction, StateFolderKeepsItsPermissionsAndMustBeAFolder) {
+  VALDOR_SKIP_ON_WINDOWS("checks Unix file modes of the private folder");
+#ifndef _WIN32
   TempDir dir;
   std::filesystem::create_directory(dir / "shared");
   ::chmod((dir / "shared").c_str(), 01777);
@@ -100,9 +110,12 @@ TEST(Extraction, StateFolderKeepsItsPermissionsAndMustBeAFolder) {
   EXPECT_EQ(place.refused[0].failure, valdor::config::Failure::NotPrivate);
   EXPECT_EQ(modeOf(dir / "file"), 0644u);
   EXPECT_EQ(dir.read("file"), "keep");
+#endif
 }
 
 TEST(Extraction, PlantedLinkAsTheOwnFolderIsRefusedAndItsTargetLeftAlone) {
+  VALDOR_SKIP_ON_WINDOWS("plants symbolic links and Unix file modes in XDG folders, which Windows does not use");
+#ifndef _WIN32
   TempDir dir;
   ScopedFolders folders(dir);
   std::filesystem::create_directory(dir / "victim");
@@ -115,9 +128,12 @@ TEST(Extraction, PlantedLinkAsTheOwnFolderIsRefusedAndItsTargetLeftAlone) {
   EXPECT_EQ(place.refused[0].where, valdor::config::pathText(dir / "run" / "valdor3-tuning"));
   EXPECT_EQ(modeOf(dir / "victim"), 0755u);
   EXPECT_EQ(modeOf(place.folder), 0700u);
+#endif
 }
 
 TEST(Extraction, OwnFolderOfAnotherUserOrOpenToOthersIsRefused) {
+  VALDOR_SKIP_ON_WINDOWS("checks Unix file modes of the private folder");
+#ifndef _WIN32
   TempDir dir;
   ScopedFolders folders(dir);
   std::filesystem::create_directories(dir / "cache" / "valdor3-tuning");
@@ -132,9 +148,12 @@ TEST(Extraction, OwnFolderOfAnotherUserOrOpenToOthersIsRefused) {
   EXPECT_EQ(place.refused.size(), 2u);
   EXPECT_EQ(modeOf(dir / "cache" / "valdor3-tuning"), 0777u);
   EXPECT_FALSE(ExtractResourceToTemp(kTranslationResourceId, "INI", kTranslationFileName, place.folder).ok());
+#endif
 }
 
 TEST(Extraction, LinkAtTheTableIsReplacedNeverFollowed) {
+  VALDOR_SKIP_ON_WINDOWS("plants symbolic links and a named pipe, which Windows programs cannot create like this");
+#ifndef _WIN32
   TempDir dir;
   std::filesystem::create_directory(dir / "own");
   std::filesystem::create_symlink(dir / "elsewhere.ini", dir / "own" / "translation.ini");  // dangling
@@ -159,6 +178,7 @@ TEST(Extraction, LinkAtTheTableIsReplacedNeverFollowed) {
   removeExtracted(dir / "own" / "translation.ini");
   EXPECT_EQ(dir.read("victim.ini"), "mine");
   EXPECT_FALSE(std::filesystem::exists(dir / "own" / "translation.ini"));
+#endif
 }
 
 // ---- look-up ----

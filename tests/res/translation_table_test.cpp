@@ -49,6 +49,7 @@ constexpr std::array kMainEntryKeys{
 // The messages the program adds about failed file access; they name the file.
 constexpr std::array kFileMessageKeys{
     "MESSAGE_FILEREADONLY"sv, "MESSAGE_FOLDERMISSING"sv, "MESSAGE_ACCESSDENIED"sv, "MESSAGE_DISKFULL"sv, "MESSAGE_FILEBUSY"sv,
+    "MESSAGE_FILEINUSE"sv,    "MESSAGE_OUTSIDECODEPAGE"sv,
     "MESSAGE_INVALIDENTRY"sv, "MESSAGE_WRITEFAILED"sv,   "MESSAGE_FILENOTFOUND"sv, "MESSAGE_READFAILED"sv,
     "MESSAGE_UNSUPPORTEDENCODING"sv,
     "MESSAGE_BACKUPISEDITEDFILE"sv, "MESSAGE_BACKUPEXISTS"sv,

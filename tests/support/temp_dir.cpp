@@ -1,17 +1,29 @@
 #include "support/temp_dir.h"
 
-#include <cstdlib>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <system_error>
 
 namespace valdor::test {
 
 TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "valdor-test-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  m_path = pattern;
+  // create_directory reports whether it made the folder, so a name another
+  // test or process took at the same moment is never shared.
+  const auto base = std::filesystem::temp_directory_path();
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char name[32];
+    std::snprintf(name, sizeof name, "valdor-test-%016llx", static_cast<unsigned long long>(random()));
+    if (std::filesystem::create_directory(base / name)) {
+      m_path = base / name;
+      return;
+    }
+  }
+  throw std::runtime_error("cannot create a temporary folder in " + base.string());
 }
 
 TempDir::~TempDir() {

@@ -5,6 +5,7 @@
 #include "app/config_paths.h"
 #include "app/startup.h"
 #include "support/fakes.h"
+#include "support/environment.h"
 #include "support/temp_dir.h"
 
 namespace valdor::wine {
@@ -92,6 +93,7 @@ class FakeHome {
 // ---- where the search looks ----
 
 TEST(WineDiscovery, AProtonGameWhosePrefixLiesInAnotherLibraryIsFoundOnceThroughTheLinkedRoot) {
+  VALDOR_SKIP_ON_WINDOWS("searches Wine prefixes in a Unix home, which only the Linux build does");
   FakeHome fake;
   const auto steam = fake.home() / ".local/share/Steam";
   const auto games = fake.root() / "disk1/SteamLibrary";
@@ -117,6 +119,7 @@ TEST(WineDiscovery, AProtonGameWhosePrefixLiesInAnotherLibraryIsFoundOnceThrough
 }
 
 TEST(WineDiscovery, AFlatpakRootWithTheOldListAndA32BitKeyIsFoundWithNamesMatchedWithoutCase) {
+  VALDOR_SKIP_ON_WINDOWS("searches Wine prefixes in a Unix home, which only the Linux build does");
   FakeHome fake;
   const auto steam = fake.home() / ".var/app/com.valvesoftware.Steam/.local/share/Steam";
   const auto library = fake.root() / "flatlib";
@@ -135,6 +138,7 @@ TEST(WineDiscovery, AFlatpakRootWithTheOldListAndA32BitKeyIsFoundWithNamesMatche
 }
 
 TEST(WineDiscovery, ALutrisPrefixWithOnlyMyDocumentsUsesThatFolder) {
+  VALDOR_SKIP_ON_WINDOWS("searches Wine prefixes in a Unix home, which only the Linux build does");
   FakeHome fake;
   test::writeBytes(fake.home() / ".config/lutris/games/valdor-3-1700000000.yml",
       "game:\n  exe: drive_c/Games/Valdor 3/valdor3.exe\n  prefix: ~/Games/valdor-3\n"
@@ -152,6 +156,7 @@ TEST(WineDiscovery, ALutrisPrefixWithOnlyMyDocumentsUsesThatFolder) {
 }
 
 TEST(WineDiscovery, PrefixesWithoutTheKeyABrokenDriveOrNoGameFilesGiveNothing) {
+  VALDOR_SKIP_ON_WINDOWS("searches Wine prefixes in a Unix home, which only the Linux build does");
   FakeHome fake;
   fake.prefix(fake.home() / ".wine", hive("Software\\\\Halvikor", "C:\\\\Games\\\\Valdor 3"));
   fake.game(fake.home() / ".wine/drive_c/Games/Valdor 3");
@@ -170,6 +175,7 @@ TEST(WineDiscovery, PrefixesWithoutTheKeyABrokenDriveOrNoGameFilesGiveNothing) {
 }
 
 TEST(WineDiscovery, SeveralInstallationsComeInTheStoresOrderEachWithItsUsersDocuments) {
+  VALDOR_SKIP_ON_WINDOWS("searches Wine prefixes in a Unix home, which only the Linux build does");
   FakeHome fake;
   // Heroic: the game already keeps its options in the folder of "gamer".
   const auto heroic = fake.home() / "Games/Heroic/Prefixes/default/Valdor 3";
@@ -203,6 +209,7 @@ TEST(WineDiscovery, SeveralInstallationsComeInTheStoresOrderEachWithItsUsersDocu
 // ---- files that no launcher writes ----
 
 TEST(WineDiscovery, BrokenListsAndLauncherFilesAreSkippedAndTheRestIsStillFound) {
+  VALDOR_SKIP_ON_WINDOWS("searches Wine prefixes in a Unix home, which only the Linux build does");
   FakeHome fake;
   const auto steam = fake.home() / ".local/share/Steam";
   // Nested 50,000 deep: once a stack overflow at the editor's start.
@@ -240,7 +247,8 @@ TEST(LutrisPrefix, OnlyThePrefixOfTheGameSectionCountsQuotedOrBare) {
 
 class WineStartupTest : public ::testing::Test {
  protected:
-  WineStartupTest() {
+  void SetUp() override {
+    VALDOR_SKIP_ON_WINDOWS("searches Wine prefixes in a Unix home, which only the Linux build does");
     m_steamPrefix = m_fake.home() / ".local/share/Steam/steamapps/compatdata/7/pfx";
     m_steamGame = m_fake.game(m_fake.root() / "library/steamapps/common/Valdor 3");
     m_fake.prefix(m_steamPrefix, hive(kKey32, zDrive(m_steamGame)), "steamuser");

@@ -132,8 +132,6 @@ TEST_F(IniCommandTest, SetWritesTheKeyAndReportsAFailureInTheLanguageAsked) {
 }
 
 TEST_F(IniCommandTest, SetWhileAnotherCopySavesTheFileFailsWithTheMessageNotSuccess) {
-  VALDOR_SKIP_ON_WINDOWS("holds the lock and writes from the same thread; the Windows lock is a named mutex, "
-                         "which the thread that holds it enters again (other processes are kept out)");
   const config::CommitSettings before = config::commitSettings();
   config::setCommitSettings({before.journalFolder, std::chrono::milliseconds(200)});
   {

@@ -1,5 +1,12 @@
 #include "i18n/translator.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include <chrono>
+#include <system_error>
+
 #include "config/file_io.h"
 #include "config/profile.h"
 #include "i18n/cp1252.h"
@@ -15,6 +22,35 @@ std::string& ConvertLineBreaks(std::string& text, char marker) {
 
 Translator::Translator(std::filesystem::path translationFile) : m_file(std::move(translationFile)) {}
 
+std::optional<Translator::FileStamp> Translator::stampOf(const std::filesystem::path& file) {
+  std::error_code error;
+  const auto modified = std::filesystem::last_write_time(file, error);
+  if (error) return std::nullopt;
+  const auto size = std::filesystem::file_size(file, error);
+  if (error) return std::nullopt;
+  FileStamp stamp;
+  stamp.size = size;
+  stamp.modified = std::chrono::duration_cast<std::chrono::nanoseconds>(modified.time_since_epoch()).count();
+#ifndef _WIN32
+  struct stat info {};
+  if (::stat(file.c_str(), &info) != 0) return std::nullopt;
+  stamp.device = static_cast<std::uint64_t>(info.st_dev);
+  stamp.number = static_cast<std::uint64_t>(info.st_ino);
+#endif
+  return stamp;
+}
+
+const std::optional<std::string>& Translator::tableText() const {
+  // A file that cannot be stamped (gone, or not there yet) is read each time,
+  // as before: whatever stood in its way may be gone at the next look-up.
+  const auto stamp = stampOf(m_file);
+  if (!stamp || !m_table || m_table->stamp != stamp) {
+    auto content = config::readProfileText(m_file);
+    m_table = ReadTable{stamp, content ? std::optional<std::string>(std::move(*content)) : std::nullopt};
+  }
+  return m_table->text;
+}
+
 std::string Translator::lookupIn(std::string_view section, std::string_view key) const {
   // Read anew each time, like every other value. When the extracted table has
   // gone (another copy of the tool deleted it on exit, or it could never be
@@ -23,7 +59,7 @@ std::string Translator::lookupIn(std::string_view section, std::string_view key)
   // taken from the carried table, so no message goes blank. A line feed
   // marks "missing": no stored value can hold one.
   constexpr std::string_view kMissing = "\n";
-  if (auto content = config::readProfileText(m_file)) {
+  if (const auto& content = tableText()) {
     std::string text = config::readProfileString(*content, section, key, kMissing, config::kTextCapacity);
     if (text != kMissing) return text;
   }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
+#include <cstdint>
 #include <initializer_list>
 #include <utility>
 #include <string>
@@ -27,7 +29,10 @@ class Translator {
  public:
   explicit Translator(std::filesystem::path translationFile = {});
 
-  void setTranslationFile(std::filesystem::path file) { m_file = std::move(file); }
+  void setTranslationFile(std::filesystem::path file) {
+    m_file = std::move(file);
+    m_table.reset();
+  }
   const std::filesystem::path& translationFile() const { return m_file; }
 
   void setLanguage(std::string section) { m_language = std::move(section); }
@@ -49,9 +54,30 @@ class Translator {
 
  private:
   std::string lookupIn(std::string_view section, std::string_view key) const;
+  // The table file's text, read again only when the file is no longer the
+  // one read last; nullopt when it cannot be read.
+  const std::optional<std::string>& tableText() const;
+
+  // What tells a file apart from the one read before: a rewrite changes the
+  // time or the size, a replacement the file number.
+  struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t number = 0;
+    std::uintmax_t size = 0;
+    std::int64_t modified = 0;
+    bool operator==(const FileStamp&) const = default;
+  };
+  struct ReadTable {
+    std::optional<FileStamp> stamp;  // nullopt: read again next time
+    std::optional<std::string> text;
+  };
+  static std::optional<FileStamp> stampOf(const std::filesystem::path& file);
 
   std::filesystem::path m_file;
   std::string m_language;
+  // A window looks up dozens of texts at once; reading and decoding the table
+  // for each of them would cost more than everything else it does.
+  mutable std::optional<ReadTable> m_table;
 };
 
 }  // namespace valdor::i18n

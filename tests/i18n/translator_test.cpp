@@ -216,13 +216,22 @@ TEST(LookUp, GeneralMessagesHoldBothLanguagesWithABlankLineBetween) {
   EXPECT_EQ(invalid.substr(invalid.size() - 15), "\n\nInvalid path!");
 }
 
-TEST(LookUp, EveryReadGoesToTheFileAndAVanishedFileFallsBackToTheEmbeddedTable) {
+TEST(LookUp, AnEditedTableIsSeenByTheNextLookUpAndAVanishedOneFallsBackToTheEmbeddedTable) {
   TempDir dir;
   Translator translator = extracted(dir, "english");
+  EXPECT_EQ(translator.LookupText("TEXT_EXIT"), "quit");  // the table is read and kept
   dir.write("translation.ini", "[english]\r\nTEXT_EXIT=changed\r\n");
   EXPECT_EQ(translator.LookupText("TEXT_EXIT"), "changed");
+  // Another file put in its place, even of the same size and time.
+  const auto modified = std::filesystem::last_write_time(dir / "translation.ini");
+  dir.write("other.ini", "[english]\r\nTEXT_EXIT=chAnged\r\n");
+  std::filesystem::last_write_time(dir / "other.ini", modified);
+  std::filesystem::rename(dir / "other.ini", dir / "translation.ini");
+  EXPECT_EQ(translator.LookupText("TEXT_EXIT"), "chAnged");
   std::filesystem::remove(dir / "translation.ini");
   EXPECT_EQ(translator.LookupText("MESSAGE_SETTINGSSAVED"), "Settings saved!");
+  dir.write("translation.ini", "[english]\r\nTEXT_EXIT=back\r\n");
+  EXPECT_EQ(translator.LookupText("TEXT_EXIT"), "back");
 }
 
 TEST(LookUp, FormatGivesUtf8AndKeepsEveryCharacterOfAFileName) {

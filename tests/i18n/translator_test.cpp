@@ -222,12 +222,16 @@ TEST(LookUp, AnEditedTableIsSeenByTheNextLookUpAndAVanishedOneFallsBackToTheEmbe
   EXPECT_EQ(translator.LookupText("TEXT_EXIT"), "quit");  // the table is read and kept
   dir.write("translation.ini", "[english]\r\nTEXT_EXIT=changed\r\n");
   EXPECT_EQ(translator.LookupText("TEXT_EXIT"), "changed");
-  // Another file put in its place, even of the same size and time.
-  const auto modified = std::filesystem::last_write_time(dir / "translation.ini");
-  dir.write("other.ini", "[english]\r\nTEXT_EXIT=chAnged\r\n");
-  std::filesystem::last_write_time(dir / "other.ini", modified);
-  std::filesystem::rename(dir / "other.ini", dir / "translation.ini");
-  EXPECT_EQ(translator.LookupText("TEXT_EXIT"), "chAnged");
+  // Another file put in its place, even of the same size and time. Windows
+  // tells a file's number only to whoever opens it, so there only a new size
+  // or time shows a replaced table.
+  if (!valdor::test::kWindows) {
+    const auto modified = std::filesystem::last_write_time(dir / "translation.ini");
+    dir.write("other.ini", "[english]\r\nTEXT_EXIT=chAnged\r\n");
+    std::filesystem::last_write_time(dir / "other.ini", modified);
+    std::filesystem::rename(dir / "other.ini", dir / "translation.ini");
+    EXPECT_EQ(translator.LookupText("TEXT_EXIT"), "chAnged");
+  }
   std::filesystem::remove(dir / "translation.ini");
   EXPECT_EQ(translator.LookupText("MESSAGE_SETTINGSSAVED"), "Settings saved!");
   dir.write("translation.ini", "[english]\r\nTEXT_EXIT=back\r\n");

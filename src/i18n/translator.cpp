@@ -23,19 +23,22 @@ std::string& ConvertLineBreaks(std::string& text, char marker) {
 Translator::Translator(std::filesystem::path translationFile) : m_file(std::move(translationFile)) {}
 
 std::optional<Translator::FileStamp> Translator::stampOf(const std::filesystem::path& file) {
-  std::error_code error;
-  const auto modified = std::filesystem::last_write_time(file, error);
-  if (error) return std::nullopt;
-  const auto size = std::filesystem::file_size(file, error);
-  if (error) return std::nullopt;
   FileStamp stamp;
-  stamp.size = size;
-  stamp.modified = std::chrono::duration_cast<std::chrono::nanoseconds>(modified.time_since_epoch()).count();
 #ifndef _WIN32
+  // One call gives all four, and a look-up pays it every time.
   struct stat info {};
   if (::stat(file.c_str(), &info) != 0) return std::nullopt;
   stamp.device = static_cast<std::uint64_t>(info.st_dev);
   stamp.number = static_cast<std::uint64_t>(info.st_ino);
+  stamp.size = static_cast<std::uintmax_t>(info.st_size);
+  stamp.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+#else
+  std::error_code error;
+  const auto modified = std::filesystem::last_write_time(file, error);
+  if (error) return std::nullopt;
+  stamp.size = std::filesystem::file_size(file, error);
+  if (error) return std::nullopt;
+  stamp.modified = std::chrono::duration_cast<std::chrono::nanoseconds>(modified.time_since_epoch()).count();
 #endif
   return stamp;
 }

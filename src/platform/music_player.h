@@ -26,11 +26,24 @@ class MusicPlayer {
 // unreadable file) it still gives a player, one that plays nothing.
 using MusicPlayerFactory = std::function<std::unique_ptr<MusicPlayer>(const std::filesystem::path& track)>;
 
-// The real player, through SDL2_mixer. One at a time: SDL_mixer has a single
-// music channel.
+// The file names SDL2 and SDL2_mixer are opened by. The program doesn't link
+// them: the music plays only in the credits window, and the mixer brings a
+// chain of codec and sound-server libraries that would slow every start.
+struct AudioLibraries {
+  std::string sdl;
+  std::string mixer;
+};
+AudioLibraries systemAudioLibraries();
+
+struct MixerApi;  // the functions taken from the libraries
+
+// The real player, through SDL2_mixer, opened the first time a player is
+// made. One at a time: SDL_mixer has a single music channel. When the
+// libraries cannot be loaded the player plays nothing, as without a device.
 class SdlMusicPlayer final : public MusicPlayer {
  public:
-  explicit SdlMusicPlayer(const std::filesystem::path& track);
+  explicit SdlMusicPlayer(const std::filesystem::path& track,
+                          const AudioLibraries& libraries = systemAudioLibraries());
   ~SdlMusicPlayer() override;
   SdlMusicPlayer(const SdlMusicPlayer&) = delete;
   SdlMusicPlayer& operator=(const SdlMusicPlayer&) = delete;
@@ -46,6 +59,7 @@ class SdlMusicPlayer final : public MusicPlayer {
   double position() const;
 
  private:
+  const MixerApi* m_api = nullptr;  // none when the libraries could not be loaded
   bool m_audioInitialised = false;  // the SDL audio subsystem
   bool m_deviceOpen = false;        // the mixer's output device
   std::string m_bytes;              // the whole track, which the decoder reads from

@@ -4,10 +4,16 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 #include "app/resources.h"
 #include "support/temp_dir.h"
@@ -103,6 +109,48 @@ TEST_F(SdlMusicPlayerTest, WithoutAnAudioDriverOrDeviceNothingPlaysAndNothingIsL
     SdlMusicPlayer music(track);
     EXPECT_TRUE(music.playing()) << driver << ": " << music.failure();
   }
+}
+
+#ifndef _WIN32
+// A player can do nothing about a missing sound card: the sound back-ends'
+// own complaints must not reach the terminal the editor was started from.
+TEST_F(SdlMusicPlayerTest, NoDevicePrintsNothingOnTheTerminal) {
+  fs::path track = writeTrack();
+  setEnv("ALSA_CONFIG_PATH", dir.write("empty-alsa.conf", "").string());
+  useDriver("alsa");
+  const fs::path captured = dir / "stderr.txt";
+  std::fflush(stderr);
+  const int saved = ::dup(STDERR_FILENO);
+  const int file = ::open(captured.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  ASSERT_GE(file, 0);
+  ::dup2(file, STDERR_FILENO);
+  ::close(file);
+  {
+    SdlMusicPlayer music(track);
+    EXPECT_FALSE(music.playing());
+  }
+  std::fflush(stderr);
+  ::dup2(saved, STDERR_FILENO);
+  ::close(saved);
+  EXPECT_EQ(fs::file_size(captured), 0u) << dir.read("stderr.txt");
+}
+#endif
+
+// The libraries are opened when the first player is made; a system without
+// them, or with a library lacking a function, gets silent credits.
+TEST_F(SdlMusicPlayerTest, WithoutTheMusicLibrariesNothingPlaysAndNothingFails) {
+  const fs::path track = writeTrack();
+  const AudioLibraries missing{"libvaldor-no-such-sdl.so.0", "libvaldor-no-such-mixer.so.0"};
+  const AudioLibraries incomplete{systemAudioLibraries().sdl, systemAudioLibraries().sdl};
+  for (const AudioLibraries& libraries : {missing, incomplete}) {
+    SdlMusicPlayer music(track, libraries);
+    EXPECT_FALSE(music.playing());
+    EXPECT_LT(music.duration(), 0.0);
+    EXPECT_NE(music.failure().find("music library"), std::string::npos) << music.failure();
+    music.stop();
+  }
+  SdlMusicPlayer music(track);
+  EXPECT_TRUE(music.playing()) << music.failure();
 }
 
 TEST_F(SdlMusicPlayerTest, AMissingOrDamagedTrackPlaysNothingAndReleasesTheDevice) {

@@ -8,23 +8,12 @@
 #include <iterator>
 #include <string>
 
+#include "bench/bench_files.h"
 #include "config/profile.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// 2,000 lines: 20 sections of 99 keys, comments between them.
-std::string generatedEngineIni() {
-  std::string ini;
-  for (int section = 0; section < 20; ++section) {
-    ini += "; section " + std::to_string(section) + "\r\n[Engine.Section" + std::to_string(section) + "]\r\n";
-    for (int key = 0; key < 98; ++key) {
-      ini += "Render.Setting" + std::to_string(key) + "=" + std::to_string(section * 1000 + key) + ".0\r\n";
-    }
-  }
-  return ini;
-}
 
 std::string sampleEngineIni() {
   std::ifstream in(fs::path(VALDOR_SOURCE_DIR) / "demo/game/Ini/ve3.ini", std::ios::binary);
@@ -61,10 +50,10 @@ void writeKey(benchmark::State& state, const std::string& content, const char* s
 }
 
 void BM_ReadKeyLargeFile(benchmark::State& state) {
-  readKey(state, generatedEngineIni(), "Engine.Section19", "Render.Setting97");
+  readKey(state, valdor::bench::generatedEngineIni(), "Engine.Section19", "Render.Setting97");
 }
 void BM_WriteKeyLargeFile(benchmark::State& state) {
-  writeKey(state, generatedEngineIni(), "Engine.Section19", "Render.Setting97");
+  writeKey(state, valdor::bench::generatedEngineIni(), "Engine.Section19", "Render.Setting97");
 }
 void BM_ReadKeySample(benchmark::State& state) {
   readKey(state, sampleEngineIni(), "Option.Sliders", "ResourceCache.u32ImageMaxMemUsage_TextureQualityHigh");

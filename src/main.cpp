@@ -1,6 +1,5 @@
 #include <QApplication>
 
-#include <iostream>
 #include <string>
 #include <variant>
 #include <vector>
@@ -16,7 +15,8 @@ int main(int argc, char** argv) {
   cli::prepareConsole();
   const std::vector<std::string> args = cli::programArguments(argc, argv);
   // The command line works without a display: Qt starts only for the editor.
-  auto outcome = cli::runArguments(args, std::cout, std::cerr);
+  cli::Console console;
+  auto outcome = cli::runArguments(args, console);
   if (const int* exitCode = std::get_if<int>(&outcome)) return *exitCode;
   const cli::ProgramOptions& options = std::get<cli::ProgramOptions>(outcome);
 

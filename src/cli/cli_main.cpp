@@ -1,4 +1,3 @@
-#include <iostream>
 #include <string>
 #include <variant>
 #include <vector>
@@ -11,7 +10,8 @@ int main(int argc, char** argv) {
   using namespace valdor;
   cli::prepareConsole();
   const std::vector<std::string> args = cli::programArguments(argc, argv);
-  const auto outcome = cli::runArguments(args, std::cout, std::cerr);
+  cli::Console console;
+  const auto outcome = cli::runArguments(args, console);
   if (const int* exitCode = std::get_if<int>(&outcome)) return *exitCode;
-  return cli::badUsage(std::cerr, "this program has no editor: name a command, or run valdor3-tuning");
+  return cli::badUsage(console.err(), "this program has no editor: name a command, or run valdor3-tuning");
 }

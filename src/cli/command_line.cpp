@@ -26,6 +26,11 @@
 #include <streambuf>
 
 #include "config/environment.h"
+#else
+#include <unistd.h>
+
+#include <cerrno>
+#include <streambuf>
 #endif
 
 namespace valdor::cli {
@@ -103,6 +108,9 @@ void prepareConsole() {
   useConsole(std::cerr, STD_ERROR_HANDLE);
 }
 
+std::ostream& Console::out() { return std::cout; }
+std::ostream& Console::err() { return std::cerr; }
+
 #else
 
 std::vector<std::string> programArguments(int argc, char** argv) {
@@ -110,6 +118,68 @@ std::vector<std::string> programArguments(int argc, char** argv) {
 }
 
 void prepareConsole() {}
+
+namespace {
+
+// Output to a file descriptor through a buffer of its own, written out when
+// full, on flush and when the program ends.
+class DescriptorBuffer final : public std::streambuf {
+ public:
+  explicit DescriptorBuffer(int fd) : m_fd(fd) { setp(m_buffer, m_buffer + sizeof m_buffer); }
+  ~DescriptorBuffer() override { sync(); }
+  DescriptorBuffer(const DescriptorBuffer&) = delete;
+  DescriptorBuffer& operator=(const DescriptorBuffer&) = delete;
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (sync() != 0) return traits_type::eof();
+    if (!traits_type::eq_int_type(c, traits_type::eof())) {
+      *pptr() = traits_type::to_char_type(c);
+      pbump(1);
+    }
+    return traits_type::not_eof(c);
+  }
+
+  int sync() override {
+    const char* next = pbase();
+    while (next < pptr()) {
+      const ssize_t written = ::write(m_fd, next, static_cast<std::size_t>(pptr() - next));
+      if (written < 0 && errno == EINTR) continue;
+      if (written <= 0) {
+        setp(m_buffer, m_buffer + sizeof m_buffer);  // a closed pipe: the rest is dropped, as it cannot be written
+        return -1;
+      }
+      next += written;
+    }
+    setp(m_buffer, m_buffer + sizeof m_buffer);
+    return 0;
+  }
+
+ private:
+  int m_fd;
+  char m_buffer[4096];
+};
+
+}  // namespace
+
+std::ostream& Console::out() {
+  static DescriptorBuffer buffer(STDOUT_FILENO);
+  static std::ostream stream(&buffer);
+  return stream;
+}
+
+std::ostream& Console::err() {
+  static DescriptorBuffer buffer(STDERR_FILENO);
+  static std::ostream stream(&buffer);
+  // As std::cerr: written at once, after what waits in the output.
+  static const bool prepared = [this] {
+    stream.setf(std::ios::unitbuf);
+    stream.tie(&out());
+    return true;
+  }();
+  (void)prepared;
+  return stream;
+}
 
 #endif
 
@@ -277,15 +347,20 @@ std::optional<Installation> knownInstallation(const ProgramOptions& options, con
   return Installation{*folder, app::plannedPaths(startup, *folder, app::gameDocumentsFolder(store, startup, *folder))};
 }
 
-std::variant<int, ProgramOptions> runArguments(std::span<const std::string> args, std::ostream& out,
-                                               std::ostream& err) {
+std::variant<int, ProgramOptions> runArguments(std::span<const std::string> args, Console& console) {
   auto parsed = parseProgramOptions(args);
   if (!parsed.options) {
-    err << parsed.error;
+    console.err() << parsed.error;
     return kExitBadUsage;
   }
-  if (auto exitCode = runCommandLine(*parsed.options, out, err)) return *exitCode;
+  // The editor writes nothing to the console, so its streams are never made.
+  if (!opensEditor(*parsed.options)) return *runCommandLine(*parsed.options, console.out(), console.err());
+  app::prepareSaving(parsed.options->stateDir);
   return std::move(*parsed.options);
+}
+
+bool opensEditor(const ProgramOptions& options) {
+  return !options.help && !options.version && options.command.empty();
 }
 
 std::optional<int> runCommandLine(const ProgramOptions& options, std::ostream& out, std::ostream& err) {
@@ -300,7 +375,7 @@ std::optional<int> runCommandLine(const ProgramOptions& options, std::ostream& o
   // Before anything reads the game's files: a save an earlier run was killed
   // in is finished (or undone) first, for the editor as for every command.
   app::prepareSaving(options.stateDir);
-  if (options.command.empty()) return std::nullopt;
+  if (opensEditor(options)) return std::nullopt;
   auto store = app::makeSettingsStore(options.stateDir);
   return runCommand(options, *store, out, err);
 }

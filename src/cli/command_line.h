@@ -35,11 +35,22 @@ std::vector<std::string> programArguments(int argc, char** argv);
 // bytes. Does nothing elsewhere.
 void prepareConsole();
 
+// The program's standard output and error, made when first used. Making a
+// C++ stream sets up the locale machinery, which would cost the editor half a
+// megabyte of memory at every start for output it never writes.
+class Console {
+ public:
+  std::ostream& out();
+  std::ostream& err();
+};
+
 // The program's arguments parsed and carried out: the exit code of help,
-// version, a command or a mistake (reported on err), or the options the
-// editor opens with when there is no command.
-std::variant<int, ProgramOptions> runArguments(std::span<const std::string> args, std::ostream& out,
-                                               std::ostream& err);
+// version, a command or a mistake (reported on the console), or the options
+// the editor opens with when there is no command.
+std::variant<int, ProgramOptions> runArguments(std::span<const std::string> args, Console& console);
+
+// Whether the options open the editor: no help, version or command.
+bool opensEditor(const ProgramOptions& options);
 
 // Help, version or a command; nullopt when the editor is to open instead.
 std::optional<int> runCommandLine(const ProgramOptions& options, std::ostream& out, std::ostream& err);

@@ -271,7 +271,9 @@ std::string setProfileValue(std::string_view content, std::string_view section, 
 
 ResultOr<std::string> readProfileText(const std::filesystem::path& file) {
   auto bytes = readFile(file);
-  if (!bytes) return bytes.result();
+  // Windows-1252 text is looked up as read: every key read would otherwise
+  // copy the whole file once more.
+  if (!bytes || textEncodingOf(*bytes) == TextEncoding::Ansi) return bytes;
   return {profileTextOf(*bytes), bytes.result()};
 }
 

@@ -51,7 +51,7 @@ void CCreditsDlg::OnInitDialog() {
 CCreditsDlg::~CCreditsDlg() = default;
 
 void CCreditsDlg::showPicture(QLabel* picture) {
-  const QPixmap bitmap(ui::toQString(kPicture));
+  const QPixmap bitmap = ui::builtInPicture(ui::toQString(kPicture), "BMP");
   if (bitmap.isNull()) return;
   // A bitmap picture takes the size of its bitmap, not that of its template
   // rectangle, and shows it from its top-left corner, as Windows does.

@@ -38,10 +38,11 @@ CTuningDlg::CTuningDlg(app::SettingsStore& store, app::Dialogs& dialogs, app::St
       m_startup(store, dialogs, m_translator, std::move(options)),
       m_displayModes(displayModes) {
   setWindowTitle(ui::toQString(kCaption));
+  // Not QIcon::addFile: it too loads every image plugin to learn the format.
   QIcon icon;
-  for (const auto image : kIconImages) icon.addFile(resourcePath(image));
+  for (const auto image : kIconImages) icon.addPixmap(ui::builtInPicture(resourcePath(image), "PNG"));
   setWindowIcon(icon);
-  ui::setControlPicture(control(ControlId::Picture), QPixmap(resourcePath(kHeaderPicture)));
+  ui::setControlPicture(control(ControlId::Picture), ui::builtInPicture(resourcePath(kHeaderPicture), "BMP"));
   for (const MainRow& row : kMainRows) {
     if (isField(row)) ui::acceptDigitsOnly(control(row.control));
   }

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -231,6 +232,12 @@ void setControlText(QWidget* control, std::string_view text) {
   } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
     edit->setText(caption);
   }
+}
+
+QPixmap builtInPicture(const QString& path, const char* format) {
+  QImageReader reader(path, format);
+  reader.setAutoDetectImageFormat(false);
+  return QPixmap::fromImage(reader.read());
 }
 
 void setControlPicture(QWidget* control, const QPixmap& picture) {

@@ -51,6 +51,11 @@ void alignLabelsWithFields(std::span<QWidget* const> labels, std::span<QWidget* 
 // as Windows shows a bitmap in a centred picture control.
 void setControlPicture(QWidget* control, const QPixmap& picture);
 
+// A picture of the program's own resources, read by Qt's built-in reader of
+// `format` ("BMP", "PNG"). Qt otherwise loads every image plugin, even for a
+// named format, to ask whether one of them reads it better.
+QPixmap builtInPicture(const QString& path, const char* format);
+
 // What an edit field lets the player type. The rules judge the player's
 // edits only: a text the program shows (a negative number read from a file,
 // say) stays as it is, but no edit adds a character the rules refuse.

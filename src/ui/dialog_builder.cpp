@@ -31,6 +31,9 @@ constexpr int kListRowPadding = 2;
 
 int pixelsOf(const QFont& font, const QString& text) { return QFontMetrics(font).horizontalAdvance(text); }
 
+// A font's stretch in percent; a font that names none is drawn at 100.
+int stretchOf(const QFont& font) { return font.stretch() == QFont::AnyStretch ? 100 : font.stretch(); }
+
 // The width a control has for one line of text.
 int textRoom(const QWidget* control) {
   if (const auto* edit = qobject_cast<const QLineEdit*>(control)) {
@@ -62,21 +65,29 @@ int textRoom(const QWidget* control) {
 // Whether text is shown whole in the field, without scrolling.
 bool fitsWhole(const QWidget* field, const QString& text) { return pixelsOf(field->font(), text) <= textRoom(field); }
 
-// The widest stretch, from the font's own down to kNarrowestStretch, at which
-// every text fits room; the narrowest when none does.
+// The widest stretch, from 100 down to kNarrowestStretch, at which every text
+// fits room; the narrowest when none does. Each stretch measured loads a font
+// of its own, so the search starts where the widths at 100 put it: text
+// narrows about in proportion to the stretch.
 int stretchToFit(QFont font, const QStringList& texts, int room) {
-  for (int stretch = 100; stretch > kNarrowestStretch; --stretch) {
+  const auto widest = [&](int stretch) {
     font.setStretch(stretch);
-    if (std::all_of(texts.begin(), texts.end(), [&](const QString& text) { return pixelsOf(font, text) <= room; }))
-      return stretch;
-  }
-  return kNarrowestStretch;
+    int width = 0;
+    for (const QString& text : texts) width = std::max(width, pixelsOf(font, text));
+    return width;
+  };
+  const int full = widest(100);
+  if (full <= room) return 100;
+  int stretch = std::clamp(100 * room / std::max(full, 1), kNarrowestStretch, 99);
+  while (stretch > kNarrowestStretch && widest(stretch) > room) --stretch;
+  while (stretch < 99 && widest(stretch + 1) <= room) ++stretch;
+  return stretch;
 }
 
 void narrowToFit(QWidget* control, const QStringList& texts) {
   QFont font = control->font();
   const int stretch = stretchToFit(font, texts, textRoom(control));
-  if (font.stretch() == stretch) return;
+  if (stretchOf(font) == stretch) return;
   font.setStretch(stretch);
   control->setFont(font);
 }
@@ -87,9 +98,25 @@ void fitEntries(QComboBox* box) {
   QStringList entries;
   for (int i = 0; i < box->count(); ++i) entries << box->itemText(i);
   QFont font = box->font();
-  font.setStretch(100);
+  const int stretch = stretchToFit(font, entries, textRoom(box));
+  if (stretchOf(font) == stretch) return;
+  font.setStretch(stretch);
   box->setFont(font);
-  narrowToFit(box, entries);
+}
+
+// Entries added to a list: only they are measured, since narrowing for them
+// keeps the others fitting. Filling a list one entry at a time would
+// otherwise measure every entry again for each.
+void fitNewEntries(QComboBox* box, int first, int last) {
+  QStringList added;
+  for (int i = first; i <= last; ++i) added << box->itemText(i);
+  QFont font = box->font();
+  const int room = textRoom(box);
+  if (std::all_of(added.begin(), added.end(), [&](const QString& text) { return pixelsOf(font, text) <= room; })) {
+    return;
+  }
+  font.setStretch(std::min(stretchOf(font), stretchToFit(font, added, room)));
+  box->setFont(font);
 }
 
 int occurrences(const QString& text, QChar c) {
@@ -208,7 +235,11 @@ QWidget* createControl(QWidget* parent, ControlKind kind, int id, const QRect& p
     box->setMaxVisibleItems(
         visibleListRows(pixels.height(), closed, control->fontMetrics().height() + kListRowPadding));
     // The closed box shows its entry whole, however the entries are filled in.
-    QObject::connect(box->model(), &QAbstractItemModel::rowsInserted, box, [box] { fitEntries(box); });
+    QObject::connect(box->model(), &QAbstractItemModel::rowsInserted, box,
+                     [box](const QModelIndex&, int first, int last) { fitNewEntries(box, first, last); });
+    // Fewer entries may fit a wider font again.
+    QObject::connect(box->model(), &QAbstractItemModel::rowsRemoved, box, [box] { fitEntries(box); });
+    QObject::connect(box->model(), &QAbstractItemModel::modelReset, box, [box] { fitEntries(box); });
   }
   control->setGeometry(place);
   if (!text.empty()) setControlText(control, text);
@@ -221,12 +252,8 @@ void setControlText(QWidget* control, std::string_view text) {
     label->setText(caption);
   } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
     button->setText(caption);
-    if (qobject_cast<QPushButton*>(control)) {
-      QFont font = button->font();
-      font.setStretch(100);
-      button->setFont(font);
-      narrowToFit(button, {caption});
-    }
+    // Measured from full width again: a shorter caption may need no narrowing.
+    if (qobject_cast<QPushButton*>(control)) narrowToFit(button, {caption});
   } else if (auto* group = qobject_cast<QGroupBox*>(control)) {
     group->setTitle(caption);
   } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {

@@ -274,7 +274,8 @@ void setControlPicture(QWidget* control, const QPixmap& picture) {
   const QSize room = label->contentsRect().size().boundedTo(picture.size());
   const QRect middle((picture.width() - room.width()) / 2, (picture.height() - room.height()) / 2, room.width(),
                      room.height());
-  label->setPixmap(picture.copy(middle));
+  // A picture that fits is shown as it is: a copy would hold its pixels twice.
+  label->setPixmap(room == picture.size() ? picture : picture.copy(middle));
 }
 
 void fitWholeTexts(QWidget* control, std::initializer_list<QStringView> widest) {

@@ -77,6 +77,7 @@ bool CTuningDlg::OnInitDialog() {
 
   fillList(ControlId::Language, app::languageEntries());
   if (!m_startup.run()) return false;
+  m_loaded = MainLoadedKeys(paths());
   const auto index = m_startup.languageIndex();
   control<QComboBox>(ControlId::Language)->setCurrentIndex(index ? static_cast<int>(*index) : -1);
   OnSelchangeLanguage();
@@ -111,6 +112,7 @@ void CTuningDlg::ApplyTexts() {
   fillLists();
   applyCaptions(m_translator);
   setTooltips();
+  m_loaded.rememberFromFiles();
   m_settings = LoadMainSettings(paths(), m_texts, m_resolutions, WithListsCleared(m_settings));
   showSettings();
   showAspectRatio();
@@ -185,10 +187,35 @@ bool CTuningDlg::OnSaveSettings() {
   EnsureResolutionChosen(m_settings, m_resolutions);
   showSettings();
   showAspectRatio();
-  const auto result = SaveMainSettings(paths(), m_settings);
+  const auto result = SaveMainSettings(paths(), m_settings, &m_loaded);
+  if (result.failure == config::Failure::ChangedOutside) {
+    switch (askOutsideEdits(m_dialogs, m_translator, result)) {
+      case app::OutsideEditAnswer::TakeFiles:
+        reloadSettings();
+        return false;
+      case app::OutsideEditAnswer::Overwrite:
+        // What the files hold now is what the player chose to write over; a
+        // change made after this moment is asked about again.
+        m_loaded.rememberFromFiles();
+        return OnSaveSettings();
+      case app::OutsideEditAnswer::GoBack:
+        return false;
+    }
+  }
   m_dialogs.showMessage(i18n::saveMessage(m_translator, result));
   if (result.ok()) markUnchanged();
   return result.ok();
+}
+
+void CTuningDlg::reloadSettings() {
+  // Shown without refilling the lists, so every choice is searched in the
+  // lists as they are.
+  takeChoices();
+  m_loaded.rememberFromFiles();
+  m_settings = LoadMainSettings(paths(), m_texts, m_resolutions, m_settings);
+  showSettings();
+  showAspectRatio();
+  markUnchanged();
 }
 
 void CTuningDlg::OnRestoreDefaults() {
@@ -239,13 +266,7 @@ void CTuningDlg::OnLoadBackup() {
     m_dialogs.showMessage(i18n::failureMessage(m_translator, result));
     return;
   }
-  // The restored files are shown without refilling the lists, so every
-  // choice is searched in the lists as they are.
-  takeChoices();
-  m_settings = LoadMainSettings(paths(), m_texts, m_resolutions, m_settings);
-  showSettings();
-  showAspectRatio();
-  markUnchanged();
+  reloadSettings();
 }
 
 void CTuningDlg::OpenCacheSettings() {

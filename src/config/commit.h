@@ -28,7 +28,7 @@ struct CommitSettings {
   // Called under the write lock once every file of a save is staged, before
   // the first one is replaced, with the files about to change; a failure
   // stops the save and is its result. Empty: nothing is called.
-  std::function<Result(std::span<const std::filesystem::path> targets)> beforeReplace;
+  std::function<Result(std::span<const std::filesystem::path> targets)> beforeReplace = nullptr;
 };
 
 void setCommitSettings(CommitSettings settings);

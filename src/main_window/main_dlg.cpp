@@ -6,6 +6,8 @@
 #include <QPixmap>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "ui/dialog_builder.h"
 #include "ui/qt_text.h"
@@ -48,7 +50,10 @@ CTuningDlg::CTuningDlg(app::SettingsStore& store, app::Dialogs& dialogs, app::St
   connectHandlers();
 }
 
-CTuningDlg::~CTuningDlg() { m_startup.removeTranslationFile(); }
+CTuningDlg::~CTuningDlg() {
+  if (m_safetyCopies) app::stopSafetyCopies();
+  m_startup.removeTranslationFile();
+}
 
 void CTuningDlg::connectHandlers() {
   // activated, not currentIndexChanged: only the player's choice is a
@@ -78,6 +83,7 @@ bool CTuningDlg::OnInitDialog() {
   fillList(ControlId::Language, app::languageEntries());
   if (!m_startup.run()) return false;
   m_loaded = MainLoadedKeys(paths());
+  m_safetyCopies = app::keepSafetyCopies(m_startup.options().stateDir, m_startup.gameFolder(), paths());
   const auto index = m_startup.languageIndex();
   control<QComboBox>(ControlId::Language)->setCurrentIndex(index ? static_cast<int>(*index) : -1);
   OnSelchangeLanguage();
@@ -260,7 +266,14 @@ void CTuningDlg::OnCreateBackup() {
 
 void CTuningDlg::OnLoadBackup() {
   if (!m_dialogs.askYesNo(i18n::cp1252ToUtf8(m_translator.message("MESSAGE_LOADBACKUP")))) return;
-  const auto chosen = m_dialogs.openFile(BackupOpenDialogOptions());
+  auto options = BackupOpenDialogOptions();
+  // The safety copies kept before each save are backups too; the player's
+  // own backups are a few clicks away from there.
+  std::error_code ec;
+  if (m_safetyCopies && std::filesystem::is_directory(m_safetyCopies->folder(), ec)) {
+    options.folder = m_safetyCopies->folder();
+  }
+  const auto chosen = m_dialogs.openFile(options);
   if (!chosen) return;
   if (const auto result = LoadBackupFile(paths(), *chosen); !result) {
     m_dialogs.showMessage(i18n::failureMessage(m_translator, result));

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/dialogs.h"
+#include "app/safety_copies.h"
 #include "app/settings_store.h"
 #include "app/startup.h"
 #include "platform/music_player.h"
@@ -119,6 +121,7 @@ class CTuningDlg : public ui::TemplateDialog<ControlId> {
   MainTexts m_texts;                       // the lists' entries in the current language
   MainSettings m_settings;
   config::LoadedKeys m_loaded;  // what the files held as the settings were loaded
+  std::shared_ptr<app::SafetyCopies> m_safetyCopies;  // set once the game's files are known
   std::string m_aspectRatio{kInitialAspectRatio};
   platform::MusicPlayerFactory m_creditsMusic = platform::makeSdlMusicPlayer;
 };

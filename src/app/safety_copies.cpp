@@ -216,6 +216,7 @@ fs::path safetyCopyFolder(const std::optional<fs::path>& stateDir, const fs::pat
   fs::path absolute = fs::absolute(gameFolder, ec);
   if (ec) absolute = gameFolder;
   absolute = absolute.lexically_normal();
+  if (!absolute.has_filename()) absolute = absolute.parent_path();  // "Valdor 3/" is "Valdor 3"
   std::string last = config::pathText(absolute.filename());
   if (last.empty()) last = config::pathText(absolute.parent_path().filename());
   return stateBase(stateDir) / "safety-copies" / (sanitised(last) + "-" + hex(pathHash(config::pathText(absolute))));
@@ -265,13 +266,16 @@ config::ResultOr<SafetyCopy> SafetyCopies::writeEntry(const std::vector<Original
   entry.undoes = undoes;
   if (copies.empty()) return {entry, Result::success(m_folder)};
 
+  // The state folder itself may be shared with the tool's other files; the
+  // copies' own folders are private.
+  std::error_code ec;
+  fs::create_directories(m_folder.parent_path().parent_path(), ec);
   if (Result made = ensurePrivate(m_folder.parent_path()); !made) return made;
   if (Result made = ensurePrivate(m_folder); !made) return made;
   // The next number after every entry there, finished or not; another copy
   // of the tool taking the same number at the same moment makes this one
   // take the next.
   std::uint64_t number = 1;
-  std::error_code ec;
   for (const auto& item : fs::directory_iterator(m_folder, ec)) {
     if (auto found = numberOf(config::pathText(item.path().filename()))) number = std::max(number, *found + 1);
   }

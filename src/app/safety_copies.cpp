@@ -160,12 +160,47 @@ std::optional<std::string> packBackup(std::string_view engine, std::string_view 
   return bytes;
 }
 
+// A path in the record, one line with a tab between its two fields: a
+// folder name holding a line break or a tab (Linux allows both) must not
+// read back as another line or field, which could name another file.
+std::string escaped(std::string_view text) {
+  std::string result;
+  for (const char c : text) {
+    if (c == '%' || c == '\t' || c == '\n' || c == '\r') {
+      char code[4];
+      std::snprintf(code, sizeof code, "%%%02X", static_cast<unsigned char>(c));
+      result += code;
+    } else {
+      result += c;
+    }
+  }
+  return result;
+}
+
+std::optional<std::string> unescaped(std::string_view text) {
+  std::string result;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '%') {
+      result += text[i];
+      continue;
+    }
+    unsigned value = 0;
+    if (i + 2 >= text.size()) return std::nullopt;
+    const char* digits = text.data() + i + 1;
+    if (std::from_chars(digits, digits + 2, value, 16).ptr != digits + 2) return std::nullopt;
+    result += static_cast<char>(value);
+    i += 2;
+  }
+  return result;
+}
+
 std::string manifestOf(const SafetyCopy& entry) {
   std::string text(kManifestMagic);
   text += "\ntime=" + entry.time + "\n";
   if (entry.undoes) text += "undoes=" + std::to_string(*entry.undoes) + "\n";
   for (const SafetyCopyFile& file : entry.files) {
-    text += "file=" + config::pathText(file.copy.filename()) + "\t" + config::pathText(file.original) + "\n";
+    text += "file=" + escaped(config::pathText(file.copy.filename())) + "\t" + escaped(config::pathText(file.original)) +
+            "\n";
   }
   return text;
 }
@@ -193,13 +228,16 @@ std::optional<SafetyCopy> readEntry(const fs::path& folder, std::uint64_t number
     } else if (line.starts_with("file=")) {
       const auto tab = line.find('\t');
       if (tab == std::string_view::npos) return std::nullopt;
-      const fs::path copyName = config::pathFromText(line.substr(5, tab - 5));
+      const auto copyText = unescaped(line.substr(5, tab - 5));
+      const auto originalText = unescaped(line.substr(tab + 1));
+      if (!copyText || !originalText) return std::nullopt;
+      const fs::path copyName = config::pathFromText(*copyText);
       // Only a plain name inside the entry: an edited record must not make
       // undo read or write somewhere else.
       if (copyName.empty() || copyName != copyName.filename() || copyName == "." || copyName == "..") {
         return std::nullopt;
       }
-      entry.files.push_back({config::pathFromText(line.substr(tab + 1)), folder / name / copyName});
+      entry.files.push_back({config::pathFromText(*originalText), folder / name / copyName});
     }
   }
   if (first || entry.files.empty()) return std::nullopt;

@@ -185,6 +185,20 @@ TEST_F(SafetyCopiesTest, AFailedUndoLeavesBothFilesAndTheHistoryAsTheyWere) {
   EXPECT_NE(files(), afterSecond);
 }
 
+TEST_F(SafetyCopiesTest, AFolderNameWithLineBreaksAndTabsIsPutBackToTheSameFile) {
+  VALDOR_SKIP_ON_WINDOWS("such names exist only on Unix");
+  const std::string odd = "odd\nfile=x\t%41 game";
+  m_dir.write(odd + "/Ini/ve3.ini", "[Engine.Setup]\r\nCache.SizeImage=1\r\n");
+  m_paths.engineIni = m_dir / (odd + "/Ini/ve3.ini");
+  m_paths.debugIni = m_dir / (odd + "/Ini/debug.ini");
+  const Files before = files();
+  keepSafetyCopies(m_dir / "state", m_dir / odd, m_paths);
+  ASSERT_TRUE(saveBoth("2"));
+  auto copies = keepSafetyCopies(m_dir / "state", m_dir / odd, m_paths);
+  ASSERT_TRUE(copies->undo().result);
+  EXPECT_EQ(files(), before);
+}
+
 TEST_F(SafetyCopiesTest, ACopyCutShortIsNeverPutBack) {
   auto copies = run();
   ASSERT_TRUE(saveBoth("2"));

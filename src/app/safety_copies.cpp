@@ -298,11 +298,17 @@ config::ResultOr<SafetyCopy> SafetyCopies::writeEntry(const std::vector<Original
     if (!bytes) return bytes.result();
     copies.emplace_back(&file, std::move(*bytes));
   }
-  for (const Original& file : files) m_copied.insert(file.path);
+  // Copied once written: after a failure the next save of this run tries again.
+  const auto markCopied = [&] {
+    for (const Original& file : files) m_copied.insert(file.path);
+  };
   SafetyCopy entry;
   entry.time = utcNow();
   entry.undoes = undoes;
-  if (copies.empty()) return {entry, Result::success(m_folder)};
+  if (copies.empty()) {
+    markCopied();
+    return {entry, Result::success(m_folder)};
+  }
 
   // The state folder itself may be shared with the tool's other files; the
   // copies' own folders are private.
@@ -365,6 +371,7 @@ config::ResultOr<SafetyCopy> SafetyCopies::writeEntry(const std::vector<Original
 #ifndef _WIN32
   syncFolder(m_folder);
 #endif
+  markCopied();
   return {entry, Result::success(entryFolder)};
 }
 

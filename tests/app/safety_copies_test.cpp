@@ -111,8 +111,11 @@ TEST_F(SafetyCopiesTest, CopiesArePrivateAndAPlantedLinkStopsTheSaveInsteadOfBei
   run();
   const config::Result refused = saveBoth("3");
   EXPECT_EQ(refused.failure, config::Failure::NotPrivate);
+  EXPECT_EQ(refused.where, config::pathText(copies->folder()));
   EXPECT_EQ(files(), before);
   EXPECT_TRUE(fs::is_empty(m_dir / "elsewhere"));
+  // Refused again: a failed copy does not count as made.
+  EXPECT_EQ(saveBoth("3").failure, config::Failure::NotPrivate);
 }
 
 // ---- undo ----

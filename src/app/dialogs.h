@@ -33,6 +33,19 @@ struct CloseQuestion {
   std::string goBack;
 };
 
+// What the player wants done when another program changed settings a window
+// is about to save: take the files' values, write the window's over them, or
+// go back to the window.
+enum class OutsideEditAnswer { TakeFiles, Overwrite, GoBack };
+
+// The question asked then, with the captions of its three buttons.
+struct OutsideEditQuestion {
+  std::string text;
+  std::string takeFiles;
+  std::string overwrite;
+  std::string goBack;
+};
+
 // One installation of the game in a list to choose from.
 struct InstallationChoice {
   std::filesystem::path gameFolder;
@@ -52,6 +65,10 @@ class Dialogs {
 
   // Save, discard or go back; closing the question itself goes back.
   virtual CloseAnswer askSaveChanges(const CloseQuestion& question) = 0;
+
+  // Take the files' values, overwrite them or go back; closing the question
+  // itself goes back.
+  virtual OutsideEditAnswer askOutsideEdits(const OutsideEditQuestion& question) = 0;
 
   // An existing file chosen by the user; nullopt when cancelled.
   virtual std::optional<std::filesystem::path> openFile(const FileDialogOptions& options) = 0;

@@ -81,6 +81,7 @@ class Startup {
   bool run();
 
   const ConfigPaths& paths() const { return m_paths; }
+  const StartupOptions& options() const { return m_options; }
   const std::filesystem::path& gameFolder() const { return m_gameFolder; }
 
   // The checked folder for extracted files after run(); empty when there is none.

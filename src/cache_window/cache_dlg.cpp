@@ -39,6 +39,7 @@ CCacheDlg::CCacheDlg(const app::ConfigPaths& paths, const i18n::Translator& tran
     : TemplateDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint, kColours, kTemplateWidth,
                      kTemplateHeight, kControls, 0, kTemplateFont),
       m_engineIni(paths.engineIni),
+      m_loaded(CacheLoadedKeys(paths.engineIni)),
       m_translator(translator),
       m_dialogs(dialogs) {
   setWindowTitle(QString());
@@ -50,10 +51,15 @@ CCacheDlg::CCacheDlg(const app::ConfigPaths& paths, const i18n::Translator& tran
 
 void CCacheDlg::OnInitDialog() {
   ApplyCacheTexts();
+  loadSizes();
+  control(ControlId::CommonImage)->setFocus();
+}
+
+void CCacheDlg::loadSizes() {
+  m_loaded.rememberFromFiles();
   m_sizes = LoadCacheSizes(m_engineIni);
   m_figures = RecalcAll(m_sizes);
   showFields();
-  control(ControlId::CommonImage)->setFocus();
   markUnchanged(untrackedFields());
 }
 
@@ -190,7 +196,20 @@ void CCacheDlg::OnRestoreDefaults() {
 
 void CCacheDlg::OnSaveCache() {
   takeFields();
-  const CacheSaveResult result = SaveCacheSizes(m_sizes, m_engineIni);
+  const CacheSaveResult result = SaveCacheSizes(m_sizes, m_engineIni, &m_loaded);
+  if (result.file.failure == config::Failure::ChangedOutside) {
+    switch (askOutsideEdits(m_dialogs, m_translator, result.file)) {
+      case app::OutsideEditAnswer::TakeFiles:
+        loadSizes();
+        return;
+      case app::OutsideEditAnswer::Overwrite:
+        m_loaded.rememberFromFiles();
+        OnSaveCache();
+        return;
+      case app::OutsideEditAnswer::GoBack:
+        return;
+    }
+  }
   if (result.ok()) {
     accept();
     return;

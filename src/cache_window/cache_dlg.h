@@ -56,6 +56,8 @@ class CCacheDlg : public ui::TemplateDialog<ControlId> {
   // The texts, then the budgets as stored; the focus starts in the Common
   // image field.
   void OnInitDialog();
+  // The budgets as stored, shown; nothing is unsaved then.
+  void loadSizes();
   void shapeFields();
   void connectHandlers();
   // The 29 value texts from their fields.
@@ -70,6 +72,7 @@ class CCacheDlg : public ui::TemplateDialog<ControlId> {
   bool changesDiscarded();
 
   std::filesystem::path m_engineIni;
+  config::LoadedKeys m_loaded;  // what the file held as the budgets were loaded
   i18n::Translator m_translator;
   app::Dialogs& m_dialogs;
   CacheSizes m_sizes;

@@ -188,7 +188,14 @@ std::optional<CacheField> FirstInvalidValue(const CacheSizes& sizes) {
   return std::nullopt;
 }
 
-CacheSaveResult SaveCacheSizes(const CacheSizes& sizes, const std::filesystem::path& engineIni) {
+config::LoadedKeys CacheLoadedKeys(const std::filesystem::path& engineIni) {
+  config::LoadedKeys keys;
+  for (const CacheRow& row : kCacheRows) keys.own(engineIni, row.section, row.key);
+  return keys;
+}
+
+CacheSaveResult SaveCacheSizes(const CacheSizes& sizes, const std::filesystem::path& engineIni,
+                               config::LoadedKeys* loaded) {
   // An empty field or a pasted word would otherwise land in the game's file
   // as a budget the engine cannot read.
   if (auto invalid = FirstInvalidValue(sizes)) {
@@ -196,7 +203,10 @@ CacheSaveResult SaveCacheSizes(const CacheSizes& sizes, const std::filesystem::p
   }
   config::ProfileEdit edit(engineIni);
   for (const CacheRow& row : kCacheRows) edit.set(row.section, row.key, TextOf(sizes, row.field));
-  return {std::nullopt, edit.save()};
+  if (loaded) loaded->guard(edit);
+  config::Result result = edit.save();
+  if (result && loaded) loaded->rememberContent(edit.file(), edit.content());
+  return {std::nullopt, result};
 }
 
 }  // namespace valdor::cache_window

@@ -11,6 +11,7 @@
 
 #include "cache_window/control_ids.h"
 #include "config/file_io.h"
+#include "config/loaded_keys.h"
 #include "i18n/translator.h"
 
 // The memory budgets of the game engine's resource caches without the window:
@@ -253,7 +254,13 @@ struct CacheSaveResult {
 
 // Writes the 29 texts unchanged in table order with one atomic replacement of
 // the file (the same bytes as writing them one by one), or nothing at all when
-// a value is not a number or the file cannot be written.
-CacheSaveResult SaveCacheSizes(const CacheSizes& sizes, const std::filesystem::path& engineIni);
+// a value is not a number or the file cannot be written. With `loaded`, a
+// budget that another program changed since fails the save as ChangedOutside
+// (nothing written); a save that works remembers what the file holds then.
+CacheSaveResult SaveCacheSizes(const CacheSizes& sizes, const std::filesystem::path& engineIni,
+                               config::LoadedKeys* loaded = nullptr);
+
+// The 29 budgets' keys, for a window to remember as it loads them.
+config::LoadedKeys CacheLoadedKeys(const std::filesystem::path& engineIni);
 
 }  // namespace valdor::cache_window

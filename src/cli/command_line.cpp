@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <sstream>
 #include <string_view>
 #include <vector>
 
@@ -264,6 +265,10 @@ int iniSet(std::span<const std::string> args, const ProgramOptions& options, con
   auto parsed = splitIniArguments(args, 4, false, false, error);
   if (!parsed) return badUsage(err, "ini set: " + error);
   const auto& p = parsed->positional;
+  // Any file may be named; when it is one of the game's, it gets its safety
+  // copy like every other save. Without a known game there is nothing to say.
+  std::ostringstream unknownGame;
+  knownInstallation(options, store, unknownGame);
   auto result = config::writeProfileString(p[0], p[1], p[2], p[3]);
   if (result.ok()) return kExitDone;
   err << i18n::failureMessage(messageTranslator(options, store), result) << "\n";
@@ -344,7 +349,9 @@ std::optional<Installation> knownInstallation(const ProgramOptions& options, con
         << "Name the game folder with --game-dir DIR.\n";
     return std::nullopt;
   }
-  return Installation{*folder, app::plannedPaths(startup, *folder, app::gameDocumentsFolder(store, startup, *folder))};
+  auto paths = app::plannedPaths(startup, *folder, app::gameDocumentsFolder(store, startup, *folder));
+  auto copies = app::keepSafetyCopies(options.stateDir, *folder, paths);
+  return Installation{*folder, std::move(paths), std::move(copies)};
 }
 
 std::variant<int, ProgramOptions> runArguments(std::span<const std::string> args, Console& console) {
@@ -388,7 +395,7 @@ int runCommand(const ProgramOptions& options, app::SettingsStore& store, std::os
   if (command[0] == "other") return runOtherCommand(command.subspan(1), options, store, out, err);
   if (command[0] == "cache") return runCacheCommand(command.subspan(1), options, store, out, err);
   if (command[0] == "logos") return runLogosCommand(command.subspan(1), options, store, err);
-  if (command[0] == "backup") return runBackupCommand(command.subspan(1), options, store, err);
+  if (command[0] == "backup") return runBackupCommand(command.subspan(1), options, store, out, err);
   if (command[0] == "ini" && command.size() >= 2) {
     const auto args = command.subspan(2);
     if (command[1] == "get") return iniGet(args, out, err);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <span>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "app/config_paths.h"
+#include "app/safety_copies.h"
 #include "app/settings_store.h"
 #include "cli/program_options.h"
 #include "i18n/translator.h"
@@ -102,10 +104,12 @@ std::optional<std::vector<Assignment>> parseAssignments(std::span<const std::str
 struct Installation {
   std::filesystem::path gameFolder;
   app::ConfigPaths paths;
+  std::shared_ptr<app::SafetyCopies> safetyCopies;  // made before this run's first write of each game file
 };
 
 // The game folder and the paths as the editor would find them without asking;
-// nullopt, with the message on err, when no game folder is known.
+// nullopt, with the message on err, when no game folder is known. From then
+// on every save of the installation's files keeps a safety copy first.
 std::optional<Installation> knownInstallation(const ProgramOptions& options, const app::SettingsStore& store,
                                               std::ostream& err);
 

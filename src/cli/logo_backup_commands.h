@@ -19,8 +19,10 @@ int runLogosCommand(std::span<const std::string> args, const ProgramOptions& opt
 // `backup create [--force] FILE` and `backup load FILE` (args without the
 // word "backup"); create appends ".vib" to a FILE without extension, replaces
 // an existing one only with --force and never writes over an edited file.
+// `backup history` lists the safety copies on out, newest first; `backup undo`
+// puts back the files of the newest save not yet undone and says so on out.
 // Exit codes as runCommand.
 int runBackupCommand(std::span<const std::string> args, const ProgramOptions& options, const app::SettingsStore& store,
-                     std::ostream& err);
+                     std::ostream& out, std::ostream& err);
 
 }  // namespace valdor::cli

@@ -123,6 +123,8 @@ std::string usageText() {
          "                       save ve3.ini and UserOptions.ini into FILE (.vib added without extension);\n"
          "                       an existing FILE is replaced only with --force, an edited file never\n"
          "  backup load FILE     put both files back from the backup FILE (its name must end in .vib)\n"
+         "  backup history       list the safety copies kept before saves, newest first\n"
+         "  backup undo          put back the files of the last save not yet undone, all or none\n"
          "  main show            show the main window's settings, one KEY=VALUE a line\n"
          "  main set KEY=VALUE...\n"
          "                       change main settings and save them as the editor's save button does\n"

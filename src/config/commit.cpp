@@ -580,6 +580,11 @@ Result replaceTogether(const WriteLock&, std::span<const Replacement> files) {
     staged.push_back(std::move(*stage));
   }
   if (files.empty()) return Result::success(std::string());
+  if (g_settings.beforeReplace) {
+    std::vector<fs::path> targets;
+    for (const Replacement& file : files) targets.push_back(file.target);
+    if (Result result = g_settings.beforeReplace(targets); !result) return result;
+  }
 
   // One rename is all-or-nothing by itself; two need a record saying what
   // the whole save is, in case the tool dies between them.

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -24,6 +25,10 @@ struct CommitSettings {
   std::filesystem::path journalFolder;
   // How long a writer waits for another copy of the tool to finish saving.
   std::chrono::milliseconds lockWait{5000};
+  // Called under the write lock once every file of a save is staged, before
+  // the first one is replaced, with the files about to change; a failure
+  // stops the save and is its result. Empty: nothing is called.
+  std::function<Result(std::span<const std::filesystem::path> targets)> beforeReplace = nullptr;
 };
 
 void setCommitSettings(CommitSettings settings);

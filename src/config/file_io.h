@@ -32,6 +32,7 @@ enum class Failure {
   Busy,           // another copy of the tool kept the file locked for too long; nothing was written
   InUse,          // another program (the game) has the file open and shares it with no writer
   OutsideCodePage,  // a folder name the game cannot read in the system's code page; not stored
+  ChangedOutside,   // another program changed a key the saver read, since it read it; nothing was written
   Other,          // anything else; `detail` says what
 };
 

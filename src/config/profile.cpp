@@ -322,6 +322,9 @@ void ProfileEdit::load() {
     m_error.operation = Operation::Write;
   }
   m_error.where = pathText(m_file);
+  if (m_error.ok() && m_unchanged && !m_unchanged(m_content)) {
+    m_error = Result::failed(Failure::ChangedOutside, m_file, "changed by another program since it was read");
+  }
   if (!m_error.ok()) return;
   for (const Entry& entry : m_entries) apply(entry);
 }
@@ -339,6 +342,10 @@ void ProfileEdit::setUnlessStored(std::string_view section, std::string_view key
                                   std::function<bool(std::string_view stored)> keepsStored) {
   set(section, key, value);
   if (m_error.ok()) m_entries.back().keepsStored = std::move(keepsStored);
+}
+
+void ProfileEdit::requireStored(std::function<bool(std::string_view content)> unchanged) {
+  m_unchanged = std::move(unchanged);
 }
 
 void ProfileEdit::apply(const Entry& entry) {

@@ -93,6 +93,11 @@ class ProfileEdit {
   void setUnlessStored(std::string_view section, std::string_view key, std::string_view value,
                        std::function<bool(std::string_view stored)> keepsStored);
 
+  // A condition on what the file holds when save() reads it under the write
+  // lock, checked before any key is set: when it is not met, no file of the
+  // save is written and the save fails with Failure::ChangedOutside.
+  void requireStored(std::function<bool(std::string_view content)> unchanged);
+
   // Reads the file under the write lock, sets the keys on what it holds then
   // (so a key another copy of the tool saved meanwhile is kept) and writes
   // when anything changed; the first failure of set() or of reading is
@@ -123,6 +128,7 @@ class ProfileEdit {
   std::string m_bytes;
   TextEncoding m_encoding = TextEncoding::Ansi;
   std::vector<Entry> m_entries;
+  std::function<bool(std::string_view content)> m_unchanged;  // empty: no condition
   bool m_changed = false;
   Result m_error;
 };

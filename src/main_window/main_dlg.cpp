@@ -6,6 +6,8 @@
 #include <QPixmap>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "ui/dialog_builder.h"
 #include "ui/qt_text.h"
@@ -49,7 +51,10 @@ CTuningDlg::CTuningDlg(app::SettingsStore& store, app::Dialogs& dialogs, app::St
   connectHandlers();
 }
 
-CTuningDlg::~CTuningDlg() { m_startup.removeTranslationFile(); }
+CTuningDlg::~CTuningDlg() {
+  if (m_safetyCopies) app::stopSafetyCopies();
+  m_startup.removeTranslationFile();
+}
 
 void CTuningDlg::connectHandlers() {
   // activated, not currentIndexChanged: only the player's choice is a
@@ -78,6 +83,8 @@ bool CTuningDlg::OnInitDialog() {
 
   fillList(ControlId::Language, app::languageEntries());
   if (!m_startup.run()) return false;
+  m_loaded = MainLoadedKeys(paths());
+  m_safetyCopies = app::keepSafetyCopies(m_startup.options().stateDir, m_startup.gameFolder(), paths());
   const auto index = m_startup.languageIndex();
   control<QComboBox>(ControlId::Language)->setCurrentIndex(index ? static_cast<int>(*index) : -1);
   OnSelchangeLanguage();
@@ -112,6 +119,7 @@ void CTuningDlg::ApplyTexts() {
   fillLists();
   applyCaptions(m_translator);
   setTooltips();
+  m_loaded.rememberFromFiles();
   m_settings = LoadMainSettings(paths(), m_texts, m_resolutions, WithListsCleared(m_settings));
   showSettings();
   showAspectRatio();
@@ -186,10 +194,35 @@ bool CTuningDlg::OnSaveSettings() {
   EnsureResolutionChosen(m_settings, m_resolutions);
   showSettings();
   showAspectRatio();
-  const auto result = SaveMainSettings(paths(), m_settings);
+  const auto result = SaveMainSettings(paths(), m_settings, &m_loaded);
+  if (result.failure == config::Failure::ChangedOutside) {
+    switch (askOutsideEdits(m_dialogs, m_translator, result)) {
+      case app::OutsideEditAnswer::TakeFiles:
+        reloadSettings();
+        return false;
+      case app::OutsideEditAnswer::Overwrite:
+        // What the files hold now is what the player chose to write over; a
+        // change made after this moment is asked about again.
+        m_loaded.rememberFromFiles();
+        return OnSaveSettings();
+      case app::OutsideEditAnswer::GoBack:
+        return false;
+    }
+  }
   m_dialogs.showMessage(i18n::saveMessage(m_translator, result));
   if (result.ok()) markUnchanged();
   return result.ok();
+}
+
+void CTuningDlg::reloadSettings() {
+  // Shown without refilling the lists, so every choice is searched in the
+  // lists as they are.
+  takeChoices();
+  m_loaded.rememberFromFiles();
+  m_settings = LoadMainSettings(paths(), m_texts, m_resolutions, m_settings);
+  showSettings();
+  showAspectRatio();
+  markUnchanged();
 }
 
 void CTuningDlg::OnRestoreDefaults() {
@@ -234,19 +267,20 @@ void CTuningDlg::OnCreateBackup() {
 
 void CTuningDlg::OnLoadBackup() {
   if (!m_dialogs.askYesNo(i18n::cp1252ToUtf8(m_translator.message("MESSAGE_LOADBACKUP")))) return;
-  const auto chosen = m_dialogs.openFile(BackupOpenDialogOptions());
+  auto options = BackupOpenDialogOptions();
+  // The safety copies kept before each save are backups too; the player's
+  // own backups are a few clicks away from there.
+  std::error_code ec;
+  if (m_safetyCopies && std::filesystem::is_directory(m_safetyCopies->folder(), ec)) {
+    options.folder = m_safetyCopies->folder();
+  }
+  const auto chosen = m_dialogs.openFile(options);
   if (!chosen) return;
   if (const auto result = LoadBackupFile(paths(), *chosen); !result) {
     m_dialogs.showMessage(i18n::failureMessage(m_translator, result));
     return;
   }
-  // The restored files are shown without refilling the lists, so every
-  // choice is searched in the lists as they are.
-  takeChoices();
-  m_settings = LoadMainSettings(paths(), m_texts, m_resolutions, m_settings);
-  showSettings();
-  showAspectRatio();
-  markUnchanged();
+  reloadSettings();
 }
 
 void CTuningDlg::OpenCacheSettings() {

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/dialogs.h"
+#include "app/safety_copies.h"
 #include "app/settings_store.h"
 #include "app/startup.h"
 #include "platform/music_player.h"
@@ -106,6 +108,8 @@ class CTuningDlg : public ui::TemplateDialog<ControlId> {
   // Asked when closing with changes: true once they are saved or discarded,
   // false when the player went back or the save failed.
   bool changesSettled();
+  // The settings from the files, the lists as they are; nothing is unsaved then.
+  void reloadSettings();
   // The language box's entry whose texts are shown.
   int m_shownLanguage = -1;
 
@@ -116,6 +120,8 @@ class CTuningDlg : public ui::TemplateDialog<ControlId> {
   std::vector<std::string> m_resolutions;  // the resolution list's entries
   MainTexts m_texts;                       // the lists' entries in the current language
   MainSettings m_settings;
+  config::LoadedKeys m_loaded;  // what the files held as the settings were loaded
+  std::shared_ptr<app::SafetyCopies> m_safetyCopies;  // set once the game's files are known
   std::string m_aspectRatio{kInitialAspectRatio};
   platform::MusicPlayerFactory m_creditsMusic = platform::makeSdlMusicPlayer;
 };

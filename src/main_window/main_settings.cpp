@@ -372,7 +372,15 @@ void EnsureResolutionChosen(MainSettings& settings, std::span<const std::string>
   }
 }
 
-Result SaveMainSettings(const app::ConfigPaths& paths, const MainSettings& settings) {
+config::LoadedKeys MainLoadedKeys(const app::ConfigPaths& paths) {
+  config::LoadedKeys keys;
+  for (const MainRow& row : kMainRows) {
+    keys.own(row.file == MainFile::UserOptions ? paths.userOptionsIni : paths.engineIni, row.section, row.key);
+  }
+  return keys;
+}
+
+Result SaveMainSettings(const app::ConfigPaths& paths, const MainSettings& settings, config::LoadedKeys* loaded) {
   config::ProfileEdit userOptions(paths.userOptionsIni);
   config::ProfileEdit engine(paths.engineIni);
 
@@ -392,7 +400,16 @@ Result SaveMainSettings(const app::ConfigPaths& paths, const MainSettings& setti
     }
     if (value) (row.file == MainFile::UserOptions ? userOptions : engine).set(row.section, row.key, *value);
   }
-  return config::saveTogether({&userOptions, &engine});
+  if (loaded) {
+    loaded->guard(userOptions);
+    loaded->guard(engine);
+  }
+  Result result = config::saveTogether({&userOptions, &engine});
+  if (result && loaded) {
+    loaded->rememberContent(userOptions.file(), userOptions.content());
+    loaded->rememberContent(engine.file(), engine.content());
+  }
+  return result;
 }
 
 // ---- by name ----

@@ -14,6 +14,7 @@
 
 #include "app/config_paths.h"
 #include "config/file_io.h"
+#include "config/loaded_keys.h"
 #include "config/set_outcome.h"
 #include "config/value_words.h"
 #include "i18n/entry_texts.h"
@@ -225,8 +226,14 @@ void EnsureResolutionChosen(MainSettings& settings, std::span<const std::string>
 // either is replaced. A list without a chosen entry, a resolution without its
 // "x", "@" and "H" (none chosen), and the fieldsAsStored leave their keys as
 // stored. A file whose contents do not change is not touched. On failure the
-// result names the file.
-config::Result SaveMainSettings(const app::ConfigPaths& paths, const MainSettings& settings);
+// result names the file. With `loaded`, a key it owns that another program
+// changed since fails the save as ChangedOutside (nothing written); a save
+// that works remembers what the files hold afterwards.
+config::Result SaveMainSettings(const app::ConfigPaths& paths, const MainSettings& settings,
+                                config::LoadedKeys* loaded = nullptr);
+
+// The 26 keys, for a window to remember as it loads them.
+config::LoadedKeys MainLoadedKeys(const app::ConfigPaths& paths);
 
 // ---- by name ----
 

@@ -22,7 +22,8 @@ config::Result WriteStartLogos(const app::ConfigPaths& paths, StartLogos logos) 
   const std::array<std::filesystem::path, 1> files{LogoIniPath(paths)};
   auto lock = config::WriteLock::acquire(files);
   if (!lock) return lock.result();
-  return config::replaceFile(files.front(), StartLogoBytes(logos));
+  const std::array<config::Replacement, 1> logoFile{{{files.front(), StartLogoBytes(logos)}}};
+  return config::replaceTogether(*lock, logoFile);
 }
 
 }  // namespace valdor::main_window

@@ -36,7 +36,8 @@ COtherSettingsDlg::COtherSettingsDlg(const app::ConfigPaths& paths, const i18n::
       m_paths(paths),
       m_translator(translator),
       m_dialogs(dialogs),
-      m_entries(i18n::EntryTexts::fromTranslator(translator)) {
+      m_entries(i18n::EntryTexts::fromTranslator(translator)),
+      m_loaded(OtherLoadedKeys(paths.engineIni, paths.debugIni)) {
   setWindowTitle(QString());
   for (auto [id, widget] : controls()) {
     // A group box comes after some of its fields in the template; on Windows
@@ -65,10 +66,15 @@ void COtherSettingsDlg::connectHandlers() {
 
 void COtherSettingsDlg::OnInitDialog() {
   ApplyTexts();
-  m_settings = LoadOtherSettings(m_paths.engineIni, m_paths.debugIni);
-  showSettings();
+  loadSettings();
   // The first control that takes the focus, as the template's order gives it.
   control(ControlId::LowViewRangeObjects)->setFocus();
+}
+
+void COtherSettingsDlg::loadSettings() {
+  m_loaded.rememberFromFiles();
+  m_settings = LoadOtherSettings(m_paths.engineIni, m_paths.debugIni);
+  showSettings();
   markUnchanged();
 }
 
@@ -116,7 +122,20 @@ void COtherSettingsDlg::OnSaveSettings() {
   // A field that holds no number stops the save before anything is written:
   // writing the others would leave the files half old, half new.
   if (!takeFields()) return;
-  const auto result = SaveOtherSettings(m_paths.engineIni, m_paths.debugIni, m_settings);
+  const auto result = SaveOtherSettings(m_paths.engineIni, m_paths.debugIni, m_settings, &m_loaded);
+  if (result.failure == config::Failure::ChangedOutside) {
+    switch (askOutsideEdits(m_dialogs, m_translator, result)) {
+      case app::OutsideEditAnswer::TakeFiles:
+        loadSettings();
+        return;
+      case app::OutsideEditAnswer::Overwrite:
+        m_loaded.rememberFromFiles();
+        OnSaveSettings();
+        return;
+      case app::OutsideEditAnswer::GoBack:
+        return;
+    }
+  }
   if (!result.ok()) {
     // The player's values stay in the window for another try.
     m_dialogs.showMessage(i18n::failureMessage(m_translator, result));

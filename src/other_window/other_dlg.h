@@ -43,6 +43,8 @@ class COtherSettingsDlg : public ui::TemplateDialog<ControlId> {
  private:
   // The texts, then the stored values.
   void OnInitDialog();
+  // The settings as stored, shown; nothing is unsaved then.
+  void loadSettings();
   void connectHandlers();
   // The lists' entries, every caption and tooltip.
   void ApplyTexts();
@@ -61,6 +63,7 @@ class COtherSettingsDlg : public ui::TemplateDialog<ControlId> {
   app::Dialogs& m_dialogs;
   i18n::EntryTexts m_entries;
   OtherSettings m_settings;
+  config::LoadedKeys m_loaded;  // what the files held as the settings were loaded
 };
 
 }  // namespace valdor::other_window

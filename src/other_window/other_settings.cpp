@@ -216,8 +216,16 @@ OtherSettings LoadOtherSettings(const std::filesystem::path& engineIni, const st
   return settings;
 }
 
+config::LoadedKeys OtherLoadedKeys(const std::filesystem::path& engineIni, const std::filesystem::path& debugIni) {
+  config::LoadedKeys keys;
+  for (const OtherRow& row : kOtherRows) {
+    keys.own(row.file == OtherFile::Engine ? engineIni : debugIni, row.section, row.key);
+  }
+  return keys;
+}
+
 Result SaveOtherSettings(const std::filesystem::path& engineIni, const std::filesystem::path& debugIni,
-                         const OtherSettings& settings) {
+                         const OtherSettings& settings, config::LoadedKeys* loaded) {
   config::ProfileEdit engine(engineIni);
   config::ProfileEdit debug(debugIni);
   // Setting the keys one by one in row order gives the bytes that writing
@@ -234,7 +242,16 @@ Result SaveOtherSettings(const std::filesystem::path& engineIni, const std::file
       edit.set(row.section, row.key, *text);
     }
   }
-  return config::saveTogether({&engine, &debug});
+  if (loaded) {
+    loaded->guard(engine);
+    loaded->guard(debug);
+  }
+  Result result = config::saveTogether({&engine, &debug});
+  if (result && loaded) {
+    loaded->rememberContent(engine.file(), engine.content());
+    loaded->rememberContent(debug.file(), debug.content());
+  }
+  return result;
 }
 
 OtherSettings DefaultOtherSettings() {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "config/file_io.h"
+#include "config/loaded_keys.h"
 #include "config/set_outcome.h"
 #include "config/value_words.h"
 #include "i18n/entry_texts.h"
@@ -147,9 +148,15 @@ OtherSettings LoadOtherSettings(const std::filesystem::path& engineIni, const st
 // factor keeps its stored text when it is beyond the float range (infinite),
 // or when that text reads as the factor held and two decimals would not. A
 // file whose contents do not change is not touched. On failure the result
-// names the file.
+// names the file. With `loaded`, a key that another program changed since
+// fails the save as ChangedOutside (nothing written); a save that works
+// remembers what the files hold afterwards.
 config::Result SaveOtherSettings(const std::filesystem::path& engineIni, const std::filesystem::path& debugIni,
-                                 const OtherSettings& settings);
+                                 const OtherSettings& settings,
+                                 config::LoadedKeys* loaded = nullptr);
+
+// The keys of both files, for a window to remember as it loads them.
+config::LoadedKeys OtherLoadedKeys(const std::filesystem::path& engineIni, const std::filesystem::path& debugIni);
 
 // The restore defaults, through the same loading rules as stored values. Writes nothing.
 OtherSettings DefaultOtherSettings();

@@ -102,6 +102,23 @@ app::CloseAnswer QtDialogs::askSaveChanges(const app::CloseQuestion& question) {
   return app::CloseAnswer::GoBack;
 }
 
+app::OutsideEditAnswer QtDialogs::askOutsideEdits(const app::OutsideEditQuestion& question) {
+  QWidget* owner = ownerOf(m_owner);
+  QMessageBox box(parentFor(owner));
+  prepareMessageBox(box, owner, question.text);
+  auto* takeFiles = box.addButton(fromUtf8(question.takeFiles), QMessageBox::AcceptRole);
+  auto* overwrite = box.addButton(fromUtf8(question.overwrite), QMessageBox::DestructiveRole);
+  auto* goBack = box.addButton(fromUtf8(question.goBack), QMessageBox::RejectRole);
+  // Going back is the default: neither the window's nor the other program's
+  // values are lost by a hasty Enter.
+  box.setDefaultButton(goBack);
+  box.setEscapeButton(goBack);
+  box.exec();
+  if (box.clickedButton() == takeFiles) return app::OutsideEditAnswer::TakeFiles;
+  if (box.clickedButton() == overwrite) return app::OutsideEditAnswer::Overwrite;
+  return app::OutsideEditAnswer::GoBack;
+}
+
 std::optional<std::filesystem::path> QtDialogs::openFile(const app::FileDialogOptions& options) {
   return runFileDialog(ownerOf(m_owner), options, QFileDialog::AcceptOpen);
 }

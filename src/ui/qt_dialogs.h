@@ -18,6 +18,7 @@ class QtDialogs final : public app::Dialogs {
   void showMessage(std::string_view text) override;
   bool askYesNo(std::string_view text) override;
   app::CloseAnswer askSaveChanges(const app::CloseQuestion& question) override;
+  app::OutsideEditAnswer askOutsideEdits(const app::OutsideEditQuestion& question) override;
   std::optional<std::filesystem::path> openFile(const app::FileDialogOptions& options) override;
   std::optional<std::filesystem::path> saveFile(const app::FileDialogOptions& options) override;
   std::optional<std::size_t> chooseInstallation(std::string_view prompt,

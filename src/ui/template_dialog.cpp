@@ -57,6 +57,13 @@ bool TemplateDialogBase::settleChanges(app::Dialogs& dialogs, const i18n::Transl
   return false;
 }
 
+app::OutsideEditAnswer TemplateDialogBase::askOutsideEdits(app::Dialogs& dialogs, const i18n::Translator& translator,
+                                                          const config::Result& changed) {
+  const auto text = [&translator](std::string_view key) { return i18n::cp1252ToUtf8(translator.message(key)); };
+  return dialogs.askOutsideEdits({translator.format("MESSAGE_CHANGEDOUTSIDE", {{"file", changed.where}}),
+                                  text("TEXT_TAKEFILEVALUES"), text("TEXT_OVERWRITE"), text("TEXT_GOBACK")});
+}
+
 std::optional<QString> TemplateDialogBase::changeableValue(const QWidget* control) {
   // A list's choice by position: its entries are the same until the texts are
   // applied again, which reloads the values anyway.

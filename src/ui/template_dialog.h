@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/dialogs.h"
+#include "config/file_io.h"
 #include "i18n/translator.h"
 #include "ui/dialog_builder.h"
 #include "ui/dialog_layout.h"
@@ -47,6 +48,12 @@ class TemplateDialogBase : public QDialog {
   // on: they were discarded, or `save` (the window's own save) returned true.
   static bool settleChanges(app::Dialogs& dialogs, const i18n::Translator& translator,
                             const std::function<bool()>& save);
+
+  // Asks, in the translator's language, whether the window takes the values
+  // another program saved in the file `changed` names (a ChangedOutside
+  // result), writes its own over them, or goes back.
+  static app::OutsideEditAnswer askOutsideEdits(app::Dialogs& dialogs, const i18n::Translator& translator,
+                                                const config::Result& changed);
 
   // What the player can change of control, as shown: an editable field's
   // text, a list's choice; nullopt for every other control.

@@ -223,6 +223,64 @@ TEST_F(CacheDlgTest, AFailedSaveSaysWhyAndKeepsTheWindowWithThePlayersValues) {
   EXPECT_EQ(engine(), m_engine);
 }
 
+// ---- edits from outside ----
+
+// Another program's save while the window is open: `from` becomes `to` in the file.
+void editOutside(const std::filesystem::path& file, std::string_view from, std::string_view to) {
+  std::string bytes = test::readBytes(file);
+  const auto at = bytes.find(from);
+  ASSERT_NE(at, std::string::npos) << from;
+  bytes.replace(at, from.size(), to);
+  test::writeBytes(file, bytes);
+}
+
+TEST_F(CacheDlgTest, AKeyTheWindowDoesNotOwnChangedOutsideIsKeptWithoutAQuestion) {
+  editOutside(m_paths.engineIni, "Render.Device=d3d9", "Render.Device=d3d10");
+  type(ControlId::CommonImage, "1000");
+  click(ControlId::Save);
+  EXPECT_TRUE(m_dialogs.outsideEditQuestions.empty());
+  EXPECT_FALSE(m_window->isVisible());
+  const std::string saved = engine();
+  EXPECT_NE(saved.find("Render.Device=d3d10\r\n"), std::string::npos);
+  EXPECT_NE(saved.find("Cache.SizeImage=1000\r\n"), std::string::npos);
+}
+
+TEST_F(CacheDlgTest, ABudgetChangedOutsideIsAskedAboutAndEachAnswerDoesWhatItSays) {
+  type(ControlId::CommonImage, "1000");
+  editOutside(m_paths.engineIni, "Cache.SizeMaterial=41943040", "Cache.SizeMaterial=7");
+  const std::string changedOutside = engine();
+
+  // Going back writes nothing and keeps the player's value.
+  m_dialogs.outsideEditAnswers = {app::OutsideEditAnswer::GoBack};
+  click(ControlId::Save);
+  ASSERT_EQ(m_dialogs.outsideEditQuestions.size(), 1u);
+  EXPECT_NE(m_dialogs.outsideEditQuestions[0].text.find(m_paths.engineIni.string()), std::string::npos);
+  EXPECT_EQ(m_dialogs.outsideEditQuestions[0].takeFiles, "take the file's values");
+  EXPECT_TRUE(m_window->isVisible());
+  EXPECT_EQ(shown(ControlId::CommonImage), "1000");
+  EXPECT_EQ(engine(), changedOutside);
+
+  // Taking the file's values shows them, the player's too, and writes nothing.
+  m_dialogs.outsideEditAnswers = {app::OutsideEditAnswer::TakeFiles};
+  click(ControlId::Save);
+  EXPECT_EQ(m_dialogs.outsideEditQuestions.size(), 2u);
+  EXPECT_TRUE(m_window->isVisible());
+  EXPECT_EQ(shown(ControlId::CommonMaterial), "7");
+  EXPECT_EQ(shown(ControlId::CommonImage), "134217728");
+  EXPECT_EQ(engine(), changedOutside);
+
+  // Once taken, the file's values are what the window loaded: a save asks nothing.
+  type(ControlId::CommonImage, "2000");
+  editOutside(m_paths.engineIni, "Cache.SizeMaterial=7", "Cache.SizeMaterial=8");
+  m_dialogs.outsideEditAnswers = {app::OutsideEditAnswer::Overwrite};
+  click(ControlId::Save);
+  EXPECT_EQ(m_dialogs.outsideEditQuestions.size(), 3u);
+  EXPECT_FALSE(m_window->isVisible());
+  const std::string saved = engine();
+  EXPECT_NE(saved.find("Cache.SizeImage=2000\r\n"), std::string::npos);
+  EXPECT_NE(saved.find("Cache.SizeMaterial=7\r\n"), std::string::npos);  // the window's value over the file's
+}
+
 TEST_F(CacheDlgTest, ClosingWithoutChangesAsksNothingAndWritesNothing) {
   for (const auto way : kClosings) {
     m_window = std::make_unique<CCacheDlg>(m_paths, m_translator, m_dialogs);

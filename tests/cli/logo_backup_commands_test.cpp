@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/safety_copies.h"
 #include "cli/run_command.h"
 #include "main_window/backups.h"
 #include "main_window/start_logos.h"
@@ -147,6 +148,40 @@ TEST(BackupCommands, AnExistingBackupIsReplacedOnlyWithForce) {
   const Outcome forced = game.run({"backup", "create", "--force", (game.dir / "backups/old").string()});
   EXPECT_EQ(forced.exitCode, 0) << forced.err;
   EXPECT_EQ(readBytes(old), *main_window::PackBackup(game.engine, game.userOptions));
+}
+
+// ---- safety copies ----
+
+TEST(BackupCommands, UndoPutsBackTheLastSaveAndItsCopyLoadsAsABackup) {
+  const Installation game;
+  ASSERT_EQ(game.run({"main", "defaults"}).exitCode, 0);
+  const std::string user = fs::weakly_canonical(game.userOptionsIni()).string();
+  const std::string engine = fs::weakly_canonical(game.engineIni()).string();
+
+  const Outcome history = game.run({"backup", "history"});
+  EXPECT_EQ(history.exitCode, 0);
+  EXPECT_TRUE(history.out.starts_with("#1  ")) << history.out;
+  EXPECT_NE(history.out.find("\n  " + user + "\n  " + engine + "\n  backup: "), std::string::npos) << history.out;
+
+  const Outcome undone = game.run({"backup", "undo"});
+  EXPECT_EQ(undone.exitCode, 0) << undone.err;
+  EXPECT_TRUE(undone.out.starts_with("Put back as before the save of ")) << undone.out;
+  EXPECT_TRUE(undone.out.ends_with(":\n" + user + "\n" + engine + "\n")) << undone.out;
+  EXPECT_TRUE(game.filesAsCopied());
+
+  const Outcome nothingLeft = game.run({"backup", "undo"});
+  EXPECT_EQ(nothingLeft.exitCode, 1);
+  EXPECT_EQ(nothingLeft.err, "There is no safety copy left to put back.\n");
+  EXPECT_TRUE(game.filesAsCopied());
+
+  // The copy kept before a save is a backup the editor and `backup load` take.
+  ASSERT_EQ(game.run({"main", "defaults"}).exitCode, 0);
+  const auto copies = app::SafetyCopies(app::safetyCopyFolder(game.dir / "state", game.dir / "game"), {}).history();
+  ASSERT_FALSE(copies.empty());
+  ASSERT_FALSE(copies.front().backup.empty());
+  const Outcome loaded = game.run({"backup", "load", copies.front().backup.string()});
+  EXPECT_EQ(loaded.exitCode, 0) << loaded.err;
+  EXPECT_TRUE(game.filesAsCopied());
 }
 
 }  // namespace

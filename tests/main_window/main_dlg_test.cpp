@@ -200,6 +200,35 @@ TEST_F(TuningDlgTest, AReadOnlyEngineFileIsNamedAndNothingIsSaved) {
 
 // ---- restoring the defaults ----
 
+TEST_F(TuningDlgTest, ASettingChangedOutsideIsAskedAboutBeforeItIsWrittenOver) {
+  auto window = open();
+  choose(*window, ControlId::TextureQuality, 0);
+  m_dir.write("documents/valdor3/UserOptions.ini", replaced(m_userOptions, kStoredTexture, "TextureQuality=2\r\n"));
+  const std::string changedOutside = userOptions();
+
+  m_dialogs.outsideEditAnswers = {app::OutsideEditAnswer::TakeFiles};
+  click(*window, ControlId::SaveSettings);
+  ASSERT_EQ(m_dialogs.outsideEditQuestions.size(), 1u);
+  EXPECT_EQ(m_dialogs.outsideEditQuestions[0].overwrite, "\xC3\xBC" "berschreiben");
+  EXPECT_TRUE(m_dialogs.messages.empty());  // nothing was saved
+  EXPECT_EQ(userOptions(), changedOutside);
+  EXPECT_EQ(engine(), m_engine);
+  EXPECT_EQ(window->settings().textureQuality, 1);  // the file's value is shown
+
+  // The window's own values over another program's: the question again, then saved.
+  m_dir.write("game/Ini/ve3.ini", replaced(m_engine, kStoredVegetation, "Render.EnableVegetationRendering=true\r\n"));
+  m_dialogs.outsideEditAnswers = {app::OutsideEditAnswer::Overwrite};
+  click(*window, ControlId::SaveSettings);
+  EXPECT_EQ(m_dialogs.outsideEditQuestions.size(), 2u);
+  EXPECT_EQ(m_dialogs.messages, std::vector<std::string>{"Einstellungen gespeichert!"});
+  EXPECT_NE(engine().find(kStoredVegetation), std::string::npos);
+  EXPECT_EQ(userOptions(), changedOutside);
+
+  // What the window saved is what it holds now: saving again asks nothing.
+  click(*window, ControlId::SaveSettings);
+  EXPECT_EQ(m_dialogs.outsideEditQuestions.size(), 2u);
+}
+
 TEST_F(TuningDlgTest, RestoringAnsweredNoChangesNothing) {
   auto window = open();
   choose(*window, ControlId::ShadowQuality, 0);

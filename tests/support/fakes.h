@@ -48,6 +48,11 @@ class FakeDialogs final : public app::Dialogs {
     return takeFront(closeAnswers).value_or(app::CloseAnswer::GoBack);
   }
 
+  app::OutsideEditAnswer askOutsideEdits(const app::OutsideEditQuestion& question) override {
+    outsideEditQuestions.push_back(question);
+    return takeFront(outsideEditAnswers).value_or(app::OutsideEditAnswer::GoBack);
+  }
+
   std::optional<std::filesystem::path> openFile(const app::FileDialogOptions& options) override {
     openDialogs.push_back(options);
     return takeFront(fileAnswers).value_or(std::nullopt);
@@ -69,6 +74,7 @@ class FakeDialogs final : public app::Dialogs {
   std::vector<std::string> messages;
   std::vector<std::string> questions;
   std::vector<app::CloseQuestion> closeQuestions;
+  std::vector<app::OutsideEditQuestion> outsideEditQuestions;
   std::vector<app::FileDialogOptions> openDialogs;
   std::vector<app::FileDialogOptions> saveDialogs;
   std::vector<std::string> choicePrompts;
@@ -77,6 +83,7 @@ class FakeDialogs final : public app::Dialogs {
   // The answers, taken in order; when none is left, No and Cancel.
   std::deque<bool> yesNoAnswers;
   std::deque<app::CloseAnswer> closeAnswers;  // none left: go back
+  std::deque<app::OutsideEditAnswer> outsideEditAnswers;  // none left: go back
   std::deque<std::optional<std::filesystem::path>> fileAnswers;
   std::deque<std::optional<std::size_t>> choiceAnswers;  // none left: declined
 

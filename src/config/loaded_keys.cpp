@@ -1,0 +1,47 @@
+#include "config/loaded_keys.h"
+
+#include <map>
+
+namespace valdor::config {
+
+void LoadedKeys::own(const std::filesystem::path& file, std::string_view section, std::string_view key) {
+  m_keys.push_back({file, std::string(section), std::string(key), std::nullopt});
+}
+
+void LoadedKeys::rememberFromFiles() {
+  // Each file read once; a file that cannot be read holds no keys, as loading
+  // takes it.
+  std::map<std::filesystem::path, std::string> contents;
+  for (const Key& key : m_keys) {
+    if (contents.contains(key.file)) continue;
+    auto content = readProfileText(key.file);
+    contents.emplace(key.file, content ? *content : std::string());
+  }
+  for (Key& key : m_keys) key.loaded = findProfileValue(contents[key.file], key.section, key.key);
+}
+
+void LoadedKeys::rememberContent(const std::filesystem::path& file, std::string_view content) {
+  for (Key& key : m_keys) {
+    if (key.file == file) key.loaded = findProfileValue(content, key.section, key.key);
+  }
+}
+
+std::vector<std::string> LoadedKeys::changedIn(const std::filesystem::path& file, std::string_view content) const {
+  std::vector<std::string> changed;
+  for (const Key& key : m_keys) {
+    if (key.file == file && findProfileValue(content, key.section, key.key) != key.loaded) {
+      changed.push_back(key.section + "/" + key.key);
+    }
+  }
+  return changed;
+}
+
+bool LoadedKeys::unchangedIn(const std::filesystem::path& file, std::string_view content) const {
+  return changedIn(file, content).empty();
+}
+
+void LoadedKeys::guard(ProfileEdit& edit) const {
+  edit.requireStored([this, file = edit.file()](std::string_view content) { return unchangedIn(file, content); });
+}
+
+}  // namespace valdor::config

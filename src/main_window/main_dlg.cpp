@@ -185,6 +185,7 @@ bool CTuningDlg::OnSaveSettings() {
   EnsureResolutionChosen(m_settings, m_resolutions);
   showSettings();
   showAspectRatio();
+  if (!mayWriteGameFiles()) return false;
   const auto result = SaveMainSettings(paths(), m_settings);
   m_dialogs.showMessage(i18n::saveMessage(m_translator, result));
   if (result.ok()) markUnchanged();
@@ -208,18 +209,24 @@ void CTuningDlg::reject() {
   if (!holdsChanges() || changesSettled()) TemplateDialog::reject();
 }
 
+bool CTuningDlg::mayWriteGameFiles() {
+  return app::mayWriteGameFiles(*m_processes, paths().gameExecutable, m_dialogs, m_translator);
+}
+
 bool CTuningDlg::changesSettled() {
   return settleChanges(m_dialogs, m_translator, [this] { return OnSaveSettings(); });
 }
 
 void CTuningDlg::OnRestoreStartLogos() {
   if (!m_dialogs.askYesNo(i18n::cp1252ToUtf8(m_translator.message("MESSAGE_RESTORESTARTLOGOS")))) return;
+  if (!mayWriteGameFiles()) return;
   const auto result = WriteStartLogos(paths(), StartLogos::All);
   if (!result) m_dialogs.showMessage(i18n::failureMessage(m_translator, result));
 }
 
 void CTuningDlg::OnRemoveStartLogos() {
   if (!m_dialogs.askYesNo(i18n::cp1252ToUtf8(m_translator.message("MESSAGE_REMOVESTARTLOGOS")))) return;
+  if (!mayWriteGameFiles()) return;
   const auto result = WriteStartLogos(paths(), StartLogos::FirstOnly);
   if (!result) m_dialogs.showMessage(i18n::failureMessage(m_translator, result));
 }
@@ -234,7 +241,7 @@ void CTuningDlg::OnCreateBackup() {
 void CTuningDlg::OnLoadBackup() {
   if (!m_dialogs.askYesNo(i18n::cp1252ToUtf8(m_translator.message("MESSAGE_LOADBACKUP")))) return;
   const auto chosen = m_dialogs.openFile(BackupOpenDialogOptions());
-  if (!chosen) return;
+  if (!chosen || !mayWriteGameFiles()) return;
   if (const auto result = LoadBackupFile(paths(), *chosen); !result) {
     m_dialogs.showMessage(i18n::failureMessage(m_translator, result));
     return;
@@ -250,11 +257,13 @@ void CTuningDlg::OnLoadBackup() {
 
 void CTuningDlg::OpenCacheSettings() {
   cache_window::CCacheDlg window(paths(), m_translator, m_dialogs, this);
+  window.setProcesses(m_processes);
   window.exec();
 }
 
 void CTuningDlg::OpenOtherSettings() {
   other_window::COtherSettingsDlg window(paths(), m_translator, m_dialogs, this);
+  window.setProcesses(m_processes);
   window.exec();
 }
 

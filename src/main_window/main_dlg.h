@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/dialogs.h"
+#include "app/running_game.h"
 #include "app/settings_store.h"
 #include "app/startup.h"
 #include "platform/music_player.h"
@@ -86,6 +87,10 @@ class CTuningDlg : public ui::TemplateDialog<ControlId> {
   // The player of the credits music: the real one unless replaced.
   void setCreditsMusic(platform::MusicPlayerFactory makeMusic) { m_creditsMusic = std::move(makeMusic); }
 
+  // Where this window and the ones it opens look for the running game: the
+  // system's processes unless replaced.
+  void setProcesses(std::shared_ptr<const app::ProcessSource> processes) { m_processes = std::move(processes); }
+
   const app::ConfigPaths& paths() const { return m_startup.paths(); }
   const i18n::Translator& translator() const { return m_translator; }
   const MainSettings& settings() const { return m_settings; }
@@ -106,6 +111,8 @@ class CTuningDlg : public ui::TemplateDialog<ControlId> {
   // Asked when closing with changes: true once they are saved or discarded,
   // false when the player went back or the save failed.
   bool changesSettled();
+  // Before a write of the game's files: true unless the game runs and the player declines.
+  bool mayWriteGameFiles();
   // The language box's entry whose texts are shown.
   int m_shownLanguage = -1;
 
@@ -118,6 +125,7 @@ class CTuningDlg : public ui::TemplateDialog<ControlId> {
   MainSettings m_settings;
   std::string m_aspectRatio{kInitialAspectRatio};
   platform::MusicPlayerFactory m_creditsMusic = platform::makeSdlMusicPlayer;
+  std::shared_ptr<const app::ProcessSource> m_processes = app::systemProcesses();
 };
 
 }  // namespace valdor::main_window

@@ -116,6 +116,7 @@ void COtherSettingsDlg::OnSaveSettings() {
   // A field that holds no number stops the save before anything is written:
   // writing the others would leave the files half old, half new.
   if (!takeFields()) return;
+  if (!app::mayWriteGameFiles(*m_processes, m_paths.gameExecutable, m_dialogs, m_translator)) return;
   const auto result = SaveOtherSettings(m_paths.engineIni, m_paths.debugIni, m_settings);
   if (!result.ok()) {
     // The player's values stay in the window for another try.

@@ -1,0 +1,92 @@
+#include "cli/game_guard.h"
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+
+#include "app/startup.h"
+#include "cli/command_line.h"
+#include "config/file_io.h"
+
+namespace valdor::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct WriteCommand {
+  std::string_view command;
+  std::string_view verb;
+};
+
+// "backup create" writes only the backup file, the show commands nothing.
+constexpr std::array kWriteCommands{
+    WriteCommand{"main", "set"},     WriteCommand{"main", "defaults"},  WriteCommand{"other", "set"},
+    WriteCommand{"other", "defaults"}, WriteCommand{"cache", "set"},    WriteCommand{"cache", "scale"},
+    WriteCommand{"cache", "defaults"}, WriteCommand{"logos", "remove"}, WriteCommand{"logos", "restore"},
+    WriteCommand{"backup", "load"},
+};
+
+struct KnownGame {
+  fs::path folder;
+  app::ConfigPaths paths;
+};
+
+std::optional<KnownGame> knownGame(const ProgramOptions& options, const app::SettingsStore& store) {
+  const auto startup = startupOptions(options);
+  const auto folder = app::knownGameFolder(store, startup);
+  if (!folder) return std::nullopt;
+  return KnownGame{*folder, app::plannedPaths(startup, *folder, app::gameDocumentsFolder(store, startup, *folder))};
+}
+
+bool liesIn(const fs::path& file, const fs::path& folder) {
+  std::error_code ec;
+  const auto inner = fs::weakly_canonical(file, ec);
+  const auto outer = fs::weakly_canonical(folder, ec);
+  if (ec) return false;
+  const auto [end, rest] = std::mismatch(outer.begin(), outer.end(), inner.begin(), inner.end());
+  return end == outer.end();
+}
+
+// The ini command's file among the arguments: after its "--name=" options.
+std::optional<fs::path> iniSetFile(std::span<const std::string> command) {
+  for (std::size_t i = 2; i < command.size(); ++i) {
+    if (command[i] == "--") return i + 1 < command.size() ? std::optional(config::pathFromText(command[i + 1])) : std::nullopt;
+    if (!command[i].starts_with('-')) return config::pathFromText(command[i]);
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+bool writesGameFiles(std::span<const std::string> command, const ProgramOptions& options,
+                     const app::SettingsStore& store) {
+  if (command.size() < 2) return false;
+  const bool listed = std::any_of(kWriteCommands.begin(), kWriteCommands.end(), [&](const WriteCommand& write) {
+    return command[0] == write.command && command[1] == write.verb;
+  });
+  if (listed) return true;
+  if (command[0] != "ini" || command[1] != "set") return false;
+  // ini set writes any file; only the game's own are guarded.
+  const auto file = iniSetFile(command);
+  const auto game = knownGame(options, store);
+  if (!file || !game) return false;
+  std::error_code ec;
+  return liesIn(*file, game->folder) || fs::equivalent(*file, game->paths.userOptionsIni, ec);
+}
+
+bool mayRunWhileGameRuns(std::span<const std::string> command, const ProgramOptions& options,
+                         const app::SettingsStore& store, const app::ProcessSource& processes, std::ostream& err) {
+  if (options.force || !writesGameFiles(command, options, store)) return true;
+  // Without a known installation the command itself says so.
+  const auto game = knownGame(options, store);
+  if (!game || !app::gameIsRunning(processes, game->paths.gameExecutable)) return true;
+  err << messageTranslator(options, store).format("MESSAGE_GAMERUNNINGREFUSED",
+                                                  {{"file", config::pathText(game->paths.gameExecutable)}})
+      << "\n";
+  return false;
+}
+
+}  // namespace valdor::cli

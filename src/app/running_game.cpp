@@ -203,6 +203,7 @@ bool isGameProcess(const ProcessInfo& process, const fs::path& executable, const
 }
 
 bool gameIsRunning(const ProcessSource& source, const fs::path& executable) {
+  if (executable.empty()) return false;
   const auto prefix = wine::enclosingPrefix(executable.parent_path());
   const auto processes = source.processes();
   return std::any_of(processes.begin(), processes.end(),

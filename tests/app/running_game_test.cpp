@@ -16,12 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ListedProcesses final : public ProcessSource {
- public:
-  std::vector<ProcessInfo> processes() const override { return listed; }
-  std::vector<ProcessInfo> listed;
-};
-
 // A game folder inside a Wine prefix, with a D: drive that leads elsewhere.
 struct WineGame {
   WineGame() {
@@ -105,7 +99,7 @@ TEST(RunningGame, ALoaderNamesTheGameInALaterArgumentOtherProgramsDoNot) {
 TEST(RunningGame, NoAnswerWritesNothingAndAQuietMachineAsksNothing) {
   test::TempDir dir;
   const auto exe = dir.write("game/valdor3.exe", "");
-  ListedProcesses processes;
+  test::FakeProcesses processes;
   test::FakeDialogs dialogs;
   i18n::Translator translator;
   translator.setLanguage("english");
@@ -113,7 +107,7 @@ TEST(RunningGame, NoAnswerWritesNothingAndAQuietMachineAsksNothing) {
   EXPECT_TRUE(mayWriteGameFiles(processes, exe, dialogs, translator));
   EXPECT_TRUE(dialogs.questions.empty());
 
-  processes.listed.push_back({exe, {"valdor3.exe"}});
+  processes.runGame(exe);
   dialogs.yesNoAnswers = {false, true};
   EXPECT_FALSE(mayWriteGameFiles(processes, exe, dialogs, translator));
   EXPECT_TRUE(mayWriteGameFiles(processes, exe, dialogs, translator));

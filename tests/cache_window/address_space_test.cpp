@@ -7,42 +7,24 @@
 #include <string>
 #include <vector>
 
+#include "support/pe_image.h"
 #include "support/temp_dir.h"
 
 namespace valdor::cache_window {
 namespace {
 
 using Bytes = std::vector<unsigned char>;
+using test::kPeAt;
+using test::putWord;
 
-constexpr std::size_t kPeAt = 0x80;
-
-void putWord(Bytes& bytes, std::size_t at, std::uint16_t value) {
-  bytes[at] = static_cast<unsigned char>(value & 0xFF);
-  bytes[at + 1] = static_cast<unsigned char>(value >> 8);
+Bytes image(std::uint16_t characteristics, std::uint16_t machine = test::kMachineI386) {
+  return test::peImage(characteristics, machine);
 }
 
-// The start of an image as a linker writes it: the DOS header pointing at
-// 0x80, the PE signature and the COFF header of the given machine and
-// characteristics (executable, 32-bit words), then the optional header's start.
-Bytes image(std::uint16_t characteristics, std::uint16_t machine = 0x014C) {
-  Bytes bytes(0x200, 0);
-  bytes[0] = 'M';
-  bytes[1] = 'Z';
-  putWord(bytes, 0x3C, kPeAt);
-  bytes[kPeAt] = 'P';
-  bytes[kPeAt + 1] = 'E';
-  putWord(bytes, kPeAt + 4, machine);
-  putWord(bytes, kPeAt + 6, 5);       // sections
-  putWord(bytes, kPeAt + 20, 0xE0);   // optional header size
-  putWord(bytes, kPeAt + 22, characteristics);
-  putWord(bytes, kPeAt + 24, 0x010B);  // PE32
-  return bytes;
-}
+constexpr std::uint16_t kPlain = test::kPlainImage;
+constexpr std::uint16_t kAware = test::kAwareImage;
 
-constexpr std::uint16_t kPlain = 0x0102;  // executable image, 32-bit machine
-constexpr std::uint16_t kAware = kPlain | kLargeAddressAware;
-
-std::string text(const Bytes& bytes) { return {bytes.begin(), bytes.end()}; }
+std::string text(const Bytes& bytes) { return test::bytesText(bytes); }
 
 // ---- the flag ----
 
@@ -74,7 +56,7 @@ TEST(AddressSpace, DamagedOrForeignImagesGiveNothing) {
   EXPECT_EQ(IsLargeAddressAware(noDos), std::nullopt);
 
   // A 64-bit build has no 32-bit ceiling, whatever its flag says.
-  EXPECT_EQ(IsLargeAddressAware(image(kAware, 0x8664)), std::nullopt);
+  EXPECT_EQ(IsLargeAddressAware(image(kAware, test::kMachineAmd64)), std::nullopt);
   EXPECT_EQ(IsLargeAddressAware(Bytes{}), std::nullopt);
 }
 

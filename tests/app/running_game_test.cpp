@@ -16,6 +16,41 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// ---- the question ----
+
+TEST(RunningGame, NoAnswerWritesNothingAndAQuietMachineAsksNothing) {
+  test::TempDir dir;
+  const auto exe = dir.write("game/valdor3.exe", "");
+  test::FakeProcesses processes;
+  test::FakeDialogs dialogs;
+  i18n::Translator translator;
+  translator.setLanguage("english");
+
+  EXPECT_TRUE(mayWriteGameFiles(processes, exe, dialogs, translator));
+  EXPECT_TRUE(dialogs.questions.empty());
+
+  processes.runGame(exe);
+  dialogs.yesNoAnswers = {false, true};
+  EXPECT_FALSE(mayWriteGameFiles(processes, exe, dialogs, translator));
+  EXPECT_TRUE(mayWriteGameFiles(processes, exe, dialogs, translator));
+  ASSERT_EQ(dialogs.questions.size(), 2u);
+  EXPECT_NE(dialogs.questions[0].find("Valdor 3 is running"), std::string::npos) << dialogs.questions[0];
+  EXPECT_NE(dialogs.questions[0].find(exe.string()), std::string::npos) << dialogs.questions[0];
+}
+
+TEST(RunningGame, ExecutableIsFoundWhateverTheCaseOfItsName) {
+  test::TempDir dir;
+  dir.write("a/Valdor3.EXE", "");
+  fs::create_directories(dir / "b");
+  EXPECT_EQ(gameExecutableIn(dir / "a"), dir / "a/Valdor3.EXE");
+  EXPECT_EQ(gameExecutableIn(dir / "b"), dir / "b/valdor3.exe");
+}
+
+#ifndef _WIN32
+
+// Paths as Linux shows them and as Wine shows them there; Windows itself
+// names processes by their image file only.
+
 // A game folder inside a Wine prefix, with a D: drive that leads elsewhere.
 struct WineGame {
   WineGame() {
@@ -95,36 +130,6 @@ TEST(RunningGame, ALoaderNamesTheGameInALaterArgumentOtherProgramsDoNot) {
   EXPECT_FALSE(isGame({"/usr/bin/vim", game.inPrefix.string()}));
   EXPECT_FALSE(isGame({}));
 }
-
-TEST(RunningGame, NoAnswerWritesNothingAndAQuietMachineAsksNothing) {
-  test::TempDir dir;
-  const auto exe = dir.write("game/valdor3.exe", "");
-  test::FakeProcesses processes;
-  test::FakeDialogs dialogs;
-  i18n::Translator translator;
-  translator.setLanguage("english");
-
-  EXPECT_TRUE(mayWriteGameFiles(processes, exe, dialogs, translator));
-  EXPECT_TRUE(dialogs.questions.empty());
-
-  processes.runGame(exe);
-  dialogs.yesNoAnswers = {false, true};
-  EXPECT_FALSE(mayWriteGameFiles(processes, exe, dialogs, translator));
-  EXPECT_TRUE(mayWriteGameFiles(processes, exe, dialogs, translator));
-  ASSERT_EQ(dialogs.questions.size(), 2u);
-  EXPECT_NE(dialogs.questions[0].find("Valdor 3 is running"), std::string::npos) << dialogs.questions[0];
-  EXPECT_NE(dialogs.questions[0].find(exe.string()), std::string::npos) << dialogs.questions[0];
-}
-
-TEST(RunningGame, ExecutableIsFoundWhateverTheCaseOfItsName) {
-  test::TempDir dir;
-  dir.write("a/Valdor3.EXE", "");
-  fs::create_directories(dir / "b");
-  EXPECT_EQ(gameExecutableIn(dir / "a"), dir / "a/Valdor3.EXE");
-  EXPECT_EQ(gameExecutableIn(dir / "b"), dir / "b/valdor3.exe");
-}
-
-#ifndef _WIN32
 
 // ---- real processes ----
 

@@ -109,16 +109,5 @@ TEST(AddressSpace, BudgetsThatWrapTheWindowsFigureStillCountInFull) {
   EXPECT_TRUE(PassesCeiling(wrapped, CacheColumn::High, CeilingFor(AddressSpace(true))));
 }
 
-TEST(AddressSpace, WarningNamesTheLevelItsSizeAndTheCeiling) {
-  i18n::Translator translator;
-  translator.setLanguage("english");
-  const auto warning =
-      CeilingWarning(translator, levelsOf("536870912", "536870913"), CacheColumn::High, CeilingFor(2 * kGigabyte));
-  EXPECT_NE(warning.find("High"), std::string::npos) << warning;
-  EXPECT_NE(warning.find("1024.00 MB"), std::string::npos) << warning;
-  EXPECT_NE(warning.find("2 GB"), std::string::npos) << warning;
-  EXPECT_EQ(warning.find('{'), std::string::npos) << warning;
-}
-
 }  // namespace
 }  // namespace valdor::cache_window

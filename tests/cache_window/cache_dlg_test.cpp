@@ -417,22 +417,6 @@ TEST_F(GuardedCacheTest, AFinalCachePastTheCeilingIsMarkedOnlyWhileItPasses) {
   EXPECT_EQ(engine(), m_engine);  // a mark is a hint: nothing is written or refused for it
 }
 
-TEST_F(GuardedCacheTest, ALargeAddressAwareGameOrAnUnreadableExecutableMarksLess) {
-  open(test::kAwareImage);
-  type(ControlId::HighImage, "900000000");
-  EXPECT_FALSE(m_window->marksCeiling(CacheColumn::High));
-  type(ControlId::HighImage, "2000000000");
-  EXPECT_TRUE(m_window->marksCeiling(CacheColumn::High));
-  EXPECT_TRUE(tooltip(ControlId::HighFinal).contains("2048.00 MB")) << tooltip(ControlId::HighFinal).toStdString();
-}
-
-TEST_F(GuardedCacheTest, NoExecutableMeansNoMarkAndNoMessage) {
-  open(std::nullopt);
-  type(ControlId::HighImage, "4000000000");
-  EXPECT_FALSE(m_window->marksCeiling(CacheColumn::High));
-  EXPECT_TRUE(m_dialogs.messages.empty());
-}
-
 TEST_F(GuardedCacheTest, SavingWhileTheGameRunsAsksAndNoKeepsTheWindowAndTheFile) {
   open(test::kPlainImage);
   m_processes->runGame(m_paths.gameExecutable);

@@ -19,7 +19,7 @@ namespace {
 constexpr std::size_t indexOf(CacheColumn column) { return static_cast<std::size_t>(column); }
 
 // A final cache past the memory ceiling: dark red on pale red, readable in
-// the window's colours and apart from the plain white fields.
+// the window's colours and set apart from its dark fields.
 const QColor kCeilingBackground{0xFF, 0xD8, 0xD8};
 const QColor kCeilingText{0xA0, 0x00, 0x00};
 

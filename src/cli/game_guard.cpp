@@ -29,16 +29,8 @@ constexpr std::array kWriteCommands{
     WriteCommand{"backup", "load"},
 };
 
-struct KnownGame {
-  fs::path folder;
-  app::ConfigPaths paths;
-};
-
-std::optional<KnownGame> knownGame(const ProgramOptions& options, const app::SettingsStore& store) {
-  const auto startup = startupOptions(options);
-  const auto folder = app::knownGameFolder(store, startup);
-  if (!folder) return std::nullopt;
-  return KnownGame{*folder, app::plannedPaths(startup, *folder, app::gameDocumentsFolder(store, startup, *folder))};
+std::optional<fs::path> knownGameFolder(const ProgramOptions& options, const app::SettingsStore& store) {
+  return app::knownGameFolder(store, startupOptions(options));
 }
 
 bool liesIn(const fs::path& file, const fs::path& folder) {
@@ -71,20 +63,24 @@ bool writesGameFiles(std::span<const std::string> command, const ProgramOptions&
   if (command[0] != "ini" || command[1] != "set") return false;
   // ini set writes any file; only the game's own are guarded.
   const auto file = iniSetFile(command);
-  const auto game = knownGame(options, store);
-  if (!file || !game) return false;
+  const auto folder = knownGameFolder(options, store);
+  if (!file || !folder) return false;
+  if (liesIn(*file, *folder)) return true;
+  const auto startup = startupOptions(options);
+  const auto paths = app::plannedPaths(startup, *folder, app::gameDocumentsFolder(store, startup, *folder));
   std::error_code ec;
-  return liesIn(*file, game->folder) || fs::equivalent(*file, game->paths.userOptionsIni, ec);
+  return fs::equivalent(*file, paths.userOptionsIni, ec);
 }
 
 bool mayRunWhileGameRuns(std::span<const std::string> command, const ProgramOptions& options,
                          const app::SettingsStore& store, const app::ProcessSource& processes, std::ostream& err) {
   if (options.force || !writesGameFiles(command, options, store)) return true;
   // Without a known installation the command itself says so.
-  const auto game = knownGame(options, store);
-  if (!game || !app::gameIsRunning(processes, game->paths.gameExecutable)) return true;
-  err << messageTranslator(options, store).format("MESSAGE_GAMERUNNINGREFUSED",
-                                                  {{"file", config::pathText(game->paths.gameExecutable)}})
+  const auto folder = knownGameFolder(options, store);
+  if (!folder) return true;
+  const auto executable = app::gameExecutableIn(*folder);
+  if (!app::gameIsRunning(processes, executable)) return true;
+  err << messageTranslator(options, store).format("MESSAGE_GAMERUNNINGREFUSED", {{"file", config::pathText(executable)}})
       << "\n";
   return false;
 }

@@ -38,7 +38,8 @@ class SystemProcesses final : public ProcessSource {
       if (!process) continue;
       wchar_t image[32768];
       DWORD size = static_cast<DWORD>(std::size(image));
-      if (QueryFullProcessImageNameW(process, 0, image, &size)) found.push_back({fs::path(std::wstring(image, size)), {}});
+      if (QueryFullProcessImageNameW(process, 0, image, &size))
+        found.push_back({fs::path(std::wstring(image, size)), {}});
       CloseHandle(process);
     }
     CloseHandle(snapshot);

@@ -45,7 +45,10 @@ bool liesIn(const fs::path& file, const fs::path& folder) {
 // The ini command's file among the arguments: after its "--name=" options.
 std::optional<fs::path> iniSetFile(std::span<const std::string> command) {
   for (std::size_t i = 2; i < command.size(); ++i) {
-    if (command[i] == "--") return i + 1 < command.size() ? std::optional(config::pathFromText(command[i + 1])) : std::nullopt;
+    if (command[i] == "--") {
+      if (i + 1 == command.size()) return std::nullopt;
+      return config::pathFromText(command[i + 1]);
+    }
     if (!command[i].starts_with('-')) return config::pathFromText(command[i]);
   }
   return std::nullopt;
@@ -80,8 +83,8 @@ bool mayRunWhileGameRuns(std::span<const std::string> command, const ProgramOpti
   if (!folder) return true;
   const auto executable = app::gameExecutableIn(*folder);
   if (!app::gameIsRunning(processes, executable)) return true;
-  err << messageTranslator(options, store).format("MESSAGE_GAMERUNNINGREFUSED", {{"file", config::pathText(executable)}})
-      << "\n";
+  const auto translator = messageTranslator(options, store);
+  err << translator.format("MESSAGE_GAMERUNNINGREFUSED", {{"file", config::pathText(executable)}}) << "\n";
   return false;
 }
 

@@ -403,7 +403,8 @@ TEST_F(GuardedCacheTest, AFinalCachePastTheCeilingIsMarkedOnlyWhileItPasses) {
   EXPECT_NE(background(ControlId::HighFinal), plainColour);
   EXPECT_EQ(background(ControlId::MediumFinal), plainColour);
   EXPECT_TRUE(tooltip(ControlId::HighFinal).startsWith(plainTip));
-  EXPECT_TRUE(tooltip(ControlId::HighFinal).contains("More than 1024.00 MB: half of the 2 GB")) << tooltip(ControlId::HighFinal).toStdString();
+  EXPECT_TRUE(tooltip(ControlId::HighFinal).contains("More than 1024.00 MB: half of the 2 GB"))
+      << tooltip(ControlId::HighFinal).toStdString();
 
   // texturesHigh counts in every level's final cache.
   type(ControlId::TexturesHigh, "1000000000");

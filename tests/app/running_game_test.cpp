@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "support/running_process.h"
 #include "support/temp_dir.h"
 
@@ -131,6 +135,17 @@ TEST(RunningGame, ProcessShowingAWindowsPathAsWineDoesIsSeen) {
   ASSERT_TRUE(proton.started());
   EXPECT_TRUE(gameIsRunning(*processes, game.onDriveD));
   EXPECT_FALSE(gameIsRunning(*processes, game.inPrefix));
+}
+
+#else
+
+TEST(RunningGame, ThisProcessIsFoundByItsImageFile) {
+  std::wstring own(32768, L'\0');
+  own.resize(GetModuleFileNameW(nullptr, own.data(), static_cast<DWORD>(own.size())));
+  ASSERT_FALSE(own.empty());
+  const auto processes = systemProcesses();
+  EXPECT_TRUE(gameIsRunning(*processes, fs::path(own)));
+  EXPECT_FALSE(gameIsRunning(*processes, fs::path(own).parent_path() / "valdor3.exe"));
 }
 
 #endif

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/running_game.h"
 #include "config/environment.h"
 #include "config/file_io.h"
 
@@ -102,6 +103,7 @@ void setDocumentsFolder(ConfigPaths& paths, const std::filesystem::path& documen
 void setGameFolder(ConfigPaths& paths, const std::filesystem::path& gameFolder) {
   paths.engineIni = joinPath(gameFolder, "Ini/ve3.ini");
   paths.debugIni = joinPath(gameFolder, "Ini/debug.ini");
+  paths.gameExecutable = gameExecutableIn(gameFolder);
 }
 
 std::filesystem::path folderOfFile(const std::filesystem::path& file) {

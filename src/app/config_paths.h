@@ -12,6 +12,7 @@ struct ConfigPaths {
   std::filesystem::path userOptionsIni;   // {Documents}/valdor3/UserOptions.ini
   std::filesystem::path engineIni;        // {game folder}/Ini/ve3.ini
   std::filesystem::path debugIni;         // {game folder}/Ini/debug.ini
+  std::filesystem::path gameExecutable;   // {game folder}/valdor3.exe, whose process must not be running on a save
 };
 
 // The user's configuration folder: $XDG_CONFIG_HOME when it is absolute, else
@@ -32,7 +33,7 @@ std::filesystem::path userFolder(const std::filesystem::path& documents);
 // Sets userOptionsIni from the documents folder.
 void setDocumentsFolder(ConfigPaths& paths, const std::filesystem::path& documents);
 
-// Sets engineIni and debugIni from the game folder.
+// Sets engineIni, debugIni and gameExecutable from the game folder.
 void setGameFolder(ConfigPaths& paths, const std::filesystem::path& gameFolder);
 
 // The folder of a chosen file: the path cut at its last separator, which goes

@@ -18,6 +18,11 @@ namespace {
 
 constexpr std::size_t indexOf(CacheColumn column) { return static_cast<std::size_t>(column); }
 
+// A final cache past the memory ceiling: dark red on pale red, readable in
+// the window's colours and set apart from its dark fields.
+const QColor kCeilingBackground{0xFF, 0xD8, 0xD8};
+const QColor kCeilingText{0xA0, 0x00, 0x00};
+
 // The percentages only steer "+" and "-" and are never saved, so changing
 // them alone loses nothing.
 std::vector<ControlId> untrackedFields() {
@@ -40,6 +45,7 @@ CCacheDlg::CCacheDlg(const app::ConfigPaths& paths, const i18n::Translator& tran
                      kTemplateHeight, kControls, 0, kTemplateFont),
       m_engineIni(paths.engineIni),
       m_loaded(CacheLoadedKeys(paths.engineIni)),
+      m_gameExecutable(paths.gameExecutable),
       m_translator(translator),
       m_dialogs(dialogs) {
   setWindowTitle(QString());
@@ -50,6 +56,7 @@ CCacheDlg::CCacheDlg(const app::ConfigPaths& paths, const i18n::Translator& tran
 }
 
 void CCacheDlg::OnInitDialog() {
+  m_ceiling = CeilingOf(m_gameExecutable);
   ApplyCacheTexts();
   loadSizes();
   control(ControlId::CommonImage)->setFocus();
@@ -94,6 +101,7 @@ void CCacheDlg::shapeFields() {
     if (row.finalField != ControlId::None) {
       numberField(row.finalField)->setReadOnly(true);
       megabyteLabel(row.finalMegabytes);
+      m_finalPalette = control(row.finalField)->palette();
     }
   }
 }
@@ -127,7 +135,28 @@ void CCacheDlg::ApplyCacheTexts() {
   for (const CacheColumnRow& row : kCacheColumnRows) {
     setTooltip(row.increaseButton, m_translator.message(kIncreaseTooltip));
     setTooltip(row.decreaseButton, m_translator.message(kDecreaseTooltip));
-    if (row.finalField != ControlId::None) setTooltip(row.finalField, m_translator.message(kFinalCacheTooltip));
+  }
+  m_marked.fill(true);  // every final cache's tooltip is set anew
+  markCeiling();
+}
+
+void CCacheDlg::markCeiling() {
+  for (const CacheColumnRow& row : kCacheColumnRows) {
+    if (row.finalField == ControlId::None) continue;
+    const bool passes = PassesCeiling(m_sizes, row.column, m_ceiling);
+    bool& marked = m_marked[indexOf(row.column)];
+    if (passes == marked) continue;
+    marked = passes;
+    QWidget* field = control(row.finalField);
+    QPalette palette = m_finalPalette;
+    std::string tooltip = m_translator.message(kFinalCacheTooltip);
+    if (passes) {
+      palette.setColor(QPalette::Base, kCeilingBackground);
+      palette.setColor(QPalette::Text, kCeilingText);
+      tooltip += "\n\n" + CeilingTooltip(m_translator, *m_ceiling);
+    }
+    field->setPalette(palette);
+    setTooltip(row.finalField, tooltip);
   }
 }
 
@@ -151,6 +180,7 @@ void CCacheDlg::showFields() {
       showText(row.finalMegabytes, figures.finalMegabytes);
     }
   }
+  markCeiling();
 }
 
 void CCacheDlg::showText(ControlId id, const std::string& text) {
@@ -196,16 +226,19 @@ void CCacheDlg::OnRestoreDefaults() {
 
 void CCacheDlg::OnSaveCache() {
   takeFields();
-  const CacheSaveResult result = SaveCacheSizes(m_sizes, m_engineIni, &m_loaded);
-  if (result.file.failure == config::Failure::ChangedOutside) {
+  // A value that is no number is refused below without a write: no need to ask then.
+  if (!FirstInvalidValue(m_sizes) && !app::mayWriteGameFiles(*m_processes, m_gameExecutable, m_dialogs, m_translator))
+    return;
+  CacheSaveResult result = SaveCacheSizes(m_sizes, m_engineIni, &m_loaded);
+  while (result.file.failure == config::Failure::ChangedOutside) {
     switch (askOutsideEdits(m_dialogs, m_translator, result.file)) {
       case app::OutsideEditAnswer::TakeFiles:
         loadSizes();
         return;
       case app::OutsideEditAnswer::Overwrite:
         m_loaded.rememberFromFiles();
-        OnSaveCache();
-        return;
+        result = SaveCacheSizes(m_sizes, m_engineIni, &m_loaded);
+        break;
       case app::OutsideEditAnswer::GoBack:
         return;
     }

@@ -1,10 +1,17 @@
 #pragma once
 
+#include <array>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
+
+#include <QPalette>
 
 #include "app/config_paths.h"
 #include "app/dialogs.h"
+#include "app/running_game.h"
+#include "cache_window/address_space.h"
 #include "cache_window/cache_controls.h"
 #include "cache_window/cache_settings.h"
 #include "i18n/translator.h"
@@ -41,6 +48,7 @@ class CCacheDlg : public ui::TemplateDialog<ControlId> {
 
   // Writes the 29 values as shown and closes; when a value is no number or
   // the file cannot be written, says so and stays open with every value.
+  // While the game runs, the player is asked first; No writes nothing.
   void OnSaveCache();
 
   // The close button: closes without writing; with changes not saved, the
@@ -51,6 +59,12 @@ class CCacheDlg : public ui::TemplateDialog<ControlId> {
   void reject() override;
 
   const CacheSizes& sizes() const { return m_sizes; }
+
+  // Where the window looks for the running game: the system's processes unless replaced.
+  void setProcesses(std::shared_ptr<const app::ProcessSource> processes) { m_processes = std::move(processes); }
+
+  // Whether a level's final cache is marked as passing the game's memory ceiling.
+  bool marksCeiling(CacheColumn level) const { return m_marked[static_cast<std::size_t>(level)]; }
 
  private:
   // The texts, then the budgets as stored; the focus starts in the Common
@@ -64,6 +78,8 @@ class CCacheDlg : public ui::TemplateDialog<ControlId> {
   void takeFields();
   // The values and figures into their controls.
   void showFields();
+  // Each level's final cache marked, or not, as it passes the memory ceiling.
+  void markCeiling();
   // A control's text, rewritten only when it differs, so a caret stays put.
   void showText(ControlId id, const std::string& text);
   std::string percentOf(CacheColumn column) const;
@@ -73,10 +89,16 @@ class CCacheDlg : public ui::TemplateDialog<ControlId> {
 
   std::filesystem::path m_engineIni;
   config::LoadedKeys m_loaded;  // what the file held as the budgets were loaded
+  std::filesystem::path m_gameExecutable;
   i18n::Translator m_translator;
   app::Dialogs& m_dialogs;
   CacheSizes m_sizes;
   CacheFigures m_figures;
+  std::shared_ptr<const app::ProcessSource> m_processes = app::systemProcesses();
+  // Read once as the window opens: the executable does not change meanwhile.
+  std::optional<MemoryCeiling> m_ceiling;
+  std::array<bool, kColumnCount> m_marked{};
+  QPalette m_finalPalette;  // an unmarked final cache's
 };
 
 }  // namespace valdor::cache_window

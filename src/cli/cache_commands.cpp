@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cache_window/address_space.h"
 #include "cache_window/cache_settings.h"
 #include "cli/command_line.h"
 #include "config/text.h"
@@ -77,8 +78,14 @@ int save(const app::ConfigPaths& paths, const cw::CacheSizes& sizes, const i18n:
   return kExitFailed;
 }
 
-int show(const app::ConfigPaths& paths, std::ostream& out) {
-  for (const std::string& line : showLines(cw::LoadCacheSizes(paths.engineIni))) out << line << "\n";
+// The warnings go to err, so the KEY=VALUE lines stay the same for scripts.
+int show(const app::ConfigPaths& paths, const i18n::Translator& translator, std::ostream& out, std::ostream& err) {
+  const auto sizes = cw::LoadCacheSizes(paths.engineIni);
+  for (const std::string& line : showLines(sizes)) out << line << "\n";
+  const auto ceiling = cw::CeilingOf(paths.gameExecutable);
+  for (cw::CacheColumn level : cw::kCacheLevels) {
+    if (cw::PassesCeiling(sizes, level, ceiling)) err << cw::CeilingWarning(translator, sizes, level, *ceiling) << "\n";
+  }
   return kExitDone;
 }
 
@@ -174,7 +181,7 @@ int runCacheCommand(std::span<const std::string> args, const ProgramOptions& opt
   if (!installation) return kExitFailed;
   const auto& paths = installation->paths;
   const auto translator = translatorFor(options);
-  if (verb == "show") return show(paths, out);
+  if (verb == "show") return show(paths, translator, out, err);
   if (verb == "set") return setValues(paths, assignments, translator, err);
   if (verb == "scale") return scale(paths, rest[0], rest[1], translator, err);
   return restoreDefaults(paths, translator, err);

@@ -11,6 +11,7 @@
 #include "app/startup.h"
 #include "cli/logo_backup_commands.h"
 #include "cli/cache_commands.h"
+#include "cli/game_guard.h"
 #include "cli/main_commands.h"
 #include "cli/other_commands.h"
 #include "cli/wine_commands.h"
@@ -390,6 +391,7 @@ std::optional<int> runCommandLine(const ProgramOptions& options, std::ostream& o
 int runCommand(const ProgramOptions& options, app::SettingsStore& store, std::ostream& out, std::ostream& err) {
   const std::span<const std::string> command = options.command;
   if (command.empty()) return badUsage(err, "no command");
+  if (!mayRunWhileGameRuns(command, options, store, *app::systemProcesses(), err)) return kExitFailed;
   if (command[0] == "locate") return locate(command.subspan(1), options, store, out, err);
   if (command[0] == "main") return runMainCommand(command.subspan(1), options, store, out, err);
   if (command[0] == "other") return runOtherCommand(command.subspan(1), options, store, out, err);

@@ -56,6 +56,10 @@ bool parseOption(std::span<const std::string> args, std::size_t& i, ProgramOptio
     options.version = true;
     return true;
   }
+  if (arg == "--force") {
+    options.force = true;
+    return true;
+  }
   for (const auto& folder : kFolderOptions) {
     if (auto value = optionValue(folder.name, args, i, error)) {
       if (!error.empty()) return false;
@@ -108,6 +112,7 @@ std::string usageText() {
          "  --documents-dir DIR  the documents folder (UserOptions.ini is DIR/valdor3/UserOptions.ini)\n"
          "  --state-dir DIR      keep the tool's own settings and extracted files in DIR\n"
          "  --language LANG      language of the messages: deutsch or english\n"
+         "  --force              write the game's files even while the game is running\n"
          "  --help               show this text\n"
          "  --version            show the version\n"
          "\n"

@@ -16,6 +16,7 @@ struct ProgramOptions {
   std::optional<std::filesystem::path> documentsDir;
   std::optional<std::filesystem::path> stateDir;
   std::optional<std::string> language;  // "deutsch" or "english": the command line's messages
+  bool force = false;  // write the game's files even while the game runs
   bool help = false;
   bool version = false;
   std::vector<std::string> command;  // the command and its arguments; empty opens the editor

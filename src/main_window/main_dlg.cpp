@@ -194,8 +194,9 @@ bool CTuningDlg::OnSaveSettings() {
   EnsureResolutionChosen(m_settings, m_resolutions);
   showSettings();
   showAspectRatio();
-  const auto result = SaveMainSettings(paths(), m_settings, &m_loaded);
-  if (result.failure == config::Failure::ChangedOutside) {
+  if (!mayWriteGameFiles()) return false;
+  auto result = SaveMainSettings(paths(), m_settings, &m_loaded);
+  while (result.failure == config::Failure::ChangedOutside) {
     switch (askOutsideEdits(m_dialogs, m_translator, result)) {
       case app::OutsideEditAnswer::TakeFiles:
         reloadSettings();
@@ -204,7 +205,8 @@ bool CTuningDlg::OnSaveSettings() {
         // What the files hold now is what the player chose to write over; a
         // change made after this moment is asked about again.
         m_loaded.rememberFromFiles();
-        return OnSaveSettings();
+        result = SaveMainSettings(paths(), m_settings, &m_loaded);
+        break;
       case app::OutsideEditAnswer::GoBack:
         return false;
     }
@@ -242,18 +244,24 @@ void CTuningDlg::reject() {
   if (!holdsChanges() || changesSettled()) TemplateDialog::reject();
 }
 
+bool CTuningDlg::mayWriteGameFiles() {
+  return app::mayWriteGameFiles(*m_processes, paths().gameExecutable, m_dialogs, m_translator);
+}
+
 bool CTuningDlg::changesSettled() {
   return settleChanges(m_dialogs, m_translator, [this] { return OnSaveSettings(); });
 }
 
 void CTuningDlg::OnRestoreStartLogos() {
   if (!m_dialogs.askYesNo(i18n::cp1252ToUtf8(m_translator.message("MESSAGE_RESTORESTARTLOGOS")))) return;
+  if (!mayWriteGameFiles()) return;
   const auto result = WriteStartLogos(paths(), StartLogos::All);
   if (!result) m_dialogs.showMessage(i18n::failureMessage(m_translator, result));
 }
 
 void CTuningDlg::OnRemoveStartLogos() {
   if (!m_dialogs.askYesNo(i18n::cp1252ToUtf8(m_translator.message("MESSAGE_REMOVESTARTLOGOS")))) return;
+  if (!mayWriteGameFiles()) return;
   const auto result = WriteStartLogos(paths(), StartLogos::FirstOnly);
   if (!result) m_dialogs.showMessage(i18n::failureMessage(m_translator, result));
 }
@@ -275,7 +283,7 @@ void CTuningDlg::OnLoadBackup() {
     options.folder = m_safetyCopies->folder();
   }
   const auto chosen = m_dialogs.openFile(options);
-  if (!chosen) return;
+  if (!chosen || !mayWriteGameFiles()) return;
   if (const auto result = LoadBackupFile(paths(), *chosen); !result) {
     m_dialogs.showMessage(i18n::failureMessage(m_translator, result));
     return;
@@ -285,11 +293,13 @@ void CTuningDlg::OnLoadBackup() {
 
 void CTuningDlg::OpenCacheSettings() {
   cache_window::CCacheDlg window(paths(), m_translator, m_dialogs, this);
+  window.setProcesses(m_processes);
   window.exec();
 }
 
 void CTuningDlg::OpenOtherSettings() {
   other_window::COtherSettingsDlg window(paths(), m_translator, m_dialogs, this);
+  window.setProcesses(m_processes);
   window.exec();
 }
 

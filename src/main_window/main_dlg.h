@@ -8,6 +8,7 @@
 
 #include "app/dialogs.h"
 #include "app/safety_copies.h"
+#include "app/running_game.h"
 #include "app/settings_store.h"
 #include "app/startup.h"
 #include "platform/music_player.h"
@@ -88,6 +89,10 @@ class CTuningDlg : public ui::TemplateDialog<ControlId> {
   // The player of the credits music: the real one unless replaced.
   void setCreditsMusic(platform::MusicPlayerFactory makeMusic) { m_creditsMusic = std::move(makeMusic); }
 
+  // Where this window and the ones it opens look for the running game: the
+  // system's processes unless replaced.
+  void setProcesses(std::shared_ptr<const app::ProcessSource> processes) { m_processes = std::move(processes); }
+
   const app::ConfigPaths& paths() const { return m_startup.paths(); }
   const i18n::Translator& translator() const { return m_translator; }
   const MainSettings& settings() const { return m_settings; }
@@ -110,6 +115,8 @@ class CTuningDlg : public ui::TemplateDialog<ControlId> {
   bool changesSettled();
   // The settings from the files, the lists as they are; nothing is unsaved then.
   void reloadSettings();
+  // Before a write of the game's files: true unless the game runs and the player declines.
+  bool mayWriteGameFiles();
   // The language box's entry whose texts are shown.
   int m_shownLanguage = -1;
 
@@ -124,6 +131,7 @@ class CTuningDlg : public ui::TemplateDialog<ControlId> {
   std::shared_ptr<app::SafetyCopies> m_safetyCopies;  // set once the game's files are known
   std::string m_aspectRatio{kInitialAspectRatio};
   platform::MusicPlayerFactory m_creditsMusic = platform::makeSdlMusicPlayer;
+  std::shared_ptr<const app::ProcessSource> m_processes = app::systemProcesses();
 };
 
 }  // namespace valdor::main_window

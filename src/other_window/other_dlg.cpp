@@ -122,16 +122,17 @@ void COtherSettingsDlg::OnSaveSettings() {
   // A field that holds no number stops the save before anything is written:
   // writing the others would leave the files half old, half new.
   if (!takeFields()) return;
-  const auto result = SaveOtherSettings(m_paths.engineIni, m_paths.debugIni, m_settings, &m_loaded);
-  if (result.failure == config::Failure::ChangedOutside) {
+  if (!app::mayWriteGameFiles(*m_processes, m_paths.gameExecutable, m_dialogs, m_translator)) return;
+  auto result = SaveOtherSettings(m_paths.engineIni, m_paths.debugIni, m_settings, &m_loaded);
+  while (result.failure == config::Failure::ChangedOutside) {
     switch (askOutsideEdits(m_dialogs, m_translator, result)) {
       case app::OutsideEditAnswer::TakeFiles:
         loadSettings();
         return;
       case app::OutsideEditAnswer::Overwrite:
         m_loaded.rememberFromFiles();
-        OnSaveSettings();
-        return;
+        result = SaveOtherSettings(m_paths.engineIni, m_paths.debugIni, m_settings, &m_loaded);
+        break;
       case app::OutsideEditAnswer::GoBack:
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "app/config_paths.h"
 #include "app/dialogs.h"
+#include "app/running_game.h"
 #include "config/value_words.h"
 #include "i18n/translator.h"
 #include "other_window/control_ids.h"
@@ -40,6 +41,9 @@ class COtherSettingsDlg : public ui::TemplateDialog<ControlId> {
 
   const OtherSettings& settings() const { return m_settings; }
 
+  // Where the window looks for the running game: the system's processes unless replaced.
+  void setProcesses(std::shared_ptr<const app::ProcessSource> processes) { m_processes = std::move(processes); }
+
  private:
   // The texts, then the stored values.
   void OnInitDialog();
@@ -64,6 +68,7 @@ class COtherSettingsDlg : public ui::TemplateDialog<ControlId> {
   i18n::EntryTexts m_entries;
   OtherSettings m_settings;
   config::LoadedKeys m_loaded;  // what the files held as the settings were loaded
+  std::shared_ptr<const app::ProcessSource> m_processes = app::systemProcesses();
 };
 
 }  // namespace valdor::other_window

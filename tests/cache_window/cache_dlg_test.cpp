@@ -11,7 +11,9 @@
 #include <array>
 #include <filesystem>
 #include <map>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <set>
 #include <string>
@@ -20,6 +22,7 @@
 #include "ui/dialog_builder.h"
 #include "ui/qt_text.h"
 #include "support/fakes.h"
+#include "support/pe_image.h"
 #include "support/qt_print.h"
 #include "support/temp_dir.h"
 #include "support/window_driver.h"
@@ -412,6 +415,82 @@ TEST_F(CacheDlgTest, TypingStopsWhenAFieldIsFullAndAStoredNegativeBudgetShowsWho
   EXPECT_TRUE(test::showsWhole(*m_window, ControlId::CommonImage));
   type(ControlId::CommonImage, "x-", 1);
   EXPECT_EQ(shown(ControlId::CommonImage), "2147483648");
+}
+
+// ---- the game's guards ----
+
+// A window on a scratch game whose executable is a 32-bit image with the
+// given characteristics (no executable at all when empty).
+class GuardedCacheTest : public ::testing::Test {
+ protected:
+  void open(std::optional<std::uint16_t> characteristics) {
+    m_dir.copySample("game");
+    m_paths.engineIni = m_dir / "game/Ini/ve3.ini";
+    m_paths.gameExecutable = m_dir / "game/valdor3.exe";
+    if (characteristics) test::writeBytes(m_paths.gameExecutable, test::bytesText(test::peImage(*characteristics)));
+    m_engine = m_dir.read("game/Ini/ve3.ini");
+    m_translator.setLanguage("english");
+    m_window = std::make_unique<CCacheDlg>(m_paths, m_translator, m_dialogs);
+    m_window->setProcesses(m_processes);
+    m_window->show();
+  }
+
+  void type(ControlId id, const QString& text) { test::typeOver(*m_window, id, text); }
+  QString tooltip(ControlId id) const { return test::find(*m_window, id)->toolTip(); }
+  QColor background(ControlId id) const { return test::find(*m_window, id)->palette().color(QPalette::Base); }
+  std::string engine() const { return m_dir.read("game/Ini/ve3.ini"); }
+
+  test::TempDir m_dir;
+  app::ConfigPaths m_paths;
+  i18n::Translator m_translator;
+  test::FakeDialogs m_dialogs;
+  std::shared_ptr<test::FakeProcesses> m_processes = std::make_shared<test::FakeProcesses>();
+  std::string m_engine;
+  std::unique_ptr<CCacheDlg> m_window;
+};
+
+TEST_F(GuardedCacheTest, AFinalCachePastTheCeilingIsMarkedOnlyWhileItPasses) {
+  open(test::kPlainImage);
+  const QString plainTip = tooltip(ControlId::HighFinal);
+  const QColor plainColour = background(ControlId::HighFinal);
+  for (CacheColumn level : kCacheLevels) EXPECT_FALSE(m_window->marksCeiling(level));
+
+  type(ControlId::HighImage, "900000000");  // about 1.4 GB with texturesHigh and the rest
+  EXPECT_TRUE(m_window->marksCeiling(CacheColumn::High));
+  EXPECT_FALSE(m_window->marksCeiling(CacheColumn::Medium));
+  EXPECT_NE(background(ControlId::HighFinal), plainColour);
+  EXPECT_EQ(background(ControlId::MediumFinal), plainColour);
+  EXPECT_TRUE(tooltip(ControlId::HighFinal).startsWith(plainTip));
+  EXPECT_TRUE(tooltip(ControlId::HighFinal).contains("More than 1024.00 MB: half of the 2 GB"))
+      << tooltip(ControlId::HighFinal).toStdString();
+
+  // texturesHigh counts in every level's final cache.
+  type(ControlId::TexturesHigh, "1000000000");
+  for (CacheColumn level : kCacheLevels) EXPECT_TRUE(m_window->marksCeiling(level));
+
+  type(ControlId::TexturesHigh, "0");
+  type(ControlId::HighImage, "100663296");
+  for (CacheColumn level : kCacheLevels) EXPECT_FALSE(m_window->marksCeiling(level));
+  EXPECT_EQ(tooltip(ControlId::HighFinal), plainTip);
+  EXPECT_EQ(background(ControlId::HighFinal), plainColour);
+  EXPECT_EQ(engine(), m_engine);  // a mark is a hint: nothing is written or refused for it
+}
+
+TEST_F(GuardedCacheTest, SavingWhileTheGameRunsAsksAndNoKeepsTheWindowAndTheFile) {
+  open(test::kPlainImage);
+  m_processes->runGame(m_paths.gameExecutable);
+  type(ControlId::LowImage, "1234");
+  m_dialogs.yesNoAnswers = {false, true};
+  test::click(*m_window, ControlId::Save);
+  ASSERT_EQ(m_dialogs.questions.size(), 1u);
+  EXPECT_TRUE(m_dialogs.questions[0].starts_with("Valdor 3 is running")) << m_dialogs.questions[0];
+  EXPECT_TRUE(m_window->isVisible());
+  EXPECT_EQ(engine(), m_engine);
+  EXPECT_EQ(test::shown(*m_window, ControlId::LowImage), "1234");
+
+  test::click(*m_window, ControlId::Save);
+  EXPECT_FALSE(m_window->isVisible());
+  EXPECT_NE(engine().find("ResourceCache.u32ImageMaxMemUsage_Low=1234\r\n"), std::string::npos);
 }
 
 }  // namespace

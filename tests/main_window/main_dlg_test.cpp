@@ -17,6 +17,7 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -658,6 +659,38 @@ TEST_F(TuningDlgTest, ALoadedBackupRestoresBothFilesAndIsShownAtOnce) {
   EXPECT_EQ(userOptions(), m_userOptions);
   EXPECT_EQ(engine(), m_engine);
   EXPECT_EQ(shown(*window, ControlId::TextureQuality), "hoch");
+}
+
+TEST_F(TuningDlgTest, WhileTheGameRunsEveryWriteAsksFirstAndNoWritesNothing) {
+  auto window = open();
+  m_dialogs.fileAnswers = {m_dir / "mine"};
+  click(*window, ControlId::CreateBackup);  // writes no file of the game's: nothing asked
+  ASSERT_TRUE(m_dialogs.questions.empty());
+
+  auto processes = std::make_shared<test::FakeProcesses>();
+  processes->runGame(window->paths().gameExecutable);
+  window->setProcesses(processes);
+  const std::string logos = m_dir.read("game/Ini/logo.ini");
+  choose(*window, ControlId::TextureQuality, 0);
+  m_dialogs.yesNoAnswers = {false, true, false, true, false};
+  click(*window, ControlId::SaveSettings);
+  click(*window, ControlId::RemoveStartLogos);  // Yes to the logos, No to saving while the game runs
+  m_dialogs.fileAnswers = {m_dir / "mine.vib"};
+  click(*window, ControlId::LoadBackup);
+  EXPECT_EQ(m_dialogs.questions.size(), 5u);
+  for (const auto& question : {m_dialogs.questions[0], m_dialogs.questions[2], m_dialogs.questions[4]}) {
+    EXPECT_TRUE(question.starts_with("Valdor 3 l\xC3\xA4uft gerade:")) << question;
+  }
+  EXPECT_TRUE(m_dialogs.messages.empty());
+  EXPECT_EQ(userOptions(), m_userOptions);
+  EXPECT_EQ(engine(), m_engine);
+  EXPECT_EQ(m_dir.read("game/Ini/logo.ini"), logos);
+  EXPECT_EQ(shown(*window, ControlId::TextureQuality), "niedrig");  // the edit stays
+
+  m_dialogs.yesNoAnswers = {true};
+  click(*window, ControlId::SaveSettings);
+  EXPECT_EQ(m_dialogs.messages, std::vector<std::string>{"Einstellungen gespeichert!"});
+  EXPECT_NE(userOptions(), m_userOptions);
 }
 
 TEST_F(TuningDlgTest, StartLogoButtonsAskInThePlayersLanguageAndNameAFileThatCannotBeWritten) {

@@ -210,6 +210,22 @@ TEST_F(OtherSettingsDlgTest, AReadOnlyEngineFileIsNamedAndTheWindowKeepsThePlaye
   EXPECT_EQ(debug(), m_debug);  // both files or neither
 }
 
+TEST_F(OtherSettingsDlgTest, SavingWhileTheGameRunsAsksAndNoWritesNeitherFile) {
+  m_paths.gameExecutable = m_dir / "game/valdor3.exe";
+  auto processes = std::make_shared<test::FakeProcesses>();
+  processes->runGame(m_paths.gameExecutable);
+  auto window = open();
+  window->setProcesses(processes);
+  type(*window, ControlId::DofEnd, "7777");
+  m_dialogs.yesNoAnswers = {false};
+  click(*window, ControlId::Save);
+  ASSERT_EQ(m_dialogs.questions.size(), 1u);
+  EXPECT_TRUE(m_dialogs.questions[0].starts_with("Valdor 3 l\xC3\xA4uft gerade:")) << m_dialogs.questions[0];
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(shown(*window, ControlId::DofEnd), "7777");
+  expectNothingWritten();
+}
+
 TEST_F(OtherSettingsDlgTest, EnterClosesWithoutSavingAndEscapeWithoutTakingTheFields) {
   auto window = open();
   window->activateWindow();

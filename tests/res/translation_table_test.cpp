@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "cache_window/address_space.h"
 #include "cache_window/cache_controls.h"
 #include "config/profile.h"
 #include "credits_window/credits_controls.h"
@@ -100,7 +101,7 @@ KeySet windowKeys(Window window) {
       addCaptions(keys, cw::kControls);
       for (const auto& row : cw::kCacheRows) keys.insert({row.labelKey, row.tooltipKey});
       for (const auto& column : cw::kCacheColumnRows) keys.insert(column.captionKey);
-      keys.insert({cw::kFinalCacheTooltip, cw::kIncreaseTooltip, cw::kDecreaseTooltip});
+      keys.insert({cw::kFinalCacheTooltip, cw::kIncreaseTooltip, cw::kDecreaseTooltip, cw::kCeilingTooltip});
       break;
     case Window::Other:
       addCaptions(keys, ow::kControls);
@@ -127,7 +128,7 @@ KeySet tooltipsWithoutDefault() {
   KeySet keys;
   for (const auto& tip : valdor::main_window::kTooltips) keys.insert(tip.key);
   namespace cw = valdor::cache_window;
-  keys.insert({cw::kFinalCacheTooltip, cw::kIncreaseTooltip, cw::kDecreaseTooltip});
+  keys.insert({cw::kFinalCacheTooltip, cw::kIncreaseTooltip, cw::kDecreaseTooltip, cw::kCeilingTooltip});
   return keys;
 }
 

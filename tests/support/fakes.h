@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/dialogs.h"
+#include "app/running_game.h"
 #include "app/settings_store.h"
 
 // Stand-ins for the platform: a store in memory and dialogs that record what
@@ -95,6 +96,17 @@ class FakeDialogs final : public app::Dialogs {
     answers.pop_front();
     return answer;
   }
+};
+
+// A process list of the test's own making.
+class FakeProcesses final : public app::ProcessSource {
+ public:
+  std::vector<app::ProcessInfo> processes() const override { return listed; }
+
+  // The game of an executable runs, as started from its own image file.
+  void runGame(const std::filesystem::path& executable) { listed.push_back({executable, {executable.string()}}); }
+
+  std::vector<app::ProcessInfo> listed;
 };
 
 }  // namespace valdor::test

@@ -5,6 +5,9 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <fstream>
+#include <string>
 #endif
 
 namespace valdor::test {
@@ -18,8 +21,17 @@ RunningProcess::RunningProcess(const fs::path& program, const std::vector<std::s
   for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
   pid_t pid = -1;
-  // glibc's posix_spawn returns once the program runs, so /proc shows it at once.
-  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) == 0) m_pid = pid;
+  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return;
+  m_pid = pid;
+  // posix_spawn returns as the new program replaces the child, a moment
+  // before the kernel has set up its arguments: until then /proc shows an
+  // empty command line. Wait for it, or a loaded machine fails the tests.
+  const fs::path commandLine = fs::path("/proc") / std::to_string(pid) / "cmdline";
+  for (int tries = 0; tries < 2000; ++tries) {
+    std::ifstream in(commandLine, std::ios::binary);
+    if (in.get() != std::char_traits<char>::eof()) return;
+    usleep(1000);
+  }
 }
 
 void RunningProcess::stop() {

@@ -32,14 +32,23 @@ add_custom_command(
   COMMENT "Writing the bash completion"
   VERBATIM)
 
-# The page's date is the last release's, so that a rebuild gives the same bytes.
-set(VALDOR_RELEASE_DATE "2026-12-07")
+# The newest release the AppStream data describes: its date is the manual
+# page's (so a rebuild gives the same bytes), and its version should be this one.
+file(STRINGS "${VALDOR_DATA_DIR}/${VALDOR_APP_ID}.metainfo.xml" VALDOR_RELEASE REGEX "<release " LIMIT_COUNT 1)
+string(REGEX MATCH "version=\"([^\"]*)\"" _ "${VALDOR_RELEASE}")
+set(VALDOR_RELEASE_VERSION "${CMAKE_MATCH_1}")
+string(REGEX MATCH "date=\"([^\"]*)\"" _ "${VALDOR_RELEASE}")
+set(VALDOR_RELEASE_DATE "${CMAKE_MATCH_1}")
+if(NOT VALDOR_RELEASE_VERSION STREQUAL PROJECT_VERSION)
+  message(WARNING "The AppStream data has no release notes for version ${PROJECT_VERSION}: add a <release> to "
+                  "data/${VALDOR_APP_ID}.metainfo.xml")
+endif()
 set(VALDOR_MANUAL "${VALDOR_GENERATED_DIR}/valdor3-tuning.1")
 add_custom_command(
   OUTPUT "${VALDOR_MANUAL}.gz"
   COMMAND "${CMAKE_COMMAND}" -DDOCS=$<TARGET_FILE:valdor3-docs> -DVERSION=${PROJECT_VERSION}
           -DDATE=${VALDOR_RELEASE_DATE} -DOUTPUT=${VALDOR_MANUAL} -P "${CMAKE_CURRENT_LIST_DIR}/make_manual.cmake"
-  DEPENDS valdor3-docs "${CMAKE_CURRENT_LIST_DIR}/make_manual.cmake"
+  DEPENDS valdor3-docs "${CMAKE_CURRENT_LIST_DIR}/make_manual.cmake" "${VALDOR_DATA_DIR}/${VALDOR_APP_ID}.metainfo.xml"
   COMMENT "Writing the manual page"
   VERBATIM)
 add_custom_target(valdor_docs ALL DEPENDS "${VALDOR_COMPLETION}" "${VALDOR_MANUAL}.gz")

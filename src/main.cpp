@@ -25,6 +25,8 @@ int main(int argc, char** argv) {
   // application's name, by default the executable's; players know the
   // product's. (The display name would instead be appended to every title.)
   QCoreApplication::setApplicationName(ui::toQString(main_window::kCaption));
+  // Wayland desktops match the window to its menu entry, and so its icon, by this name.
+  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.valdor3tuning.Valdor3Tuning"));
   auto store = app::makeSettingsStore(options.stateDir);
   ui::QtDialogs dialogs;
   const auto displayModes = platform::makeSystemDisplayModeSource();

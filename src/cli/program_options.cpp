@@ -28,6 +28,8 @@ constexpr std::array kFolderOptions{
 };
 
 constexpr std::string_view kLanguageOption = "--language";
+constexpr std::string_view kHelpOption = "--help";
+constexpr std::string_view kVersionOption = "--version";
 
 // "--name VALUE" or "--name=VALUE" at args[i] (moving i past a separate
 // value); nullopt when args[i] is another option.
@@ -48,11 +50,11 @@ std::optional<std::string> optionValue(std::string_view name, std::span<const st
 // Sets one option from args[i]; false with the reason in error otherwise.
 bool parseOption(std::span<const std::string> args, std::size_t& i, ProgramOptions& options, std::string& error) {
   const std::string& arg = args[i];
-  if (arg == "--help" || arg == "-h") {
+  if (arg == kHelpOption || arg == "-h") {
     options.help = true;
     return true;
   }
-  if (arg == "--version") {
+  if (arg == kVersionOption) {
     options.version = true;
     return true;
   }
@@ -146,6 +148,12 @@ std::string usageText() {
          "  other defaults       save the other settings' default values\n"
          "\n" +
          mainUsage() + "\n" + cacheUsage() + "\n" + otherUsage();
+}
+
+OptionNames optionNames() {
+  OptionNames names{{kHelpOption, kVersionOption}, {}, kLanguageOption};
+  for (const auto& folder : kFolderOptions) names.folders.push_back(folder.name);
+  return names;
 }
 
 std::string versionText() { return "valdor3-tuning " VALDOR_VERSION "\n"; }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/startup.h"
@@ -32,6 +33,15 @@ struct ParsedOptions {
 ParsedOptions parseProgramOptions(std::span<const std::string> args);
 
 std::string usageText();
+
+// The options' names, for the shell's completion.
+struct OptionNames {
+  std::vector<std::string_view> flags;    // taking no value
+  std::vector<std::string_view> folders;  // taking a folder
+  std::string_view language;              // taking a language's section name
+};
+OptionNames optionNames();
+
 std::string versionText();
 
 app::StartupOptions startupOptions(const ProgramOptions& options);

@@ -31,6 +31,14 @@ constexpr int kListRowPadding = 2;
 
 int pixelsOf(const QFont& font, const QString& text) { return QFontMetrics(font).horizontalAdvance(text); }
 
+// Whether text fits room, shaped only when its length can't tell: no
+// character is wider than the font's widest, and shaping costs far more than
+// that check, for every entry of every list as it is filled.
+bool fits(const QFont& font, const QString& text, int room) {
+  const QFontMetrics metrics(font);
+  return metrics.maxWidth() * text.size() <= room || metrics.horizontalAdvance(text) <= room;
+}
+
 // A font's stretch in percent; a font that names none is drawn at 100.
 int stretchOf(const QFont& font) { return font.stretch() == QFont::AnyStretch ? 100 : font.stretch(); }
 
@@ -65,8 +73,8 @@ int textRoom(const QWidget* control) {
 // Whether text is shown whole in the field, without scrolling.
 bool fitsWhole(const QWidget* field, const QString& text) { return pixelsOf(field->font(), text) <= textRoom(field); }
 
-// The widest stretch, from 100 down to kNarrowestStretch, at which every text
-// fits room; the narrowest when none does. Each stretch measured loads a font
+// A stretch, from 100 down to kNarrowestStretch, at which every text fits
+// room, within a percent of the widest that does; the narrowest when none does. Each stretch measured loads a font
 // of its own, so the search starts where the widths at 100 put it: text
 // narrows about in proportion to the stretch.
 int stretchToFit(QFont font, const QStringList& texts, int room) {
@@ -76,11 +84,16 @@ int stretchToFit(QFont font, const QStringList& texts, int room) {
     for (const QString& text : texts) width = std::max(width, pixelsOf(font, text));
     return width;
   };
+  font.setStretch(100);
+  if (std::all_of(texts.begin(), texts.end(), [&](const QString& text) { return fits(font, text, room); })) {
+    return 100;
+  }
   const int full = widest(100);
   if (full <= room) return 100;
+  // The guess rounds down, so it is at most a percent narrower than the
+  // widest that fits; not probing above it spares loading one more font.
   int stretch = std::clamp(100 * room / std::max(full, 1), kNarrowestStretch, 99);
   while (stretch > kNarrowestStretch && widest(stretch) > room) --stretch;
-  while (stretch < 99 && widest(stretch + 1) <= room) ++stretch;
   return stretch;
 }
 
@@ -112,7 +125,7 @@ void fitNewEntries(QComboBox* box, int first, int last) {
   for (int i = first; i <= last; ++i) added << box->itemText(i);
   QFont font = box->font();
   const int room = textRoom(box);
-  if (std::all_of(added.begin(), added.end(), [&](const QString& text) { return pixelsOf(font, text) <= room; })) {
+  if (std::all_of(added.begin(), added.end(), [&](const QString& text) { return fits(font, text, room); })) {
     return;
   }
   font.setStretch(std::min(stretchOf(font), stretchToFit(font, added, room)));

@@ -53,6 +53,9 @@ struct InstallationChoice {
   std::filesystem::path prefix;  // the Wine prefix whose registry names it
 };
 
+// The answer a yes/no question has preselected.
+enum class Answer { Yes, No };
+
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
@@ -60,8 +63,9 @@ class Dialogs {
   // A message with an empty title and one OK button.
   virtual void showMessage(std::string_view text) = 0;
 
-  // A question with Yes and No; true for Yes.
-  virtual bool askYesNo(std::string_view text) = 0;
+  // A question with Yes and No; true for Yes. Enter answers `preselected`:
+  // No where Yes would risk the player's settings.
+  virtual bool askYesNo(std::string_view text, Answer preselected = Answer::Yes) = 0;
 
   // Save, discard or go back; closing the question itself goes back.
   virtual CloseAnswer askSaveChanges(const CloseQuestion& question) = 0;

@@ -214,7 +214,9 @@ bool gameIsRunning(const ProcessSource& source, const fs::path& executable) {
 bool mayWriteGameFiles(const ProcessSource& source, const fs::path& executable, Dialogs& dialogs,
                        const i18n::Translator& translator) {
   if (!gameIsRunning(source, executable)) return true;
-  return dialogs.askYesNo(translator.format("MESSAGE_GAMERUNNING", {{"file", config::pathText(executable)}}));
+  // Enter keeps the files as they are: the game would undo the save anyway.
+  return dialogs.askYesNo(translator.format("MESSAGE_GAMERUNNING", {{"file", config::pathText(executable)}}),
+                          Answer::No);
 }
 
 }  // namespace valdor::app

@@ -47,10 +47,12 @@ void prepareMessageBox(QMessageBox& box, QWidget* owner, std::string_view text) 
   takeLook(&box, owner);
 }
 
-int runMessageBox(QWidget* owner, std::string_view text, QMessageBox::StandardButtons buttons) {
+int runMessageBox(QWidget* owner, std::string_view text, QMessageBox::StandardButtons buttons,
+                  QMessageBox::StandardButton preselected = QMessageBox::NoButton) {
   QMessageBox box(parentFor(owner));
   prepareMessageBox(box, owner, text);
   box.setStandardButtons(buttons);
+  if (preselected != QMessageBox::NoButton) box.setDefaultButton(preselected);
   return box.exec();
 }
 
@@ -81,8 +83,9 @@ std::optional<std::filesystem::path> runFileDialog(QWidget* owner, const app::Fi
 
 void QtDialogs::showMessage(std::string_view text) { runMessageBox(ownerOf(m_owner), text, QMessageBox::Ok); }
 
-bool QtDialogs::askYesNo(std::string_view text) {
-  return runMessageBox(ownerOf(m_owner), text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+bool QtDialogs::askYesNo(std::string_view text, app::Answer preselected) {
+  return runMessageBox(ownerOf(m_owner), text, QMessageBox::Yes | QMessageBox::No,
+                       preselected == app::Answer::Yes ? QMessageBox::Yes : QMessageBox::No) == QMessageBox::Yes;
 }
 
 app::CloseAnswer QtDialogs::askSaveChanges(const app::CloseQuestion& question) {

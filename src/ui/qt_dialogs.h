@@ -16,7 +16,7 @@ class QtDialogs final : public app::Dialogs {
   void setOwner(QWidget* owner) { m_owner = owner; }
 
   void showMessage(std::string_view text) override;
-  bool askYesNo(std::string_view text) override;
+  bool askYesNo(std::string_view text, app::Answer preselected = app::Answer::Yes) override;
   app::CloseAnswer askSaveChanges(const app::CloseQuestion& question) override;
   app::OutsideEditAnswer askOutsideEdits(const app::OutsideEditQuestion& question) override;
   std::optional<std::filesystem::path> openFile(const app::FileDialogOptions& options) override;

@@ -678,8 +678,10 @@ TEST_F(TuningDlgTest, WhileTheGameRunsEveryWriteAsksFirstAndNoWritesNothing) {
   m_dialogs.fileAnswers = {m_dir / "mine.vib"};
   click(*window, ControlId::LoadBackup);
   EXPECT_EQ(m_dialogs.questions.size(), 5u);
-  for (const auto& question : {m_dialogs.questions[0], m_dialogs.questions[2], m_dialogs.questions[4]}) {
-    EXPECT_TRUE(question.starts_with("Valdor 3 l\xC3\xA4uft gerade:")) << question;
+  for (const std::size_t i : {0u, 2u, 4u}) {
+    EXPECT_TRUE(m_dialogs.questions[i].starts_with("Valdor 3 l\xC3\xA4uft gerade:")) << m_dialogs.questions[i];
+    // A hasty Enter must not write files the game undoes anyway.
+    EXPECT_EQ(m_dialogs.preselectedAnswers[i], app::Answer::No);
   }
   EXPECT_TRUE(m_dialogs.messages.empty());
   EXPECT_EQ(userOptions(), m_userOptions);

@@ -39,8 +39,9 @@ class FakeDialogs final : public app::Dialogs {
  public:
   void showMessage(std::string_view text) override { messages.emplace_back(text); }
 
-  bool askYesNo(std::string_view text) override {
+  bool askYesNo(std::string_view text, app::Answer preselected = app::Answer::Yes) override {
     questions.emplace_back(text);
+    preselectedAnswers.push_back(preselected);
     return takeFront(yesNoAnswers).value_or(false);
   }
 
@@ -74,6 +75,7 @@ class FakeDialogs final : public app::Dialogs {
   // What was shown, in order.
   std::vector<std::string> messages;
   std::vector<std::string> questions;
+  std::vector<app::Answer> preselectedAnswers;  // what Enter would have answered, per question
   std::vector<app::CloseQuestion> closeQuestions;
   std::vector<app::OutsideEditQuestion> outsideEditQuestions;
   std::vector<app::FileDialogOptions> openDialogs;

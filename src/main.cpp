@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
   // product's. (The display name would instead be appended to every title.)
   QCoreApplication::setApplicationName(ui::toQString(main_window::kCaption));
   // Wayland desktops match the window to its menu entry, and so its icon, by this name.
-  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.valdor3tuning.Valdor3Tuning"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.valdor3tuning.valdor3tuning"));
   auto store = app::makeSettingsStore(options.stateDir);
   ui::QtDialogs dialogs;
   const auto displayModes = platform::makeSystemDisplayModeSource();

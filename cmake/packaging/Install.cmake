@@ -3,7 +3,7 @@
 # Debian package made of it all (cpack in the build folder).
 include(GNUInstallDirs)
 
-set(VALDOR_APP_ID io.github.valdor3tuning.Valdor3Tuning)
+set(VALDOR_APP_ID io.github.valdor3tuning.valdor3tuning)
 set(VALDOR_DATA_DIR "${PROJECT_SOURCE_DIR}/data")
 set(VALDOR_GENERATED_DIR "${PROJECT_BINARY_DIR}/data")
 file(MAKE_DIRECTORY "${VALDOR_GENERATED_DIR}")

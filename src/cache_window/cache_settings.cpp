@@ -203,10 +203,7 @@ CacheSaveResult SaveCacheSizes(const CacheSizes& sizes, const std::filesystem::p
   }
   config::ProfileEdit edit(engineIni);
   for (const CacheRow& row : kCacheRows) edit.set(row.section, row.key, TextOf(sizes, row.field));
-  if (loaded) loaded->guard(edit);
-  config::Result result = edit.save();
-  if (result && loaded) loaded->rememberContent(edit.file(), edit.content());
-  return {std::nullopt, result};
+  return {std::nullopt, config::saveGuarded({&edit}, loaded)};
 }
 
 }  // namespace valdor::cache_window

@@ -40,8 +40,18 @@ bool LoadedKeys::unchangedIn(const std::filesystem::path& file, std::string_view
   return changedIn(file, content).empty();
 }
 
-void LoadedKeys::guard(ProfileEdit& edit) const {
-  edit.requireStored([this, file = edit.file()](std::string_view content) { return unchangedIn(file, content); });
+Result saveGuarded(std::initializer_list<ProfileEdit*> edits, LoadedKeys* loaded) {
+  if (loaded) {
+    for (ProfileEdit* edit : edits) {
+      edit->requireStored(
+          [loaded, file = edit->file()](std::string_view content) { return loaded->unchangedIn(file, content); });
+    }
+  }
+  Result result = saveTogether(edits);
+  if (result && loaded) {
+    for (const ProfileEdit* edit : edits) loaded->rememberContent(edit->file(), edit->content());
+  }
+  return result;
 }
 
 }  // namespace valdor::config

@@ -22,9 +22,6 @@ class LoadedKeys {
   // before the window reads its values, so a change in between is seen as one.
   void rememberFromFiles();
 
-  // What the owned keys of `file` hold in `content` (a save's own result).
-  void rememberContent(const std::filesystem::path& file, std::string_view content);
-
   // Whether every owned key of `file` holds in `content` what it held when
   // remembered (a missing key counts as a value of its own).
   bool unchangedIn(const std::filesystem::path& file, std::string_view content) const;
@@ -32,11 +29,12 @@ class LoadedKeys {
   // The owned keys of `file` whose value in `content` differs, as "section/key".
   std::vector<std::string> changedIn(const std::filesystem::path& file, std::string_view content) const;
 
-  // Makes the edit's save fail with Failure::ChangedOutside, writing nothing,
-  // when an owned key of its file no longer holds what was remembered.
-  void guard(ProfileEdit& edit) const;
-
  private:
+  friend Result saveGuarded(std::initializer_list<ProfileEdit*> edits, LoadedKeys* loaded);
+
+  // What the owned keys of `file` hold in `content` (a save's own result).
+  void rememberContent(const std::filesystem::path& file, std::string_view content);
+
   struct Key {
     std::filesystem::path file;
     std::string section;
@@ -46,5 +44,11 @@ class LoadedKeys {
 
   std::vector<Key> m_keys;
 };
+
+// The edits saved together, as saveTogether does. With `loaded`, nothing is
+// written (Failure::ChangedOutside) when an owned key no longer holds what
+// was remembered, judged on the files as read under the write lock; after a
+// save, what the files now hold is remembered.
+Result saveGuarded(std::initializer_list<ProfileEdit*> edits, LoadedKeys* loaded);
 
 }  // namespace valdor::config

@@ -400,16 +400,7 @@ Result SaveMainSettings(const app::ConfigPaths& paths, const MainSettings& setti
     }
     if (value) (row.file == MainFile::UserOptions ? userOptions : engine).set(row.section, row.key, *value);
   }
-  if (loaded) {
-    loaded->guard(userOptions);
-    loaded->guard(engine);
-  }
-  Result result = config::saveTogether({&userOptions, &engine});
-  if (result && loaded) {
-    loaded->rememberContent(userOptions.file(), userOptions.content());
-    loaded->rememberContent(engine.file(), engine.content());
-  }
-  return result;
+  return config::saveGuarded({&userOptions, &engine}, loaded);
 }
 
 // ---- by name ----

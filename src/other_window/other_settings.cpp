@@ -242,16 +242,7 @@ Result SaveOtherSettings(const std::filesystem::path& engineIni, const std::file
       edit.set(row.section, row.key, *text);
     }
   }
-  if (loaded) {
-    loaded->guard(engine);
-    loaded->guard(debug);
-  }
-  Result result = config::saveTogether({&engine, &debug});
-  if (result && loaded) {
-    loaded->rememberContent(engine.file(), engine.content());
-    loaded->rememberContent(debug.file(), debug.content());
-  }
-  return result;
+  return config::saveGuarded({&engine, &debug}, loaded);
 }
 
 OtherSettings DefaultOtherSettings() {

@@ -10,6 +10,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <array>
+
 #include "ui/qt_text.h"
 
 namespace valdor::ui {
@@ -88,38 +91,51 @@ bool QtDialogs::askYesNo(std::string_view text, app::Answer preselected) {
                        preselected == app::Answer::Yes ? QMessageBox::Yes : QMessageBox::No) == QMessageBox::Yes;
 }
 
-app::CloseAnswer QtDialogs::askSaveChanges(const app::CloseQuestion& question) {
-  QWidget* owner = ownerOf(m_owner);
+namespace {
+
+// A question with three buttons whose captions come from the translation
+// table, so they speak the player's language even where Qt's own
+// translations are missing; the third goes back, as Escape and closing the
+// box do. The index of the button taken.
+int askThreeWay(QWidget* owner, std::string_view text, const std::array<std::string_view, 3>& captions,
+                int preselected) {
   QMessageBox box(parentFor(owner));
-  prepareMessageBox(box, owner, question.text);
-  // The captions come from the translation table, so the buttons speak the
-  // player's language even where Qt's own translations are missing.
-  auto* save = box.addButton(fromUtf8(question.save), QMessageBox::AcceptRole);
-  auto* discard = box.addButton(fromUtf8(question.discard), QMessageBox::DestructiveRole);
-  auto* goBack = box.addButton(fromUtf8(question.goBack), QMessageBox::RejectRole);
-  box.setDefaultButton(save);
-  box.setEscapeButton(goBack);
+  prepareMessageBox(box, owner, text);
+  const std::array<QMessageBox::ButtonRole, 3> roles{QMessageBox::AcceptRole, QMessageBox::DestructiveRole,
+                                                     QMessageBox::RejectRole};
+  std::array<QAbstractButton*, 3> buttons{};
+  for (std::size_t i = 0; i < buttons.size(); ++i) buttons[i] = box.addButton(fromUtf8(captions[i]), roles[i]);
+  box.setDefaultButton(static_cast<QPushButton*>(buttons[static_cast<std::size_t>(preselected)]));
+  box.setEscapeButton(buttons[2]);
   box.exec();
-  if (box.clickedButton() == save) return app::CloseAnswer::Save;
-  if (box.clickedButton() == discard) return app::CloseAnswer::Discard;
-  return app::CloseAnswer::GoBack;
+  const auto taken = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+  return taken == buttons.end() ? 2 : static_cast<int>(taken - buttons.begin());
+}
+
+}  // namespace
+
+app::CloseAnswer QtDialogs::askSaveChanges(const app::CloseQuestion& question) {
+  switch (askThreeWay(ownerOf(m_owner), question.text, {question.save, question.discard, question.goBack}, 0)) {
+    case 0:
+      return app::CloseAnswer::Save;
+    case 1:
+      return app::CloseAnswer::Discard;
+    default:
+      return app::CloseAnswer::GoBack;
+  }
 }
 
 app::OutsideEditAnswer QtDialogs::askOutsideEdits(const app::OutsideEditQuestion& question) {
-  QWidget* owner = ownerOf(m_owner);
-  QMessageBox box(parentFor(owner));
-  prepareMessageBox(box, owner, question.text);
-  auto* takeFiles = box.addButton(fromUtf8(question.takeFiles), QMessageBox::AcceptRole);
-  auto* overwrite = box.addButton(fromUtf8(question.overwrite), QMessageBox::DestructiveRole);
-  auto* goBack = box.addButton(fromUtf8(question.goBack), QMessageBox::RejectRole);
-  // Going back is the default: neither the window's nor the other program's
+  // Going back is preselected: neither the window's nor the other program's
   // values are lost by a hasty Enter.
-  box.setDefaultButton(goBack);
-  box.setEscapeButton(goBack);
-  box.exec();
-  if (box.clickedButton() == takeFiles) return app::OutsideEditAnswer::TakeFiles;
-  if (box.clickedButton() == overwrite) return app::OutsideEditAnswer::Overwrite;
-  return app::OutsideEditAnswer::GoBack;
+  switch (askThreeWay(ownerOf(m_owner), question.text, {question.takeFiles, question.overwrite, question.goBack}, 2)) {
+    case 0:
+      return app::OutsideEditAnswer::TakeFiles;
+    case 1:
+      return app::OutsideEditAnswer::Overwrite;
+    default:
+      return app::OutsideEditAnswer::GoBack;
+  }
 }
 
 std::optional<std::filesystem::path> QtDialogs::openFile(const app::FileDialogOptions& options) {

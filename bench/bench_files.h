@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/config_paths.h"
+#include "config/commit.h"
 
 namespace valdor::bench {
 
@@ -23,6 +24,8 @@ inline std::string generatedEngineIni() {
 }
 
 // A copy of the sample installation in the temporary folder, removed again.
+// Saves keep their commit records in it, as the program keeps them in its
+// state folder: a save of two files costs one record more.
 struct Installation {
   std::filesystem::path folder;
   app::ConfigPaths paths;
@@ -35,8 +38,14 @@ struct Installation {
     fs::copy(fs::path(VALDOR_SOURCE_DIR) / "demo/documents", folder / "documents", fs::copy_options::recursive);
     paths.userOptionsIni = folder / "documents/valdor3/UserOptions.ini";
     paths.engineIni = folder / "game/Ini/ve3.ini";
+    config::CommitSettings settings = config::commitSettings();
+    settings.journalFolder = folder / "state/commits";
+    config::setCommitSettings(settings);
   }
-  ~Installation() { std::filesystem::remove_all(folder); }
+  ~Installation() {
+    config::setCommitSettings({});
+    std::filesystem::remove_all(folder);
+  }
   Installation(const Installation&) = delete;
   Installation& operator=(const Installation&) = delete;
 };

@@ -6,7 +6,9 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <string_view>
 #include <system_error>
 #include <thread>
@@ -63,14 +65,23 @@ fs::path folderOf(const fs::path& file) {
   return folder.empty() ? fs::path(".") : folder;
 }
 
-// The folder whose lock guards a file: the one the file really lives in, so
-// two spellings of the same path (or a link) take the same lock.
-fs::path lockFolderOf(const fs::path& file) {
+// The file after links and with its folders spelled out; empty when that
+// cannot be found.
+fs::path realPathOf(const fs::path& file) {
   std::error_code ec;
   fs::path real = fs::weakly_canonical(file, ec);
-  if (ec) real = fs::absolute(file, ec);
-  return folderOf(real);
+  return ec ? fs::path() : real;
 }
+
+// The folder whose lock guards a file: the one the file really lives in, so
+// two spellings of the same path (or a link) take the same lock.
+fs::path lockFolderOf(const fs::path& file, const fs::path& real) {
+  if (!real.empty()) return folderOf(real);
+  std::error_code ec;
+  return folderOf(fs::absolute(file, ec));
+}
+
+fs::path lockFolderOf(const fs::path& file) { return lockFolderOf(file, realPathOf(file)); }
 
 std::string systemText(int err) { return err ? std::string(std::strerror(err)) : std::string(); }
 
@@ -337,19 +348,21 @@ ResultOr<fs::path> writeJournal(std::span<const JournalEntry> entries, const fs:
   // Named only when complete, so a record is never read half-written.
   fs::path journal = *temp;
   journal.replace_filename(temp->filename().string().substr(1) + std::string(kJournalExtension));
-  if (!renameOver(*temp, journal)) {
+  if (!renameOver(*temp, journal)) {  // flushes the folder as well
     err = errno;
     fs::remove(*temp, ec);
     return Result::failed(Failure::Other, named, systemText(err));
   }
-  syncFolder(folder);
   return {journal, Result::success(named)};
 }
 
+// The removal is not flushed: a record that comes back after a power cut
+// names files that were all renamed already (or replaced again since), and
+// finishing it then changes nothing. The flush would cost every save of two
+// files one more wait for the disk.
 void removeJournal(const fs::path& journal) {
   std::error_code ec;
   fs::remove(journal, ec);
-  syncFolder(folderOf(journal));
 }
 
 // Finishes or discards one record of a dead writer; the caller holds the
@@ -434,17 +447,31 @@ Result finishCommits(const WriteLock* held, Recovery& recovery) {
   return Result::success(std::string());
 }
 
-// Removes the staged copies a killed writer left for these files. Only our
+// The files (after links) whose leftovers this process has looked for. A
+// copy killed while this one runs leaves at most a hidden file until the next
+// start's first save of it; looking again at every save would list the
+// game's folder and read every waiting record each time.
+std::mutex g_sweptMutex;
+std::set<fs::path> g_swept;
+
+// Removes the staged copies a killed writer left for these files (after
+// links; empty for a file whose real path could not be found). Only our
 // own pattern (".<name>." and six letters or digits, as mkstemp makes them;
 // on Windows also hidden, as they are created there), only
 // for files being written now, and never one a waiting record still needs.
-void removeLeftoverStagedFiles(std::span<const fs::path> files) {
+void removeLeftoverStagedFiles(std::span<const fs::path> realFiles) {
+  std::vector<fs::path> files;
+  {
+    std::lock_guard guard(g_sweptMutex);
+    for (const fs::path& real : realFiles) {
+      if (!real.empty() && g_swept.insert(real).second) files.push_back(real);
+    }
+  }
+  if (files.empty()) return;
   const auto pending = pendingStagedFiles();
-  for (const fs::path& file : files) {
+  for (const fs::path& real : files) {
 #ifndef _WIN32
     std::error_code ec;
-    const fs::path real = fs::weakly_canonical(file, ec);
-    if (ec) continue;
     const std::string prefix = "." + real.filename().string() + ".";
     for (fs::directory_iterator it(folderOf(real), ec), end; !ec && it != end; it.increment(ec)) {
       const std::string name = it->path().filename().string();
@@ -459,8 +486,6 @@ void removeLeftoverStagedFiles(std::span<const fs::path> files) {
     }
 #else
     std::error_code ec;
-    const fs::path real = fs::weakly_canonical(file, ec);
-    if (ec) continue;
     const std::wstring prefix = L"." + real.filename().wstring() + L".";
     for (fs::directory_iterator it(folderOf(real), ec), end; !ec && it != end; it.increment(ec)) {
       const std::wstring name = it->path().filename().wstring();
@@ -522,13 +547,17 @@ ResultOr<WriteLock> lockFolders(std::vector<fs::path> folders, const fs::path& n
 }
 
 ResultOr<WriteLock> WriteLock::acquire(std::span<const fs::path> files) {
+  std::vector<fs::path> realFiles;
   std::vector<fs::path> folders;
-  for (const fs::path& file : files) folders.push_back(lockFolderOf(file));
+  for (const fs::path& file : files) {
+    realFiles.push_back(realPathOf(file));
+    folders.push_back(lockFolderOf(file, realFiles.back()));
+  }
   auto lock = lockFolders(std::move(folders), files.empty() ? fs::path() : files.front());
   if (!lock) return lock;
   Recovery recovery;
   if (Result finished = finishCommits(&*lock, recovery); !finished) return finished;
-  removeLeftoverStagedFiles(files);
+  removeLeftoverStagedFiles(realFiles);
   return lock;
 }
 

@@ -17,19 +17,21 @@ void LoadedKeys::rememberFromFiles() {
     auto content = readProfileText(key.file);
     contents.emplace(key.file, content ? *content : std::string());
   }
-  for (Key& key : m_keys) key.loaded = findProfileValue(contents[key.file], key.section, key.key);
+  for (const auto& [file, content] : contents) rememberContent(file, content);
 }
 
 void LoadedKeys::rememberContent(const std::filesystem::path& file, std::string_view content) {
+  const ProfileLookup lookup(content);
   for (Key& key : m_keys) {
-    if (key.file == file) key.loaded = findProfileValue(content, key.section, key.key);
+    if (key.file == file) key.loaded = lookup.find(key.section, key.key);
   }
 }
 
 std::vector<std::string> LoadedKeys::changedIn(const std::filesystem::path& file, std::string_view content) const {
+  const ProfileLookup lookup(content);
   std::vector<std::string> changed;
   for (const Key& key : m_keys) {
-    if (key.file == file && findProfileValue(content, key.section, key.key) != key.loaded) {
+    if (key.file == file && lookup.find(key.section, key.key) != key.loaded) {
       changed.push_back(key.section + "/" + key.key);
     }
   }

@@ -1,5 +1,8 @@
 #include "config/profile.h"
 
+#include <algorithm>
+#include <cstring>
+#include <map>
 #include <vector>
 
 #include "config/commit.h"
@@ -33,8 +36,14 @@ struct Line {
 Line lineAt(std::string_view content, std::size_t begin) {
   Line line;
   line.begin = begin;
-  std::size_t end = begin;
-  while (end < content.size() && content[end] != '\r' && content[end] != '\n') ++end;
+  // Two searches of the library's own speed rather than a loop over every
+  // byte: the next LF, and a CR before it (a lone CR ends a line too).
+  const char* const from = content.data() + begin;
+  const std::size_t rest = content.size() - begin;
+  const void* lf = std::memchr(from, '\n', rest);
+  const std::size_t toLf = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - from) : rest;
+  const void* cr = std::memchr(from, '\r', toLf);
+  const std::size_t end = begin + (cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - from) : toLf);
   line.end = end;
   line.next = end;
   if (end < content.size()) {
@@ -164,6 +173,64 @@ std::optional<std::string> findProfileValue(std::string_view content, std::strin
   return std::string(unquote(scan->key->value));
 }
 
+namespace {
+
+// A hash of a key's name folded as the game compares it, from its length and
+// its last bytes only: names of one file tend to share their beginnings, and
+// an equal hash is only where the names are compared.
+std::uint64_t foldedHash(std::string_view key) {
+  std::uint64_t hash = 14695981039346656037ull ^ key.size();
+  for (const char c : key.substr(key.size() - std::min<std::size_t>(key.size(), 12))) {
+    hash = (hash ^ static_cast<unsigned char>(lowerAscii(c))) * 1099511628211ull;
+  }
+  return hash;
+}
+
+}  // namespace
+
+ProfileLookup::ProfileLookup(std::string_view content) {
+  // Only the first section of a name counts, and in it the first key of a
+  // name, as for a search of one key.
+  std::vector<std::string_view> sections;
+  bool counts = false;
+  std::string_view section;
+  for (std::size_t pos = 0; pos < content.size();) {
+    Line line = lineAt(content, pos);
+    classify(content, line);
+    if (line.kind == Line::Kind::Section) {
+      section = line.name;
+      counts = std::none_of(sections.begin(), sections.end(),
+                            [&](std::string_view seen) { return equalsIgnoreCase(seen, section); });
+      if (counts) sections.push_back(section);
+    } else if (counts && line.kind == Line::Kind::Key) {
+      const auto nameBegin = static_cast<std::size_t>(line.name.data() - content.data());
+      m_keys.push_back({foldedHash(line.name), m_keys.size(), section, line.name,
+                        KeyLine{line.begin, nameBegin, nameBegin + line.name.size(), line.end, line.value}});
+    }
+    pos = line.next;
+  }
+  std::sort(m_keys.begin(), m_keys.end(),
+            [](const Key& a, const Key& b) { return a.hash < b.hash || (a.hash == b.hash && a.order < b.order); });
+}
+
+std::optional<ProfileLookup::KeyLine> ProfileLookup::keyLine(std::string_view section, std::string_view key) const {
+  section = trim(section);
+  key = trim(key);
+  const std::uint64_t hash = foldedHash(key);
+  auto it = std::lower_bound(m_keys.begin(), m_keys.end(), hash,
+                             [](const Key& entry, std::uint64_t wanted) { return entry.hash < wanted; });
+  for (; it != m_keys.end() && it->hash == hash; ++it) {
+    if (equalsIgnoreCase(it->section, section) && equalsIgnoreCase(it->name, key)) return it->line;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> ProfileLookup::find(std::string_view section, std::string_view key) const {
+  const auto line = keyLine(section, key);
+  if (!line) return std::nullopt;
+  return std::string(unquote(line->value));
+}
+
 std::string readProfileString(std::string_view content, std::string_view section, std::string_view key,
                               std::string_view defaultValue, std::size_t capacity) {
   if (auto value = findProfileValue(content, section, key)) return cut(*value, capacity);
@@ -223,18 +290,11 @@ bool isWritableEntry(std::string_view section, std::string_view key, std::string
 
 namespace {
 
-// One replacement of a stretch of the text by new text.
-struct Splice {
-  std::size_t begin = 0;
-  std::size_t end = 0;
-  std::string text;
-};
-
 // What setting a key changes, as replacements from the last to the first, so
 // each leaves the offsets of the ones after it valid. A key's line keeps its
 // own spelling of the name: the name's characters are never rewritten, which
 // keeps characters of a Unicode file that the game's code page lacks.
-std::vector<Splice> profileSplices(std::string_view content, std::string_view section, std::string_view key,
+std::vector<TextSplice> profileSplices(std::string_view content, std::string_view section, std::string_view key,
                                    std::string_view value) {
   const std::string_view eol = lineEndOf(content);
   auto scan = scanSection(content, section, key, true);
@@ -263,7 +323,7 @@ std::vector<Splice> profileSplices(std::string_view content, std::string_view se
 std::string setProfileValue(std::string_view content, std::string_view section, std::string_view key,
                             std::string_view value) {
   std::string result(content);
-  for (const Splice& splice : profileSplices(content, section, key, value)) {
+  for (const TextSplice& splice : profileSplices(content, section, key, value)) {
     result.replace(splice.begin, splice.end - splice.begin, splice.text);
   }
   return result;
@@ -326,7 +386,51 @@ void ProfileEdit::load() {
     m_error = Result::failed(Failure::ChangedOutside, m_file, "changed by another program since it was read");
   }
   if (!m_error.ok()) return;
-  for (const Entry& entry : m_entries) apply(entry);
+  applyEntries();
+}
+
+void ProfileEdit::applyEntries() {
+  // A key that is there only has its line rewritten, which moves no other
+  // line of the text: such keys are found through one lookup of the text as
+  // read and rewritten together. A key or section that has to be added moves
+  // what follows, so it is set on its own, on the text as it is by then.
+  std::optional<ProfileLookup> lookup;
+  struct Rewrite {
+    ProfileLookup::KeyLine line;
+    std::string value;
+  };
+  std::map<std::size_t, Rewrite> rewrites;  // by the line's start
+  const auto rewriteLines = [&] {
+    std::vector<TextSplice> splices;
+    for (auto it = rewrites.rbegin(); it != rewrites.rend(); ++it) {
+      const ProfileLookup::KeyLine& line = it->second.line;
+      // The name keeps its own spelling; blanks before it go, as when one key is set.
+      splices.push_back({line.nameEnd, line.end, "=" + it->second.value});
+      splices.push_back({line.begin, line.nameBegin, {}});
+    }
+    applySplices(splices);
+    rewrites.clear();
+    lookup.reset();
+  };
+  for (const Entry& entry : m_entries) {
+    if (!lookup) lookup.emplace(m_content);
+    const auto line = lookup->keyLine(entry.section, entry.key);
+    if (!line) {
+      rewriteLines();
+      apply(entry);
+      continue;
+    }
+    const auto rewritten = rewrites.find(line->begin);
+    if (entry.keepsStored) {
+      // What the line holds by now: as read, or as an earlier key of this save set it.
+      const std::string_view stored = rewritten == rewrites.end()
+                                          ? unquote(line->value)
+                                          : unquote(trim(rewritten->second.value));
+      if (entry.keepsStored(stored)) continue;
+    }
+    rewrites.insert_or_assign(line->begin, Rewrite{*line, entry.value});
+  }
+  rewriteLines();
 }
 
 void ProfileEdit::set(std::string_view section, std::string_view key, std::string_view value) {
@@ -353,9 +457,13 @@ void ProfileEdit::apply(const Entry& entry) {
     const auto stored = findProfileValue(m_content, entry.section, entry.key);
     if (stored && entry.keepsStored(*stored)) return;
   }
+  applySplices(profileSplices(m_content, entry.section, entry.key, entry.value));
+}
+
+void ProfileEdit::applySplices(const std::vector<TextSplice>& splices) {
   // The same replacements go into the text and into the file's own bytes, so
   // every line not set keeps its bytes whatever the file's encoding.
-  for (const Splice& splice : profileSplices(m_content, entry.section, entry.key, entry.value)) {
+  for (const TextSplice& splice : splices) {
     const std::size_t begin = fileOffsetOf(m_encoding, splice.begin);
     const std::size_t end = fileOffsetOf(m_encoding, splice.end);
     std::string encoded = encodeProfileText(m_encoding, splice.text);

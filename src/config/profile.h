@@ -31,6 +31,37 @@ inline constexpr std::size_t kTextCapacity = 1024;
 std::optional<std::string> findProfileValue(std::string_view content, std::string_view section,
                                             std::string_view key);
 
+// Many keys of one text, each found as findProfileValue() finds it, after
+// one pass over the text instead of one search per key. The text must stay
+// as it is while the lookup is used.
+class ProfileLookup {
+ public:
+  explicit ProfileLookup(std::string_view content);
+
+  std::optional<std::string> find(std::string_view section, std::string_view key) const;
+
+  // Where a key's line is: the first such key of the first such section.
+  struct KeyLine {
+    std::size_t begin = 0;      // start of the line
+    std::size_t nameBegin = 0;  // the name as spelled, without blanks around it
+    std::size_t nameEnd = 0;
+    std::size_t end = 0;        // end of the text, before the line end
+    std::string_view value;     // trimmed, quotes still on
+  };
+  std::optional<KeyLine> keyLine(std::string_view section, std::string_view key) const;
+
+ private:
+  struct Key {
+    std::uint64_t hash = 0;   // of the key's name folded as the game compares it
+    std::size_t order = 0;    // its place in the text
+    std::string_view section;
+    std::string_view name;
+    KeyLine line;
+  };
+  // The keys that count, ordered by hash and, within one hash, as in the text.
+  std::vector<Key> m_keys;
+};
+
 // The value cut to capacity - 1 bytes, or the default (trailing spaces dropped,
 // also cut) when the key is missing.
 std::string readProfileString(std::string_view content, std::string_view section, std::string_view key,
@@ -72,6 +103,13 @@ std::uint32_t getProfileInt(const std::filesystem::path& file, std::string_view 
 // missing folder or a read-only file fails; the result says why.
 Result writeProfileString(const std::filesystem::path& file, std::string_view section, std::string_view key,
                               std::string_view value);
+
+// One replacement of a stretch of a text by new text.
+struct TextSplice {
+  std::size_t begin = 0;
+  std::size_t end = 0;
+  std::string text;
+};
 
 // Several keys of one file set in memory and written with one atomic
 // replacement: the same bytes as writing them one by one, but a save of many
@@ -120,8 +158,13 @@ class ProfileEdit {
 
   // Reads the file and applies every key set so far.
   void load();
+  // Every key set so far, on the text as read.
+  void applyEntries();
   // One key set on the text and on the bytes.
   void apply(const Entry& entry);
+  // Replacements of the text, from the last to the first, made in the text
+  // and in the bytes alike.
+  void applySplices(const std::vector<TextSplice>& splices);
 
   std::filesystem::path m_file;
   std::string m_content;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -9,11 +10,19 @@
 // page, so that "HORIZONTALE UNSCHÄRFE" names the same entry as its lower case.
 namespace valdor::config {
 
-// 'A'..'Z' to 'a'..'z'; every other byte as it is.
-char lowerAscii(char c);
+// 'A'..'Z' to 'a'..'z'; every other byte as it is. Inline, as every search
+// of a name folds each of its bytes.
+inline char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::string toLowerAscii(std::string_view text);
-bool equalsIgnoreCase(std::string_view a, std::string_view b);
+
+inline bool equalsIgnoreCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+  }
+  return true;
+}
 bool startsWithIgnoreCase(std::string_view text, std::string_view prefix);
 
 // Every Windows-1252 capital to its small letter: ASCII, the accented

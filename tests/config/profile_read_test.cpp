@@ -162,3 +162,15 @@ TEST(ProfileFile, MissingFileGivesDefaultsAndEveryReadSeesTheFileAsItIsNow) {
   dir.write("ve3.ini", "[S]\r\nk=30\r\n");
   EXPECT_EQ(valdor::config::getProfileString(file, "S", "k"), "30");
 }
+
+TEST(ProfileRead, ALookupOfManyKeysFindsWhatOneSearchFinds) {
+  const std::string_view ini =
+      "k=before any section\r\n[S]\r\nk=1\r\n  K = 2\r\n\r\n[s]\r\nj=3\r\n[T]\rk=\"q\"\r; j=no\r[S]\nm=4\n"
+      "  [ a]b ] \r\nk = ' x '\r\n[U\r\nk=not a section\r\nnoequals\r\n=empty name\r\n[V]";
+  const valdor::config::ProfileLookup lookup(ini);
+  for (std::string_view section : {"S", " s ", "T", "a]b", "U", "V", "W", ""}) {
+    for (std::string_view key : {"k", "K ", "j", "m", "noequals", "", "x"}) {
+      EXPECT_EQ(lookup.find(section, key), findProfileValue(ini, section, key)) << section << "/" << key;
+    }
+  }
+}

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
+
 #include "config/profile.h"
 #include "support/temp_dir.h"
 
 using valdor::config::Failure;
+using valdor::config::findProfileValue;
 using valdor::config::isWritableEntry;
 using valdor::config::setProfileValue;
 using valdor::config::writeProfileString;
@@ -188,4 +192,43 @@ TEST_F(ProfileFileWrite, BatchWithOneRefusedEntryWritesNothing) {
   edit.set("S", "i", "4");
   EXPECT_EQ(edit.save().failure, Failure::InvalidName);
   EXPECT_EQ(dir.read("ve3.ini"), "[S]\r\nk=1\r\n");
+}
+
+// A save of many keys finds the keys already there through one pass over the
+// file; it must still come out exactly as setting the keys one by one, in
+// files made to trip it: repeated sections and keys, keys before the first
+// section, odd line ends, quoted values and a last line without its end.
+TEST_F(ProfileFileWrite, ManyKeysInOneSaveComeOutAsSetOneByOne) {
+  const std::string_view files[] = {
+      std::string_view(kPlayerFile),
+      "k=before any section\r\n[S]\r\nk=1\r\n  K = 2\r\n[s]\r\nj=3\r\n[T]\rk=\"q\"\r[S]\nm=4",
+      "[S]\r\n\r\n; comment=1\r\nk = ' x '\r\n[a]b]\r\nk=5\r\n[S ]\r\nj=6\r\n\r\n",
+      "",
+  };
+  const std::string_view sections[] = {"S", "s ", "T", " S", "Engine.Setup", "engine.audio", "New"};
+  const std::string_view keys[] = {"k", "K", "j", "m", "Render.TextureQuality", "audio.mastervolume", "n"};
+  const std::string_view values[] = {"1", "2", " x ", "'q'", "", "0.8"};
+  std::mt19937 random(7);
+  const auto pick = [&](const auto& from) { return from[random() % std::size(from)]; };
+  for (int round = 0; round < 200; ++round) {
+    const std::string_view original = files[round % std::size(files)];
+    std::string expected(original);
+    auto file = dir.write("batch.ini", original);
+    valdor::config::ProfileEdit edit(file);
+    const std::string_view kept = pick(values);
+    const auto keeps = [kept](std::string_view stored) { return stored == kept; };
+    for (int n = 0; n < 12; ++n) {
+      const auto section = pick(sections), key = pick(keys), value = pick(values);
+      if (random() % 3 == 0) {
+        const auto stored = findProfileValue(expected, section, key);
+        if (!stored || !keeps(*stored)) expected = setProfileValue(expected, section, key, value);
+        edit.setUnlessStored(section, key, value, keeps);
+      } else {
+        expected = setProfileValue(expected, section, key, value);
+        edit.set(section, key, value);
+      }
+    }
+    ASSERT_TRUE(edit.save().ok());
+    ASSERT_EQ(dir.read("batch.ini"), expected) << "round " << round;
+  }
 }

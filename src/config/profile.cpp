@@ -78,18 +78,25 @@ void classify(std::string_view content, Line& line) {
 
 // Reading and writing look only at lines that can matter: section headers are
 // found by jumping from one "[" to the next, and only the wanted section's
-// lines are read one by one.
-std::optional<Line> findSectionHeader(std::string_view content, std::string_view section) {
-  const std::string_view wanted = trim(section);
-  for (std::size_t pos = content.find('['); pos != std::string_view::npos; pos = content.find('[', pos + 1)) {
+// lines are read one by one. The first header at or after `from`.
+std::optional<Line> nextSectionHeader(std::string_view content, std::size_t from) {
+  for (std::size_t pos = content.find('[', from); pos != std::string_view::npos; pos = content.find('[', pos + 1)) {
     std::size_t start = pos;
     while (start > 0 && isProfileBlank(content[start - 1])) --start;
     if (start > 0 && content[start - 1] != '\n' && content[start - 1] != '\r') continue;
     Line line = lineAt(content, start);
     classify(content, line);
-    if (line.kind == Line::Kind::Section && equalsIgnoreCase(line.name, wanted)) return line;
+    if (line.kind == Line::Kind::Section) return line;
     pos = line.end;
     if (pos >= content.size()) break;
+  }
+  return std::nullopt;
+}
+
+std::optional<Line> findSectionHeader(std::string_view content, std::string_view section) {
+  const std::string_view wanted = trim(section);
+  for (auto line = nextSectionHeader(content, 0); line; line = nextSectionHeader(content, line->end)) {
+    if (equalsIgnoreCase(line->name, wanted)) return line;
   }
   return std::nullopt;
 }
@@ -173,54 +180,39 @@ std::optional<std::string> findProfileValue(std::string_view content, std::strin
   return std::string(unquote(scan->key->value));
 }
 
-namespace {
-
-// A hash of a key's name folded as the game compares it, from its length and
-// its last bytes only: names of one file tend to share their beginnings, and
-// an equal hash is only where the names are compared.
-std::uint64_t foldedHash(std::string_view key) {
-  std::uint64_t hash = 14695981039346656037ull ^ key.size();
-  for (const char c : key.substr(key.size() - std::min<std::size_t>(key.size(), 12))) {
-    hash = (hash ^ static_cast<unsigned char>(lowerAscii(c))) * 1099511628211ull;
-  }
-  return hash;
-}
-
-}  // namespace
-
-ProfileLookup::ProfileLookup(std::string_view content) {
-  // Only the first section of a name counts, and in it the first key of a
-  // name, as for a search of one key.
-  std::vector<std::string_view> sections;
-  bool counts = false;
-  std::string_view section;
-  for (std::size_t pos = 0; pos < content.size();) {
-    Line line = lineAt(content, pos);
-    classify(content, line);
-    if (line.kind == Line::Kind::Section) {
-      section = line.name;
-      counts = std::none_of(sections.begin(), sections.end(),
-                            [&](std::string_view seen) { return equalsIgnoreCase(seen, section); });
-      if (counts) sections.push_back(section);
-    } else if (counts && line.kind == Line::Kind::Key) {
-      const auto nameBegin = static_cast<std::size_t>(line.name.data() - content.data());
-      m_keys.push_back({foldedHash(line.name), m_keys.size(), section, line.name,
-                        KeyLine{line.begin, nameBegin, nameBegin + line.name.size(), line.end, line.value}});
+ProfileLookup::ProfileLookup(std::string_view content) : m_content(content) {
+  // Only the first section of a name counts, as for a search of one key.
+  for (auto line = nextSectionHeader(content, 0); line; line = nextSectionHeader(content, line->end)) {
+    if (std::none_of(m_sections.begin(), m_sections.end(),
+                     [&](const Section& seen) { return equalsIgnoreCase(seen.name, line->name); })) {
+      m_sections.push_back({line->name, line->next, false, {}});
     }
-    pos = line.next;
   }
-  std::sort(m_keys.begin(), m_keys.end(),
-            [](const Key& a, const Key& b) { return a.hash < b.hash || (a.hash == b.hash && a.order < b.order); });
 }
 
 std::optional<ProfileLookup::KeyLine> ProfileLookup::keyLine(std::string_view section, std::string_view key) const {
   section = trim(section);
   key = trim(key);
-  const std::uint64_t hash = foldedHash(key);
-  auto it = std::lower_bound(m_keys.begin(), m_keys.end(), hash,
-                             [](const Key& entry, std::uint64_t wanted) { return entry.hash < wanted; });
-  for (; it != m_keys.end() && it->hash == hash; ++it) {
-    if (equalsIgnoreCase(it->section, section) && equalsIgnoreCase(it->name, key)) return it->line;
+  const auto found = std::find_if(m_sections.begin(), m_sections.end(),
+                                  [&](const Section& candidate) { return equalsIgnoreCase(candidate.name, section); });
+  if (found == m_sections.end()) return std::nullopt;
+  if (!found->read) {
+    for (std::size_t pos = found->body; pos < m_content.size();) {
+      Line line = lineAt(m_content, pos);
+      classify(m_content, line);
+      if (line.kind == Line::Kind::Section) break;
+      if (line.kind == Line::Kind::Key) {
+        const auto nameBegin = static_cast<std::size_t>(line.name.data() - m_content.data());
+        found->keys.push_back(
+            {line.name, KeyLine{line.begin, nameBegin, nameBegin + line.name.size(), line.end, line.value}});
+      }
+      pos = line.next;
+    }
+    found->read = true;
+  }
+  // The first key of the name counts.
+  for (const Key& candidate : found->keys) {
+    if (equalsIgnoreCase(candidate.name, key)) return candidate.line;
   }
   return std::nullopt;
 }

@@ -31,9 +31,10 @@ inline constexpr std::size_t kTextCapacity = 1024;
 std::optional<std::string> findProfileValue(std::string_view content, std::string_view section,
                                             std::string_view key);
 
-// Many keys of one text, each found as findProfileValue() finds it, after
-// one pass over the text instead of one search per key. The text must stay
-// as it is while the lookup is used.
+// Many keys of one text, each found as findProfileValue() finds it, without
+// going through the text again for each: the sections are found once, and a
+// section's keys are read once, when the first of them is asked for. The text
+// must stay as it is while the lookup is used.
 class ProfileLookup {
  public:
   explicit ProfileLookup(std::string_view content);
@@ -52,14 +53,18 @@ class ProfileLookup {
 
  private:
   struct Key {
-    std::uint64_t hash = 0;   // of the key's name folded as the game compares it
-    std::size_t order = 0;    // its place in the text
-    std::string_view section;
     std::string_view name;
     KeyLine line;
   };
-  // The keys that count, ordered by hash and, within one hash, as in the text.
-  std::vector<Key> m_keys;
+  struct Section {
+    std::string_view name;
+    std::size_t body = 0;     // where its lines begin
+    bool read = false;        // whether `keys` holds them yet
+    std::vector<Key> keys;    // in the order of the text
+  };
+
+  std::string_view m_content;
+  mutable std::vector<Section> m_sections;  // the first of each name, in the order of the text
 };
 
 // The value cut to capacity - 1 bytes, or the default (trailing spaces dropped,

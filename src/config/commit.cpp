@@ -32,6 +32,9 @@ namespace valdor::config {
 
 namespace fs = std::filesystem;
 
+ResultOr<WriteLock> lockFoldersWithin(std::vector<fs::path> folders, const fs::path& named,
+                                      std::chrono::milliseconds wait);
+
 namespace {
 
 CommitSettings g_settings;
@@ -42,6 +45,7 @@ constexpr std::string_view kJournalEnd = "end";
 constexpr std::string_view kJournalExtension = ".journal";
 constexpr std::string_view kJournalTempPrefix = ".commit-";
 constexpr std::chrono::milliseconds kLockPoll{10};
+constexpr std::chrono::milliseconds kNoWait{0};
 // A commit record still being written is a few hundred bytes written in well
 // under a second; one this old was left by a writer that was killed.
 constexpr auto kAbandonedJournalAge = std::chrono::hours(1);
@@ -120,34 +124,6 @@ void syncFolder(const fs::path& folder) {
   if (dir < 0) return;
   ::fsync(dir);
   ::close(dir);
-}
-
-// Writes a new hidden file in the folder, flushed to the disk, and gives its name.
-std::optional<fs::path> writeDurable(const fs::path& folder, std::string_view bytes, int& err) {
-  std::string pattern = (folder / (std::string(kJournalTempPrefix) + "XXXXXX")).string();
-  int fd = ::mkstemp(pattern.data());
-  if (fd < 0) {
-    err = errno;
-    return std::nullopt;
-  }
-  std::string_view rest = bytes;
-  while (!rest.empty()) {
-    ssize_t n = ::write(fd, rest.data(), rest.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) break;
-    rest.remove_prefix(static_cast<std::size_t>(n));
-  }
-  bool ok = rest.empty() && ::fsync(fd) == 0;
-  if (!ok) err = errno;
-  if (::close(fd) != 0 && ok) {
-    ok = false;
-    err = errno;
-  }
-  if (!ok) {
-    ::unlink(pattern.c_str());
-    return std::nullopt;
-  }
-  return fs::path(pattern);
 }
 
 bool renameOver(const fs::path& from, const fs::path& to) {
@@ -291,6 +267,9 @@ std::string journalBytes(std::span<const JournalEntry> entries) {
   return out;
 }
 
+// A record with nothing to finish: what a kept record file holds between saves.
+std::string clearedJournalBytes() { return journalBytes({}); }
+
 std::optional<std::vector<JournalEntry>> parseJournal(std::string_view in) {
   if (takeField(in) != kJournalMagic) return std::nullopt;
   auto count = takeNumber(in);
@@ -304,7 +283,10 @@ std::optional<std::vector<JournalEntry>> parseJournal(std::string_view in) {
     if (!staged || !target || !device || !index) return std::nullopt;
     entries.push_back({pathFromText(*staged), pathFromText(*target), {*device, *index}});
   }
-  if (takeField(in) != kJournalEnd || !in.empty()) return std::nullopt;
+  if (takeField(in) != kJournalEnd) return std::nullopt;
+  // A kept record file is rewritten in place at a fixed size: zero bytes
+  // after the end are its padding.
+  if (in.find_first_not_of('\0') != std::string_view::npos) return std::nullopt;
   return entries;
 }
 
@@ -337,6 +319,17 @@ std::vector<fs::path> pendingStagedFiles() {
   return staged;
 }
 
+// The removal is not flushed: a record that comes back after a power cut
+// names files that were all renamed already (or replaced again since), and
+// finishing it then changes nothing. The flush would cost every save of two
+// files one more wait for the disk.
+void removeJournal(const fs::path& journal) {
+  std::error_code ec;
+  fs::remove(journal, ec);
+}
+
+#ifdef _WIN32
+
 // A record survives a power cut only once both it and its folder entry are on disk.
 ResultOr<fs::path> writeJournal(std::span<const JournalEntry> entries, const fs::path& named) {
   const fs::path& folder = g_settings.journalFolder;
@@ -356,14 +349,169 @@ ResultOr<fs::path> writeJournal(std::span<const JournalEntry> entries, const fs:
   return {journal, Result::success(named)};
 }
 
-// The removal is not flushed: a record that comes back after a power cut
-// names files that were all renamed already (or replaced again since), and
-// finishing it then changes nothing. The flush would cost every save of two
-// files one more wait for the disk.
-void removeJournal(const fs::path& journal) {
-  std::error_code ec;
-  fs::remove(journal, ec);
+#endif
+
+#ifndef _WIN32
+
+// Records are padded to whole blocks, so that rewriting one in place mostly
+// keeps the file's size and needs no flush of its metadata.
+constexpr std::size_t kRecordBlock = 4096;
+
+std::string paddedRecord(std::string bytes, std::size_t atLeast) {
+  const std::size_t blocks = (bytes.size() + kRecordBlock - 1) / kRecordBlock;
+  bytes.resize(std::max(blocks * kRecordBlock, atLeast), '\0');
+  return bytes;
 }
+
+bool writeAllAt(int fd, std::string_view bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// This process's commit record: one file for all its saves, made once, then
+// rewritten in place for every save of several files and cleared after it.
+// A new file per save would cost each save one more flush of the folder and
+// the removal of the file. The process holds the file's lock while it runs,
+// so another copy's start never takes a record whose writer is alive; the
+// system lets go of the lock when the process dies, and the next start then
+// finishes the record and removes the file.
+struct KeptRecord {
+  std::mutex mutex;  // one save of several files at a time uses it
+  int fd = -1;
+  pid_t owner = 0;  // a child made by fork() inherits the descriptor, not the record
+  fs::path path;
+  fs::path folder;
+  std::size_t size = 0;
+
+  bool usableIn(const fs::path& wanted) const {
+    struct stat info {};
+    return fd >= 0 && owner == ::getpid() && folder == wanted && ::fstat(fd, &info) == 0 && info.st_nlink > 0;
+  }
+
+  void release() {
+    if (fd >= 0) {
+      if (owner == ::getpid()) ::unlink(path.c_str());
+      ::close(fd);
+    }
+    fd = -1;
+    size = 0;
+  }
+
+  bool create(const fs::path& in, int& err) {
+    release();
+    std::error_code ec;
+    fs::create_directories(in, ec);
+    std::string pattern = (in / (std::string(kJournalTempPrefix) + "XXXXXX")).string();
+    const int made = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (made < 0) {
+      err = errno;
+      return false;
+    }
+    // Locked before it has its name, so no start ever finds it unlocked.
+    const std::string cleared = paddedRecord(clearedJournalBytes(), 0);
+    const fs::path temp(pattern);
+    fs::path named = temp;
+    named.replace_filename(temp.filename().string().substr(1) + std::string(kJournalExtension));
+    if (::flock(made, LOCK_EX | LOCK_NB) != 0 || !writeAllAt(made, cleared) || ::fsync(made) != 0 ||
+        !renameOver(temp, named)) {
+      err = errno;
+      ::unlink(pattern.c_str());
+      ::close(made);
+      return false;
+    }
+    fd = made;
+    owner = ::getpid();
+    path = named;
+    folder = in;
+    size = cleared.size();
+    return true;
+  }
+
+  ~KeptRecord() { release(); }
+};
+
+KeptRecord g_kept;
+
+#endif
+
+// The commit record of one save of several files, on disk once made, and
+// cleared or removed when the object goes.
+class CommitRecord {
+ public:
+  static ResultOr<CommitRecord> write(std::span<const JournalEntry> entries, const fs::path& named);
+
+  CommitRecord(CommitRecord&& other) noexcept
+      : m_path(std::exchange(other.m_path, {}))
+#ifndef _WIN32
+        ,
+        m_guard(std::move(other.m_guard))
+#endif
+  {
+  }
+  CommitRecord& operator=(CommitRecord&&) = delete;
+  ~CommitRecord();
+
+ private:
+  CommitRecord() = default;
+
+  fs::path m_path;  // empty: nothing to clear
+#ifndef _WIN32
+  std::unique_lock<std::mutex> m_guard;
+#endif
+};
+
+#ifdef _WIN32
+
+// A record survives a power cut only once both it and its folder entry are on disk.
+ResultOr<CommitRecord> CommitRecord::write(std::span<const JournalEntry> entries, const fs::path& named) {
+  auto written = writeJournal(entries, named);
+  if (!written) return written.result();
+  CommitRecord record;
+  record.m_path = *written;
+  return {std::move(record), Result::success(named)};
+}
+
+CommitRecord::~CommitRecord() {
+  if (!m_path.empty()) removeJournal(m_path);
+}
+
+#else
+
+ResultOr<CommitRecord> CommitRecord::write(std::span<const JournalEntry> entries, const fs::path& named) {
+  CommitRecord record;
+  record.m_guard = std::unique_lock(g_kept.mutex);
+  int err = 0;
+  if (!g_kept.usableIn(g_settings.journalFolder) && !g_kept.create(g_settings.journalFolder, err)) {
+    return Result::failed(err == ENOSPC ? Failure::DiskFull : Failure::Other, named, systemText(err));
+  }
+  // On the disk before the first rename: the data alone while the size stays.
+  const std::string bytes = paddedRecord(journalBytes(entries), g_kept.size);
+  const bool grows = bytes.size() != g_kept.size;
+  if (!writeAllAt(g_kept.fd, bytes) || (grows ? ::fsync(g_kept.fd) : ::fdatasync(g_kept.fd)) != 0) {
+    err = errno;
+    // What the file holds now is not known to be whole; a new one next time.
+    g_kept.release();
+    return Result::failed(err == ENOSPC ? Failure::DiskFull : Failure::Other, named, systemText(err));
+  }
+  g_kept.size = bytes.size();
+  record.m_path = g_kept.path;
+  return {std::move(record), Result::success(named)};
+}
+
+// Not flushed, as removing a record is not: a record that comes back after a
+// power cut names files that were all renamed already.
+CommitRecord::~CommitRecord() {
+  if (m_path.empty() || g_kept.fd < 0) return;
+  if (!writeAllAt(g_kept.fd, paddedRecord(clearedJournalBytes(), g_kept.size))) g_kept.release();
+}
+
+#endif
 
 // Finishes or discards one record of a dead writer; the caller holds the
 // locks of every folder it names.
@@ -402,23 +550,81 @@ void removeAbandonedJournalTemps(const fs::path& folder) {
   }
 }
 
-// Finishes the records of dead writers. Without `held` each record's folders
-// are locked here, and a record whose folders stay locked belongs to a live
-// writer and is left alone. With `held` (a writer about to read) only the
-// records touching its folders: their writers are dead, since a live one
-// would hold that lock, and one must be finished before the files are read,
-// or the rest of it would later land on top of this writer's save. The other
-// folders such a record names are locked for the while; when one stays
-// locked the writer is told so rather than read a half-saved state.
+// Whether a record's writer is gone. A writer holds its record file locked
+// while it runs (see KeptRecord); the lock is taken here for the while the
+// record is finished, so two starts never finish one record at once.
+struct RecordLock {
+  enum class State { Locked, Busy, Gone } state = State::Gone;
+#ifndef _WIN32
+  int fd = -1;
+  RecordLock() = default;
+  RecordLock(RecordLock&& other) noexcept : state(other.state), fd(std::exchange(other.fd, -1)) {}
+  RecordLock& operator=(RecordLock&&) = delete;
+  ~RecordLock() {
+    if (fd >= 0) ::close(fd);
+  }
+#endif
+};
+
+RecordLock lockRecord(const fs::path& record, std::chrono::steady_clock::time_point deadline) {
+  RecordLock lock;
+#ifdef _WIN32
+  // Records there are made and removed within one save under the folders'
+  // locks, which tell whether their writer runs.
+  (void)record;
+  (void)deadline;
+  lock.state = RecordLock::State::Locked;
+#else
+  lock.fd = ::open(record.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (lock.fd < 0) return lock;
+  for (;;) {
+    if (::flock(lock.fd, LOCK_EX | LOCK_NB) == 0) break;
+    if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
+      lock.state = RecordLock::State::Busy;
+      return lock;
+    }
+    std::this_thread::sleep_for(kLockPoll);
+  }
+  // Removed meanwhile by its writer, at its end, or by another start.
+  struct stat info {};
+  lock.state = ::fstat(lock.fd, &info) == 0 && info.st_nlink > 0 ? RecordLock::State::Locked : RecordLock::State::Gone;
+#endif
+  return lock;
+}
+
+// Finishes the records of dead writers. Without `held` (a start) every such
+// record; one whose folders another writer holds is left to that writer,
+// which finishes it before it reads. With `held` (a writer about to read)
+// only the records touching its folders: one must be finished before the
+// files are read, or the rest of it would later land on top of this
+// writer's save. Such a record's writer is dead, since a live one would hold
+// one of these folders; the record may be locked for a moment by a start
+// finishing it, and is waited for. The other folders it names are locked for
+// the while; when one stays locked the writer is told so rather than read a
+// half-saved state.
 Result finishCommits(const WriteLock* held, Recovery& recovery) {
   if (g_settings.journalFolder.empty()) return Result::success(std::string());
+  const auto now = std::chrono::steady_clock::now();
   for (const fs::path& journal : journalsIn(g_settings.journalFolder)) {
+    std::optional<std::vector<JournalEntry>> entries;
+    if (held) {
+      auto bytes = readFile(journal);
+      if (bytes) entries = parseJournal(*bytes);
+      if (!entries || std::none_of(entries->begin(), entries->end(), [&](const JournalEntry& entry) {
+            return held->holds(lockFolderOf(entry.target));
+          })) {
+        continue;
+      }
+    }
+    const RecordLock record = lockRecord(journal, held ? now + g_settings.lockWait : now);
+    if (record.state == RecordLock::State::Busy && held) return Result::failed(Failure::Busy, entries->front().target);
+    if (record.state != RecordLock::State::Locked) continue;
     auto bytes = readFile(journal);
     if (!bytes) continue;
-    auto entries = parseJournal(*bytes);
-    if (!entries) {
-      // Records are renamed into place complete, so this one was damaged
-      // afterwards; it cannot say what to finish.
+    entries = parseJournal(*bytes);
+    if (!entries || entries->empty()) {
+      // A record cleared by a writer that is gone, or one cut off by a power
+      // cut while being rewritten, before any of its renames: nothing to finish.
       if (!held) removeJournal(journal);
       continue;
     }
@@ -428,12 +634,12 @@ Result finishCommits(const WriteLock* held, Recovery& recovery) {
       if (!held || !held->holds(folder)) folders.push_back(std::move(folder));
     }
     if (held && folders.size() == entries->size()) continue;  // none of ours
-    auto own = lockFolders(folders, entries->front().target);
+    auto own = lockFoldersWithin(folders, entries->front().target, held ? g_settings.lockWait : kNoWait);
     if (!own) {
       if (held) return own.result();
       continue;
     }
-    // The writer removes its record before it lets go of the locks: a record
+    // A writer removes its record before it lets go of the locks: a record
     // still there now is one whose writer died.
     std::error_code ec;
     if (!fs::exists(journal, ec)) continue;
@@ -517,10 +723,15 @@ const CommitSettings& commitSettings() { return g_settings; }
 void testing::setAfterRenameHook(AfterRenameHook hook) { g_afterRename = hook; }
 
 ResultOr<WriteLock> lockFolders(std::vector<fs::path> folders, const fs::path& named) {
+  return lockFoldersWithin(std::move(folders), named, g_settings.lockWait);
+}
+
+ResultOr<WriteLock> lockFoldersWithin(std::vector<fs::path> folders, const fs::path& named,
+                                      std::chrono::milliseconds wait) {
   std::sort(folders.begin(), folders.end());
   folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
   WriteLock lock;
-  const auto deadline = std::chrono::steady_clock::now() + g_settings.lockWait;
+  const auto deadline = std::chrono::steady_clock::now() + wait;
   for (const fs::path& folder : folders) {
     for (;;) {
       int err = 0;
@@ -623,7 +834,7 @@ Result replaceTogether(const WriteLock&, std::span<const Replacement> files) {
   // between its files can leave them from different saves.
   const bool renamesOnly =
       std::none_of(staged.begin(), staged.end(), [](const StagedFile& stage) { return stage.inPlace(); });
-  std::optional<fs::path> journal;
+  std::optional<CommitRecord> journal;
   if (staged.size() > 1 && renamesOnly && !g_settings.journalFolder.empty()) {
     std::vector<JournalEntry> entries;
     for (const StagedFile& stage : staged) {
@@ -633,9 +844,9 @@ Result replaceTogether(const WriteLock&, std::span<const Replacement> files) {
       std::error_code ec;
       entries.push_back({fs::absolute(stage.tempPath(), ec), fs::absolute(stage.realTarget(), ec), *id});
     }
-    auto written = writeJournal(entries, files.front().target);
+    auto written = CommitRecord::write(entries, files.front().target);
     if (!written) return written.result();
-    journal = *written;
+    journal.emplace(std::move(*written));
   }
 
   // A failing rename leaves the files not yet renamed as they were; their
@@ -651,7 +862,7 @@ Result replaceTogether(const WriteLock&, std::span<const Replacement> files) {
     ++renamed;
     if (journal && g_afterRename) g_afterRename(renamed);
   }
-  if (journal) removeJournal(*journal);
+  journal.reset();  // cleared only now: every rename done is on the disk
   return outcome;
 }
 

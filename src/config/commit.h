@@ -55,8 +55,8 @@ class WriteLock {
   bool holds(const std::filesystem::path& folder) const;
 
  private:
-  friend ResultOr<WriteLock> lockFolders(std::vector<std::filesystem::path> folders,
-                                         const std::filesystem::path& named);
+  friend ResultOr<WriteLock> lockFoldersWithin(std::vector<std::filesystem::path> folders,
+                                               const std::filesystem::path& named, std::chrono::milliseconds wait);
   WriteLock() = default;
   void release();
 

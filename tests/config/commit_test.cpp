@@ -169,6 +169,53 @@ TEST_F(CommitTest, ARunningWritersRecordIsLeftAlone) {
   EXPECT_EQ(test::readBytes(m_user), "user new");
 }
 
+// ---- the record a running copy keeps between its saves ----
+
+// Each copy keeps one record file for all its saves of several files and
+// holds it locked while it runs: another copy's start leaves it alone even
+// while it is cleared between two saves, and it goes with its writer.
+TEST_F(CommitTest, ACopysRecordIsLeftAloneWhileItRunsAndGoesWithIt) {
+  VALDOR_SKIP_ON_WINDOWS("runs the other copies in forked children; Windows has no fork");
+#ifndef _WIN32
+  const std::array<Replacement, 2> files{{{m_engine, "engine new"}, {m_user, "user new"}}};
+  ASSERT_TRUE(replaceTogether(files).ok());
+  ASSERT_EQ(journals(), 1u);
+  const fs::path kept = m_dir / "state/commits" / filesIn(m_dir / "state/commits").front();
+
+  const auto inChild = [](auto body) {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(body());
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  // Another copy starts and saves both files while this one runs.
+  EXPECT_EQ(inChild([&] {
+              const bool started = finishInterruptedCommits().finished == 0 && fs::exists(kept);
+              const std::array<Replacement, 2> own{{{m_engine, "engine child"}, {m_user, "user child"}}};
+              return started && replaceTogether(own).ok() ? 0 : 1;
+            }),
+            0);
+  EXPECT_TRUE(fs::exists(kept));
+  EXPECT_EQ(test::readBytes(m_user), "user child");
+  ASSERT_TRUE(replaceTogether(files).ok()) << "this copy's record still serves it";
+
+  // A copy that ends removes its record; one killed leaves it to the next start.
+  const std::size_t before = journals();
+  EXPECT_EQ(inChild([&] {
+              if (!replaceTogether(files).ok()) return 1;
+              std::exit(0);
+            }),
+            0);
+  EXPECT_EQ(journals(), before);
+  EXPECT_EQ(inChild([&] { return replaceTogether(files).ok() ? 0 : 1; }), 0);
+  EXPECT_EQ(journals(), before + 1);
+  const Recovery recovery = finishInterruptedCommits();
+  EXPECT_EQ(recovery.finished + recovery.discarded, 0);
+  EXPECT_EQ(filesIn(m_dir / "state/commits"), std::vector<fs::path>{kept.filename()}) << "the killed copies' went";
+#endif
+}
+
 // ---- leftovers of killed writers ----
 
 TEST_F(CommitTest, TheNextWriterRemovesOnlyOurOwnLeftoversOfTheFilesItWrites) {

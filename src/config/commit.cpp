@@ -192,8 +192,6 @@ std::optional<FileId> fileId(const fs::path& file) {
   return FileId{info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
 }
 
-void syncFolder(const fs::path&) {}  // MOVEFILE_WRITE_THROUGH flushes the rename itself
-
 std::optional<fs::path> writeDurable(const fs::path& folder, std::string_view bytes, int& err) {
   const fs::path path = folder / (std::wstring(L".commit-") + std::to_wstring(GetTickCount64()) + L"-" +
                                   std::to_wstring(GetCurrentProcessId()));
@@ -266,9 +264,6 @@ std::string journalBytes(std::span<const JournalEntry> entries) {
   putField(out, kJournalEnd);
   return out;
 }
-
-// A record with nothing to finish: what a kept record file holds between saves.
-std::string clearedJournalBytes() { return journalBytes({}); }
 
 std::optional<std::vector<JournalEntry>> parseJournal(std::string_view in) {
   if (takeField(in) != kJournalMagic) return std::nullopt;
@@ -352,6 +347,9 @@ ResultOr<fs::path> writeJournal(std::span<const JournalEntry> entries, const fs:
 #endif
 
 #ifndef _WIN32
+
+// A record with nothing to finish: what a kept record file holds between saves.
+std::string clearedJournalBytes() { return journalBytes({}); }
 
 // Records are padded to whole blocks, so that rewriting one in place mostly
 // keeps the file's size and needs no flush of its metadata.

@@ -45,8 +45,6 @@ bool isTooLarge(std::string_view number) {
 
 bool isRuntimeBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
-bool isProfileBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1a'; }
-
 bool isProfileIntBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
 bool isDecimalDigit(char c) { return c >= '0' && c <= '9'; }

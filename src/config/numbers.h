@@ -17,7 +17,8 @@ bool isRuntimeBlank(char c);
 
 // What the platform's profile functions trim around names and values: space,
 // \t, \v, \f and the old end-of-file mark Ctrl-Z (line ends never reach them).
-bool isProfileBlank(char c);
+// Inline, as every line read trims its names and value with it.
+inline bool isProfileBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1a'; }
 
 // What the platform's integer read of a profile value skips: every byte up to space.
 bool isProfileIntBlank(char c);

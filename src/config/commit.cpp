@@ -573,7 +573,7 @@ RecordLock lockRecord(const fs::path& record, std::chrono::steady_clock::time_po
   (void)deadline;
   lock.state = RecordLock::State::Locked;
 #else
-  lock.fd = ::open(record.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  lock.fd = ::open(record.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);  // never waits on a pipe
   if (lock.fd < 0) return lock;
   for (;;) {
     if (::flock(lock.fd, LOCK_EX | LOCK_NB) == 0) break;

@@ -285,6 +285,14 @@ std::optional<std::vector<JournalEntry>> parseJournal(std::string_view in) {
   return entries;
 }
 
+// The name a record gets once complete: its hidden temporary name without the
+// dot, so that it is listed, and with the records' extension.
+fs::path journalNamed(const fs::path& temp) {
+  fs::path named = temp;
+  named.replace_filename(temp.filename().string().substr(1) + std::string(kJournalExtension));
+  return named;
+}
+
 std::vector<fs::path> journalsIn(const fs::path& folder) {
   std::vector<fs::path> journals;
   std::error_code ec;
@@ -334,8 +342,7 @@ ResultOr<fs::path> writeJournal(std::span<const JournalEntry> entries, const fs:
   auto temp = writeDurable(folder, journalBytes(entries), err);
   if (!temp) return Result::failed(err == ENOSPC ? Failure::DiskFull : Failure::Other, named, systemText(err));
   // Named only when complete, so a record is never read half-written.
-  fs::path journal = *temp;
-  journal.replace_filename(temp->filename().string().substr(1) + std::string(kJournalExtension));
+  const fs::path journal = journalNamed(*temp);
   if (!renameOver(*temp, journal)) {  // flushes the folder as well
     err = errno;
     fs::remove(*temp, ec);
@@ -414,8 +421,7 @@ struct KeptRecord {
     // Locked before it has its name, so no start ever finds it unlocked.
     const std::string cleared = paddedRecord(clearedJournalBytes(), 0);
     const fs::path temp(pattern);
-    fs::path named = temp;
-    named.replace_filename(temp.filename().string().substr(1) + std::string(kJournalExtension));
+    const fs::path named = journalNamed(temp);
     if (::flock(made, LOCK_EX | LOCK_NB) != 0 || !writeAllAt(made, cleared) || ::fsync(made) != 0 ||
         !renameOver(temp, named)) {
       err = errno;
@@ -466,7 +472,6 @@ class CommitRecord {
 
 #ifdef _WIN32
 
-// A record survives a power cut only once both it and its folder entry are on disk.
 ResultOr<CommitRecord> CommitRecord::write(std::span<const JournalEntry> entries, const fs::path& named) {
   auto written = writeJournal(entries, named);
   if (!written) return written.result();

@@ -96,46 +96,37 @@ namespace {
 // A question with three buttons whose captions come from the translation
 // table, so they speak the player's language even where Qt's own
 // translations are missing; the third goes back, as Escape and closing the
-// box do. The index of the button taken.
-int askThreeWay(QWidget* owner, std::string_view text, const std::array<std::string_view, 3>& captions,
-                int preselected) {
+// box do. The answer of the button taken.
+template <typename Answer>
+Answer askThreeWay(QWidget* owner, std::string_view text, const std::array<std::string_view, 3>& captions,
+                   const std::array<Answer, 3>& answers, std::size_t preselected) {
   QMessageBox box(parentFor(owner));
   prepareMessageBox(box, owner, text);
   const std::array<QMessageBox::ButtonRole, 3> roles{QMessageBox::AcceptRole, QMessageBox::DestructiveRole,
                                                      QMessageBox::RejectRole};
   std::array<QAbstractButton*, 3> buttons{};
   for (std::size_t i = 0; i < buttons.size(); ++i) buttons[i] = box.addButton(fromUtf8(captions[i]), roles[i]);
-  box.setDefaultButton(static_cast<QPushButton*>(buttons[static_cast<std::size_t>(preselected)]));
+  box.setDefaultButton(static_cast<QPushButton*>(buttons[preselected]));
   box.setEscapeButton(buttons[2]);
   box.exec();
   const auto taken = std::find(buttons.begin(), buttons.end(), box.clickedButton());
-  return taken == buttons.end() ? 2 : static_cast<int>(taken - buttons.begin());
+  return answers[taken == buttons.end() ? 2 : static_cast<std::size_t>(taken - buttons.begin())];
 }
 
 }  // namespace
 
 app::CloseAnswer QtDialogs::askSaveChanges(const app::CloseQuestion& question) {
-  switch (askThreeWay(ownerOf(m_owner), question.text, {question.save, question.discard, question.goBack}, 0)) {
-    case 0:
-      return app::CloseAnswer::Save;
-    case 1:
-      return app::CloseAnswer::Discard;
-    default:
-      return app::CloseAnswer::GoBack;
-  }
+  using enum app::CloseAnswer;
+  return askThreeWay(ownerOf(m_owner), question.text, {question.save, question.discard, question.goBack},
+                     std::array{Save, Discard, GoBack}, 0);
 }
 
 app::OutsideEditAnswer QtDialogs::askOutsideEdits(const app::OutsideEditQuestion& question) {
   // Going back is preselected: neither the window's nor the other program's
   // values are lost by a hasty Enter.
-  switch (askThreeWay(ownerOf(m_owner), question.text, {question.takeFiles, question.overwrite, question.goBack}, 2)) {
-    case 0:
-      return app::OutsideEditAnswer::TakeFiles;
-    case 1:
-      return app::OutsideEditAnswer::Overwrite;
-    default:
-      return app::OutsideEditAnswer::GoBack;
-  }
+  using enum app::OutsideEditAnswer;
+  return askThreeWay(ownerOf(m_owner), question.text, {question.takeFiles, question.overwrite, question.goBack},
+                     std::array{TakeFiles, Overwrite, GoBack}, 2);
 }
 
 std::optional<std::filesystem::path> QtDialogs::openFile(const app::FileDialogOptions& options) {
